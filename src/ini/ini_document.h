@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarsil::ini {
+
+// The bytes of a file as they were encoded on disk. A document written back
+// keeps UTF-16LE; any other document is written as plain ASCII when every
+// character is ASCII, else as UTF-16LE with a BOM, so that every wide name
+// survives a round trip and Windows' own profile functions read it the same way.
+enum class Encoding { kEightBit, kUtf16Le };
+
+// One INI file in memory, with the semantics of Windows' private-profile
+// functions (GetPrivateProfileStringW/IntW, WritePrivateProfileStringW,
+// WritePrivateProfileSectionW), except that string values are read whole.
+//
+// Lookups and writes are O(1) on average (names are indexed), so loading or
+// saving a whole settings file is linear in its size.
+class IniDocument {
+ public:
+  IniDocument();
+  ~IniDocument();
+  IniDocument(const IniDocument&);
+  IniDocument& operator=(const IniDocument&);
+  IniDocument(IniDocument&&) noexcept;
+  IniDocument& operator=(IniDocument&&) noexcept;
+
+  // Decodes arbitrary bytes: FF FE starts UTF-16LE; anything else is UTF-8
+  // where valid, else the 8-bit code page (Latin-1 off Windows, ANSI on Windows).
+  static IniDocument Parse(std::string_view bytes);
+  // The whole file, CRLF line ends, in the encoding described at `Encoding`.
+  std::string Serialize() const;
+  Encoding encoding() const;
+
+  // The value of the first key of that name in the first section of that name
+  // (names compared without regard to case), trimmed, one pair of matching
+  // outer quotes removed. nullopt when the section or key does not exist.
+  std::optional<std::u16string> Find(std::u16string_view section, std::u16string_view key) const;
+  // GetPrivateProfileStringW, whole value: `fallback` when missing.
+  std::u16string GetString(std::u16string_view section, std::u16string_view key,
+                           std::u16string_view fallback = {}) const;
+  // GetPrivateProfileIntW: `fallback` when missing or empty, else ParseProfileInt.
+  std::int32_t GetInt(std::u16string_view section, std::u16string_view key,
+                      std::int32_t fallback) const;
+  bool HasSection(std::u16string_view section) const;
+  // Keys of the first section of that name, in file order (first of each name only).
+  std::vector<std::u16string> KeysOf(std::u16string_view section) const;
+
+  // WritePrivateProfileStringW: replaces the first such key's value in place,
+  // or appends the key at the end of its section, or a new section at the end.
+  void SetString(std::u16string_view section, std::u16string_view key, std::u16string_view value);
+  void SetInt(std::u16string_view section, std::u16string_view key, std::int32_t value);
+  // WritePrivateProfileSectionW with an empty list: the header stays, every
+  // line of the section goes.
+  void ClearSection(std::u16string_view section);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The integer read of GetPrivateProfileIntW and of _wtoi: leading blanks
+// skipped, optional sign, decimal digits up to the first other character,
+// wrapped to 32 bits; no digits gives 0.
+std::int32_t ParseProfileInt(std::u16string_view text);
+
+// "%d" for a 32-bit integer, as wide text.
+std::u16string FormatInt(std::int32_t value);
+
+// ASCII-only convenience for the many fixed key names ("Profile1", "Key65").
+std::u16string Widen(std::string_view ascii);
+
+}  // namespace tarsil::ini
