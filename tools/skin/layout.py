@@ -14,15 +14,15 @@ import os
 import sys
 
 # Main window picture.
-MAIN_W, MAIN_H = 1000, 372
+MAIN_W, MAIN_H = 1000, 384
 
 PITCH = 40  # one key unit, cap plus gap
 GAP = 4  # gap between neighbouring caps
 X_MAIN = 40  # left edge of the main block
 X_NAV = X_MAIN + 15 * PITCH + 20  # navigation block, 0.5 unit further right
 X_PAD = X_NAV + 3 * PITCH + 20  # keypad
-Y_FROW = 104  # function key row
-Y_ROW1 = 156  # number row; rows below follow at PITCH
+Y_FROW = 108  # function key row
+Y_ROW1 = 160  # number row; rows below follow at PITCH
 CAP_H = PITCH - GAP
 
 
@@ -201,7 +201,7 @@ def composite_entries():
     """Entries 1..23 in order: (rect, caption)."""
     tab_y, tab_w, tab_h = 64, 136, 40
     tab = [(24 + i * (tab_w + 8), tab_y, tab_w, tab_h) for i in range(4)]
-    col_x, col_w = 464, 128  # macro step buttons, right column
+    col_x, col_w = 468, 116  # macro step buttons, right column
     return [
         ((384, 446, 100, 36), "确定"),
         ((492, 446, 100, 36), "取消"),
@@ -212,20 +212,20 @@ def composite_entries():
         (tab[1], "宏"),
         (tab[2], "多媒体"),
         (tab[3], "功能键"),
-        ((320, 136, 64, 30), "添加"),
-        ((392, 136, 64, 30), "删除"),
+        ((320, 138, 64, 30), "添加"),
+        ((392, 138, 64, 30), "删除"),
         ((col_x, 136, col_w, 34), "录制..."),
-        ((col_x, 184, col_w, 30), "删除"),
-        ((col_x, 220, col_w, 30), "清空"),
-        ((col_x, 268, col_w, 30), "上移到顶"),
-        ((col_x, 304, col_w, 30), "上移"),
-        ((col_x, 340, col_w, 30), "下移"),
-        ((col_x, 376, col_w, 30), "下移到底"),
-        ((148, 238, 320, 40), "按键名称"),
-        ((148, 238, 320, 190), "多媒体列表"),
-        ((148, 238, 320, 240), "功能键列表"),
-        ((40, 136, 268, 200), "宏列表"),
-        ((40, 184, 416, 222), "步骤列表"),
+        ((col_x, 198, col_w, 30), "删除"),
+        ((col_x, 234, col_w, 30), "清空"),
+        ((col_x, 282, col_w, 30), "上移到顶"),
+        ((col_x, 318, col_w, 30), "上移"),
+        ((col_x, 354, col_w, 30), "下移"),
+        ((col_x, 390, col_w, 30), "下移到底"),
+        ((148, 248, 320, 40), "按键名称"),
+        ((148, 248, 320, 180), "多媒体列表"),
+        ((148, 248, 320, 230), "功能键列表"),
+        ((40, 138, 268, 200), "宏列表"),
+        ((40, 198, 416, 222), "步骤列表"),
     ]
 
 
