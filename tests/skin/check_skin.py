@@ -177,9 +177,7 @@ def check_bmp_header(path, c):
     ok &= c.check(compression == 0, "%s: compressed (%d)" % (name, compression))
     ok &= c.check(h > 0, "%s: not bottom-up" % name)
     stride = (w * 3 + 3) & ~3
-    ok &= c.check(
-        offset + stride * abs(h) <= len(data), "%s: pixel data cut short" % name
-    )
+    ok &= c.check(offset + stride * abs(h) <= len(data), "%s: pixel data cut short" % name)
     return ok
 
 
@@ -311,7 +309,9 @@ def check_main(assets, c):
     for n in range(104, 122):
         media.setdefault(slots[n][2], slots[n][1])
     for name, vk in MEDIA_NAMES.items():
-        c.check(media.get(name) == vk, "Main.ini: %r should send %d among slots 104..121" % (name, vk))
+        c.check(
+            media.get(name) == vk, "Main.ini: %r should send %d among slots 104..121" % (name, vk)
+        )
     c.check(slots[104][2] not in MEDIA_NAMES, "Main.ini: slot 104 is a multimedia name")
 
     # Skin buttons.
@@ -339,7 +339,9 @@ def check_main(assets, c):
         return
     size = pics["main_mask"].size
     for name in MAIN_PICTURES:
-        c.check(pics[name].size == size, "%s.bmp: size %s, mask is %s" % (name, pics[name].size, size))
+        c.check(
+            pics[name].size == size, "%s.bmp: size %s, mask is %s" % (name, pics[name].size, size)
+        )
     if any(p.size != size for p in pics.values()):
         return
     W, H = size
@@ -362,7 +364,9 @@ def check_main(assets, c):
             "%s.bmp differs from main_normal.bmp outside the key rectangles" % state,
         )
         for n in range(1, 133):
-            c.check(differs(normal, pics[state], rects[n]), "%s.bmp: slot %d looks normal" % (state, n))
+            c.check(
+                differs(normal, pics[state], rects[n]), "%s.bmp: slot %d looks normal" % (state, n)
+            )
     for n in range(1, 133):
         c.check(
             differs(pics["main_over"], pics["main_down"], rects[n]),
@@ -374,7 +378,10 @@ def check_dialog(assets, c):
     entries = load_composite(os.path.join(assets, "Composite.ini"), c)
     pics = load_pictures(os.path.join(assets, "skin"), DIALOG_PICTURES, c)
     for n, caption in COMPOSITE_CAPTIONS.items():
-        c.check(entries[n][1] == caption, "Composite.ini: entry %d is %r, not %r" % (n, entries[n][1], caption))
+        c.check(
+            entries[n][1] == caption,
+            "Composite.ini: entry %d is %r, not %r" % (n, entries[n][1], caption),
+        )
     for n in range(1, 24):
         w, h = entries[n][0][2:]
         c.check(w > 0 and h > 0, "Composite.ini: entry %d has an empty rectangle" % n)
@@ -382,7 +389,10 @@ def check_dialog(assets, c):
         return
     size = pics["key_mask"].size
     for name in DIALOG_PICTURES:
-        c.check(pics[name].size == size, "%s.bmp: size %s, key_mask is %s" % (name, pics[name].size, size))
+        c.check(
+            pics[name].size == size,
+            "%s.bmp: size %s, key_mask is %s" % (name, pics[name].size, size),
+        )
     if any(p.size != size for p in pics.values()):
         return
     W, H = size
@@ -393,21 +403,32 @@ def check_dialog(assets, c):
             x >= 0 and y >= 0 and x + w <= W and y + h <= H,
             "Composite.ini: entry %d lies outside the %dx%d dialog" % (n, W, H),
         )
-    check_mask("key_mask.bmp", pics["key_mask"], [("entry %d" % n, e[0]) for n, e in entries.items()], c)
+    check_mask(
+        "key_mask.bmp", pics["key_mask"], [("entry %d" % n, e[0]) for n, e in entries.items()], c
+    )
 
     rect = {n: entries[n][0] for n in entries}
     key_buttons = (1, 2, 3, 4, 6, 7, 8, 9)
     for state in ("key_over", "key_down"):
         for n in key_buttons:
-            c.check(differs(pics["key_normal"], pics[state], rect[n]), "%s.bmp: entry %d looks normal" % (state, n))
+            c.check(
+                differs(pics["key_normal"], pics[state], rect[n]),
+                "%s.bmp: entry %d looks normal" % (state, n),
+            )
     for state in ("macro_over", "macro_down", "macro_disable"):
         for n in range(10, 19):
-            c.check(differs(pics["macro_normal"], pics[state], rect[n]), "%s.bmp: entry %d looks normal" % (state, n))
+            c.check(
+                differs(pics["macro_normal"], pics[state], rect[n]),
+                "%s.bmp: entry %d looks normal" % (state, n),
+            )
     # Disabled means grey: little colour left in the disabled faces.
     for n in range(10, 19):
         x, y, w, h = rect[n]
         r, g, b = (ch for ch in pics["macro_disable"].crop((x, y, x + w, y + h)).split())
-        chroma = ImageChops.difference(r, g).getextrema()[1], ImageChops.difference(g, b).getextrema()[1]
+        chroma = (
+            ImageChops.difference(r, g).getextrema()[1],
+            ImageChops.difference(g, b).getextrema()[1],
+        )
         c.check(max(chroma) <= 24, "macro_disable.bmp: entry %d is not greyed" % n)
     # The editor hides the single-key, multimedia and function-key buttons,
     # so its background must not show their faces.
@@ -443,12 +464,21 @@ def check_icon(assets, c):
         c.check(len(blob) == length, "tarsil.ico: image %d cut short" % i)
         if blob[:8] == b"\x89PNG\r\n\x1a\n":
             pw, ph = struct.unpack_from(">II", blob, 16)
-            c.check((pw, ph) == (w, h), "tarsil.ico: PNG image %d is %dx%d, listed %dx%d" % (i, pw, ph, w, h))
+            c.check(
+                (pw, ph) == (w, h),
+                "tarsil.ico: PNG image %d is %dx%d, listed %dx%d" % (i, pw, ph, w, h),
+            )
         else:
             hs, bw, bh = struct.unpack_from("<Iii", blob, 0)
-            c.check(hs == 40 and bw == w and bh == 2 * h, "tarsil.ico: image %d has a bad DIB header" % i)
+            c.check(
+                hs == 40 and bw == w and bh == 2 * h,
+                "tarsil.ico: image %d has a bad DIB header" % i,
+            )
         sizes.append(w)
-    c.check(sorted(sizes) == [16, 32, 48, 256], "tarsil.ico: sizes %s, want 16, 32, 48, 256" % sorted(sizes))
+    c.check(
+        sorted(sizes) == [16, 32, 48, 256],
+        "tarsil.ico: sizes %s, want 16, 32, 48, 256" % sorted(sizes),
+    )
 
 
 def check_reproducible(assets, c):
@@ -464,7 +494,9 @@ def check_reproducible(assets, c):
         )  # fmt: skip
         if not c.check(layout.returncode == 0, "layout.py failed: " + layout.stderr.strip()):
             return
-        if not c.check(gen.returncode == 0, "generate.py failed: " + (gen.stderr or gen.stdout).strip()):
+        if not c.check(
+            gen.returncode == 0, "generate.py failed: " + (gen.stderr or gen.stdout).strip()
+        ):
             return
         for name in ("Main.ini", "Composite.ini"):
             c.check(

@@ -20,7 +20,7 @@ import os
 import struct
 import sys
 
-from PIL import Image, ImageDraw, ImageFont
+from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from layout import DLG_H, DLG_W, MAIN_H, MAIN_W  # noqa: E402
@@ -46,6 +46,8 @@ DECK = (9, 10, 13)
 EDGE_LIGHT = (78, 84, 98)
 CYAN = (0, 208, 255)
 CYAN_SOFT = (120, 232, 255)
+HOVER_TOP = (40, 104, 128)  # a button under the pointer, lit from inside
+HOVER_BOTTOM = (22, 62, 80)
 AMBER_TOP = (255, 170, 40)
 AMBER_BOTTOM = (245, 100, 10)
 AMBER_DARK = (122, 44, 4)
@@ -208,9 +210,7 @@ class Canvas:
         )
 
     def ellipse(self, box, fill=None, outline=None, width=1.0):
-        self.draw.ellipse(
-            self._s(box), fill=fill, outline=outline, width=max(1, round(width * SS))
-        )
+        self.draw.ellipse(self._s(box), fill=fill, outline=outline, width=max(1, round(width * SS)))
 
     def arc(self, box, start, end, fill, width):
         self.draw.arc(self._s(box), start, end, fill=fill, width=max(1, round(width * SS)))
@@ -250,13 +250,25 @@ def fit_font(txt, weight, size, max_width, min_size=9):
 
 def icon_triangle(c, cx, cy, s, col, direction):
     if direction == "right":
-        c.polygon([(cx - s * 0.45, cy - s * 0.55), (cx + s * 0.55, cy), (cx - s * 0.45, cy + s * 0.55)], col)
+        c.polygon(
+            [(cx - s * 0.45, cy - s * 0.55), (cx + s * 0.55, cy), (cx - s * 0.45, cy + s * 0.55)],
+            col,
+        )
     elif direction == "left":
-        c.polygon([(cx + s * 0.45, cy - s * 0.55), (cx - s * 0.55, cy), (cx + s * 0.45, cy + s * 0.55)], col)
+        c.polygon(
+            [(cx + s * 0.45, cy - s * 0.55), (cx - s * 0.55, cy), (cx + s * 0.45, cy + s * 0.55)],
+            col,
+        )
     elif direction == "up":
-        c.polygon([(cx - s * 0.55, cy + s * 0.42), (cx, cy - s * 0.5), (cx + s * 0.55, cy + s * 0.42)], col)
+        c.polygon(
+            [(cx - s * 0.55, cy + s * 0.42), (cx, cy - s * 0.5), (cx + s * 0.55, cy + s * 0.42)],
+            col,
+        )
     else:
-        c.polygon([(cx - s * 0.55, cy - s * 0.42), (cx, cy + s * 0.5), (cx + s * 0.55, cy - s * 0.42)], col)
+        c.polygon(
+            [(cx - s * 0.55, cy - s * 0.42), (cx, cy + s * 0.5), (cx + s * 0.55, cy - s * 0.42)],
+            col,
+        )
 
 
 def icon_arrow(c, cx, cy, s, col, direction):
@@ -289,17 +301,41 @@ def icon_speaker(c, cx, cy, s, col):
 def draw_icon(c, name, cx, cy, s, col):
     w = max(1.3, s * 0.13)
     if name == "prev":
-        c.polygon([(cx - s * 0.5, cy - s * 0.4), (cx - s * 0.36, cy - s * 0.4), (cx - s * 0.36, cy + s * 0.4), (cx - s * 0.5, cy + s * 0.4)], col)
+        c.polygon(
+            [
+                (cx - s * 0.5, cy - s * 0.4),
+                (cx - s * 0.36, cy - s * 0.4),
+                (cx - s * 0.36, cy + s * 0.4),
+                (cx - s * 0.5, cy + s * 0.4),
+            ],
+            col,
+        )
         icon_triangle(c, cx - s * 0.08, cy, s * 0.72, col, "left")
         icon_triangle(c, cx + s * 0.32, cy, s * 0.72, col, "left")
     elif name == "next":
-        c.polygon([(cx + s * 0.5, cy - s * 0.4), (cx + s * 0.36, cy - s * 0.4), (cx + s * 0.36, cy + s * 0.4), (cx + s * 0.5, cy + s * 0.4)], col)
+        c.polygon(
+            [
+                (cx + s * 0.5, cy - s * 0.4),
+                (cx + s * 0.36, cy - s * 0.4),
+                (cx + s * 0.36, cy + s * 0.4),
+                (cx + s * 0.5, cy + s * 0.4),
+            ],
+            col,
+        )
         icon_triangle(c, cx + s * 0.08, cy, s * 0.72, col, "right")
         icon_triangle(c, cx - s * 0.32, cy, s * 0.72, col, "right")
     elif name == "playpause":
         icon_triangle(c, cx - s * 0.22, cy, s * 0.72, col, "right")
         for x in (0.2, 0.42):
-            c.polygon([(cx + s * x, cy - s * 0.38), (cx + s * (x + 0.12), cy - s * 0.38), (cx + s * (x + 0.12), cy + s * 0.38), (cx + s * x, cy + s * 0.38)], col)
+            c.polygon(
+                [
+                    (cx + s * x, cy - s * 0.38),
+                    (cx + s * (x + 0.12), cy - s * 0.38),
+                    (cx + s * (x + 0.12), cy + s * 0.38),
+                    (cx + s * x, cy + s * 0.38),
+                ],
+                col,
+            )
     elif name == "stop":
         c.rrect((cx - s * 0.34, cy - s * 0.34, cx + s * 0.34, cy + s * 0.34), s * 0.06, fill=col)
     elif name == "back":
@@ -311,7 +347,14 @@ def draw_icon(c, name, cx, cy, s, col):
         c.arc((cx - r, cy - r, cx + r, cy + r), 300, 240, col, w)
         # Arrow head at the arc's open end (top, pointing right).
         hx, hy = cx + r * 0.5, cy - r * 0.87
-        c.polygon([(hx - s * 0.05, hy - s * 0.22), (hx + s * 0.22, hy + s * 0.02), (hx - s * 0.08, hy + s * 0.2)], col)
+        c.polygon(
+            [
+                (hx - s * 0.05, hy - s * 0.22),
+                (hx + s * 0.22, hy + s * 0.02),
+                (hx - s * 0.08, hy + s * 0.2),
+            ],
+            col,
+        )
     elif name == "wwwstop":
         r = s * 0.44
         c.ellipse((cx - r, cy - r, cx + r, cy + r), outline=col, width=w)
@@ -319,8 +362,22 @@ def draw_icon(c, name, cx, cy, s, col):
         c.line([(cx - d, cy - d), (cx + d, cy + d)], col, w)
         c.line([(cx - d, cy + d), (cx + d, cy - d)], col, w)
     elif name == "home":
-        c.polygon([(cx - s * 0.5, cy - s * 0.02), (cx, cy - s * 0.48), (cx + s * 0.5, cy - s * 0.02)], col)
-        c.polygon([(cx - s * 0.34, cy - s * 0.05), (cx + s * 0.34, cy - s * 0.05), (cx + s * 0.34, cy + s * 0.44), (cx + s * 0.08, cy + s * 0.44), (cx + s * 0.08, cy + s * 0.16), (cx - s * 0.08, cy + s * 0.16), (cx - s * 0.08, cy + s * 0.44), (cx - s * 0.34, cy + s * 0.44)], col)
+        c.polygon(
+            [(cx - s * 0.5, cy - s * 0.02), (cx, cy - s * 0.48), (cx + s * 0.5, cy - s * 0.02)], col
+        )
+        c.polygon(
+            [
+                (cx - s * 0.34, cy - s * 0.05),
+                (cx + s * 0.34, cy - s * 0.05),
+                (cx + s * 0.34, cy + s * 0.44),
+                (cx + s * 0.08, cy + s * 0.44),
+                (cx + s * 0.08, cy + s * 0.16),
+                (cx - s * 0.08, cy + s * 0.16),
+                (cx - s * 0.08, cy + s * 0.44),
+                (cx - s * 0.34, cy + s * 0.44),
+            ],
+            col,
+        )
     elif name == "search":
         r = s * 0.27
         ox, oy = cx - s * 0.1, cy - s * 0.1
@@ -340,11 +397,21 @@ def draw_icon(c, name, cx, cy, s, col):
         c.rrect(box, s * 0.05, outline=col, width=w)
         c.line([(box[0] + w, box[1] + w), (cx, cy + s * 0.04), (box[2] - w, box[1] + w)], col, w)
     elif name == "computer":
-        c.rrect((cx - s * 0.48, cy - s * 0.4, cx + s * 0.48, cy + s * 0.2), s * 0.05, outline=col, width=w)
+        c.rrect(
+            (cx - s * 0.48, cy - s * 0.4, cx + s * 0.48, cy + s * 0.2),
+            s * 0.05,
+            outline=col,
+            width=w,
+        )
         c.line([(cx, cy + s * 0.2), (cx, cy + s * 0.36)], col, w)
         c.line([(cx - s * 0.24, cy + s * 0.4), (cx + s * 0.24, cy + s * 0.4)], col, w)
     elif name == "calculator":
-        c.rrect((cx - s * 0.34, cy - s * 0.48, cx + s * 0.34, cy + s * 0.48), s * 0.07, outline=col, width=w)
+        c.rrect(
+            (cx - s * 0.34, cy - s * 0.48, cx + s * 0.34, cy + s * 0.48),
+            s * 0.07,
+            outline=col,
+            width=w,
+        )
         c.rrect((cx - s * 0.2, cy - s * 0.34, cx + s * 0.2, cy - s * 0.14), 0, fill=col)
         for row in range(2):
             for colm in range(3):
@@ -374,7 +441,11 @@ def draw_icon(c, name, cx, cy, s, col):
         c.line([(cx - d, cy - d), (cx + d, cy + d)], col, w)
         c.line([(cx - d, cy + d), (cx + d, cy - d)], col, w)
     elif name == "check":
-        c.line([(cx - s * 0.4, cy), (cx - s * 0.1, cy + s * 0.3), (cx + s * 0.42, cy - s * 0.3)], col, w * 1.2)
+        c.line(
+            [(cx - s * 0.4, cy), (cx - s * 0.1, cy + s * 0.3), (cx + s * 0.42, cy - s * 0.3)],
+            col,
+            w * 1.2,
+        )
     elif name == "plus":
         c.line([(cx - s * 0.4, cy), (cx + s * 0.4, cy)], col, w * 1.2)
         c.line([(cx, cy - s * 0.4), (cx, cy + s * 0.4)], col, w * 1.2)
@@ -383,7 +454,15 @@ def draw_icon(c, name, cx, cy, s, col):
     elif name == "trash":
         c.line([(cx - s * 0.42, cy - s * 0.3), (cx + s * 0.42, cy - s * 0.3)], col, w)
         c.line([(cx - s * 0.14, cy - s * 0.44), (cx + s * 0.14, cy - s * 0.44)], col, w)
-        c.polygon([(cx - s * 0.3, cy - s * 0.2), (cx + s * 0.3, cy - s * 0.2), (cx + s * 0.24, cy + s * 0.46), (cx - s * 0.24, cy + s * 0.46)], col)
+        c.polygon(
+            [
+                (cx - s * 0.3, cy - s * 0.2),
+                (cx + s * 0.3, cy - s * 0.2),
+                (cx + s * 0.24, cy + s * 0.46),
+                (cx - s * 0.24, cy + s * 0.46),
+            ],
+            col,
+        )
     elif name == "sweep":
         c.line([(cx - s * 0.42, cy + s * 0.4), (cx + s * 0.42, cy + s * 0.4)], col, w)
         d = s * 0.22
@@ -401,9 +480,21 @@ def draw_icon(c, name, cx, cy, s, col):
         r = s * 0.36
         c.arc((cx - r, cy - r + s * 0.06, cx + r, cy + r + s * 0.06), 200, 140, col, w)
         hx, hy = cx - r * 0.94, cy - r * 0.34 + s * 0.06
-        c.polygon([(hx - s * 0.2, hy - s * 0.06), (hx + s * 0.14, hy - s * 0.12), (hx - s * 0.02, hy + s * 0.22)], col)
+        c.polygon(
+            [
+                (hx - s * 0.2, hy - s * 0.06),
+                (hx + s * 0.14, hy - s * 0.12),
+                (hx - s * 0.02, hy + s * 0.22),
+            ],
+            col,
+        )
     elif name == "keyboard":
-        c.rrect((cx - s * 0.5, cy - s * 0.32, cx + s * 0.5, cy + s * 0.32), s * 0.08, outline=col, width=w)
+        c.rrect(
+            (cx - s * 0.5, cy - s * 0.32, cx + s * 0.5, cy + s * 0.32),
+            s * 0.08,
+            outline=col,
+            width=w,
+        )
         for row in range(2):
             for k in range(5):
                 x = cx - s * 0.32 + k * s * 0.16
@@ -411,8 +502,18 @@ def draw_icon(c, name, cx, cy, s, col):
                 c.rrect((x - s * 0.045, y - s * 0.045, x + s * 0.045, y + s * 0.045), 0, fill=col)
         c.line([(cx - s * 0.24, cy + s * 0.19), (cx + s * 0.24, cy + s * 0.19)], col, w * 0.8)
     elif name == "key":
-        c.rrect((cx - s * 0.46, cy - s * 0.46, cx + s * 0.46, cy + s * 0.46), s * 0.14, outline=col, width=w)
-        c.rrect((cx - s * 0.3, cy - s * 0.34, cx + s * 0.3, cy + s * 0.2), s * 0.08, outline=col, width=w * 0.8)
+        c.rrect(
+            (cx - s * 0.46, cy - s * 0.46, cx + s * 0.46, cy + s * 0.46),
+            s * 0.14,
+            outline=col,
+            width=w,
+        )
+        c.rrect(
+            (cx - s * 0.3, cy - s * 0.34, cx + s * 0.3, cy + s * 0.2),
+            s * 0.08,
+            outline=col,
+            width=w * 0.8,
+        )
     elif name == "macro":
         # Three stacked steps, the way a macro reads.
         for i in range(3):
@@ -420,7 +521,15 @@ def draw_icon(c, name, cx, cy, s, col):
             c.ellipse((cx - s * 0.48, y - s * 0.08, cx - s * 0.32, y + s * 0.08), fill=col)
             c.line([(cx - s * 0.18, y), (cx + s * 0.48, y)], col, w)
     elif name == "function":
-        c.rrect((cx - s * 0.48, cy - s * 0.36, cx + s * 0.48, cy + s * 0.36), s * 0.1, outline=col, width=w)
+        # A lightning bolt: one key, a whole shortcut.
+        c.polygon(
+            [
+                (cx + s * 0.12, cy - s * 0.5), (cx - s * 0.34, cy + s * 0.08),
+                (cx - s * 0.02, cy + s * 0.08), (cx - s * 0.12, cy + s * 0.5),
+                (cx + s * 0.34, cy - s * 0.1), (cx + s * 0.02, cy - s * 0.1),
+            ],
+            col,
+        )  # fmt: skip
     else:
         raise ValueError("no icon %r" % name)
 
@@ -490,7 +599,7 @@ def cap_colours(state):
     if state == "down":
         return ((150, 58, 6), (96, 32, 2), AMBER_TOP, AMBER_BOTTOM, TEXT_DARK)
     if state == "over":
-        return ((44, 56, 70), (22, 30, 40), (78, 88, 106), (56, 64, 80), (255, 255, 255))
+        return ((30, 84, 104), (14, 44, 58), (52, 124, 150), (34, 92, 114), (255, 255, 255))
     return ((40, 43, 52), (20, 22, 27), (58, 62, 73), (42, 45, 54), TEXT)
 
 
@@ -571,7 +680,7 @@ def render_button(bg, slot, state):
         if caption == "Close":
             c.rrect_gradient((0, 0, w, h), radius, (232, 46, 56), (190, 24, 36))
         else:
-            c.rrect_gradient((0, 0, w, h), radius, (52, 62, 78), (34, 40, 52))
+            c.rrect_gradient((0, 0, w, h), radius, HOVER_TOP, HOVER_BOTTOM)
             c.rrect((0, 0, w, h), radius, outline=CYAN + (255,), width=1.5)
         ink = (255, 255, 255)
     else:
@@ -642,9 +751,7 @@ def draw_main_body(size, slots):
     c = Canvas(w, h)
     # Body: a dark shell, lighter at the top, with a bevelled rim.
     c.polygon(poly, (10, 11, 14, 255))
-    inner = [
-        (x + (2 if x < w / 2 else -2), y + (2 if y < h / 2 else -2)) for x, y in poly
-    ]
+    inner = [(x + (2 if x < w / 2 else -2), y + (2 if y < h / 2 else -2)) for x, y in poly]
     body = vgradient((w * SS, h * SS), BODY_TOP, BODY_BOTTOM).convert("RGBA")
     shape = Image.new("L", body.size, 0)
     ImageDraw.Draw(shape).polygon([(x * SS, y * SS) for x, y in inner], fill=255)
@@ -670,14 +777,29 @@ def draw_main_body(size, slots):
     # Trays behind the multimedia strip and the command buttons.
     media = [s.rect for s in slots if 109 <= s.number <= 121]
     if media:
-        c.rrect(union_box(media, 4), 7, fill=(12, 13, 17, 255), outline=(48, 52, 62, 255), width=1.0)
+        c.rrect(
+            union_box(media, 4), 7, fill=(12, 13, 17, 255), outline=(48, 52, 62, 255), width=1.0
+        )
     profiles = [s.rect for s in slots if s.number in (128, 129, 130) and s.rect[2] > 0]
     if profiles:
-        c.rrect(union_box(profiles, 3), 16, fill=(12, 13, 17, 255), outline=(48, 52, 62, 255), width=1.0)
+        c.rrect(
+            union_box(profiles, 3), 16, fill=(12, 13, 17, 255), outline=(48, 52, 62, 255), width=1.0
+        )
     draw_logo(c, 24, 16, 24)
 
     img = Image.new("RGB", size, OUTSIDE)
     img.paste(c.result().convert("RGB"), (0, 0), inside)
+    # Backlight: a faint cyan glow leaking from under every cap into the deck.
+    glow = Image.new("L", size, 0)
+    gd = ImageDraw.Draw(glow)
+    for s in keys:
+        x, y, kw, kh = s.rect
+        gd.rounded_rectangle((x - 1, y + 1, x + kw, y + kh + 2), radius=6, fill=150)
+    glow = glow.filter(ImageFilter.GaussianBlur(4))
+    deck_mask = Image.new("L", size, 0)
+    ImageDraw.Draw(deck_mask).rounded_rectangle(deck, radius=8, fill=255)
+    glow = Image.composite(glow, Image.new("L", size, 0), deck_mask).point(lambda v: v * 45 // 255)
+    img.paste(Image.new("RGB", size, CYAN), (0, 0), glow)
     d = ImageDraw.Draw(img)
     # Brand.
     f1 = font("bold", 20)
@@ -788,23 +910,46 @@ def draw_dialog_body(size, entries, kind, greyed=False):
         bx, by, bw, bh = e[box].rect
         fh = 40 if kind == "key" else min(bh, 34)
         # Frame around the control's visible part.
-        c.rrect((bx - 4, by - 4, bx + bw + 4, by + fh + 4), 7, fill=(8, 9, 12, 255), outline=CYAN + (200,), width=1.2)
+        c.rrect(
+            (bx - 4, by - 4, bx + bw + 4, by + fh + 4),
+            7,
+            fill=(8, 9, 12, 255),
+            outline=CYAN + (200,),
+            width=1.2,
+        )
         icon = {"key": "key", "media": "playpause", "function": "function"}[kind]
         icy = content[1] + 38
-        c.ellipse((w / 2 - 24, icy - 24, w / 2 + 24, icy + 24), fill=(22, 24, 30, 255), outline=(60, 66, 80, 255), width=1.2)
+        c.ellipse(
+            (w / 2 - 24, icy - 24, w / 2 + 24, icy + 24),
+            fill=(22, 24, 30, 255),
+            outline=(60, 66, 80, 255),
+            width=1.2,
+        )
         draw_icon(c, icon, w / 2, icy, 24, CYAN + (255,))
         if kind == "media":
             names = ["prev", "playpause", "next", "refresh", "wwwstop", "back", "forward"]
             for i, n in enumerate(names):
                 cx = w / 2 + (i - 3) * 44
-                c.rrect((cx - 16, 376, cx + 16, 404), 6, fill=(28, 30, 37, 255), outline=(60, 66, 80, 255), width=1.0)
+                c.rrect(
+                    (cx - 16, 376, cx + 16, 404),
+                    6,
+                    fill=(28, 30, 37, 255),
+                    outline=(60, 66, 80, 255),
+                    width=1.0,
+                )
                 draw_icon(c, n, cx, 390, 14, TEXT_DIM + (255,))
     else:
         # Macro kinds: frames around the macro list and the step list.
         for n in (22, 23):
             bx, by, bw, bh = e[n].rect
             fh = min(bh, 30) if n == 22 else bh
-            c.rrect((bx - 3, by - 3, bx + bw + 3, by + fh + 3), 6, fill=(8, 9, 12, 255), outline=(60, 66, 80, 255), width=1.0)
+            c.rrect(
+                (bx - 3, by - 3, bx + bw + 3, by + fh + 3),
+                6,
+                fill=(8, 9, 12, 255),
+                outline=(60, 66, 80, 255),
+                width=1.0,
+            )
         col = [e[n].rect for n in range(12, 19)]
         c.rrect(union_box(col, 8), 8, fill=(18, 20, 25, 255), outline=(44, 48, 58, 255), width=1.0)
     if kind == "macro2":
@@ -818,9 +963,17 @@ def draw_dialog_body(size, entries, kind, greyed=False):
     # Title area (entry 5).
     t = e[5].rect
     title = "宏编辑器" if kind == "macro2" else "按键设置"
-    d.text((t[0] + 2, t[1] + t[3] / 2), title, font=font("bold", 20), fill=(245, 247, 250), anchor="lm")
+    d.text(
+        (t[0] + 2, t[1] + t[3] / 2), title, font=font("bold", 20), fill=(245, 247, 250), anchor="lm"
+    )
     tw_ = font("bold", 20).getlength(title)
-    d.text((t[0] + tw_ + 14, t[1] + t[3] / 2 + 2), "Tarsil Software", font=font("regular", 13), fill=CYAN, anchor="lm")
+    d.text(
+        (t[0] + tw_ + 14, t[1] + t[3] / 2 + 2),
+        "Tarsil Software",
+        font=font("regular", 13),
+        fill=CYAN,
+        anchor="lm",
+    )
     hint_font = font("regular", 14)
     label_font = font("bold", 12)
     if kind in ("key", "media", "function"):
@@ -831,10 +984,22 @@ def draw_dialog_body(size, entries, kind, greyed=False):
             "media": ("多媒体", "从列表中选择此按键执行的多媒体功能。"),
             "function": ("功能键", "从列表中选择此按键执行的快捷功能。"),
         }[kind]
-        d.text((w / 2, content[1] + 82), heading, font=font("bold", 18), fill=(245, 247, 250), anchor="mm")
+        d.text(
+            (w / 2, content[1] + 82),
+            heading,
+            font=font("bold", 18),
+            fill=(245, 247, 250),
+            anchor="mm",
+        )
         d.text((w / 2, content[1] + 106), hint, font=hint_font, fill=TEXT_DIM, anchor="mm")
         if kind == "key":
-            d.text((w / 2, by + 64), "“清除”恢复此按键的原有功能", font=font("regular", 12), fill=(96, 102, 116), anchor="mm")
+            d.text(
+                (w / 2, by + 64),
+                "“清除”恢复此按键的原有功能",
+                font=font("regular", 12),
+                fill=(96, 102, 116),
+                anchor="mm",
+            )
         if kind == "function":
             # What each function types, in the order of the list.
             rows = [
@@ -860,7 +1025,13 @@ def draw_dialog_body(size, entries, kind, greyed=False):
             x8 = e[8].rect
             x9 = e[9].rect
             cx = (x8[0] + x9[0] + x9[2]) / 2
-            d.text((cx, x8[1] + x8[3] / 2), "创建、录制和整理宏", font=font("bold", 14), fill=TEXT_DIM, anchor="mm")
+            d.text(
+                (cx, x8[1] + x8[3] / 2),
+                "创建、录制和整理宏",
+                font=font("bold", 14),
+                fill=TEXT_DIM,
+                anchor="mm",
+            )
     if greyed:
         img = grey(img)
     return img
@@ -890,7 +1061,7 @@ def render_dialog_button(bg, slot, state):
             ink = TEXT_DARK
         c.rrect((0.5, 0.5, w - 0.5, h - 0.5), radius, outline=(255, 220, 160, 150), width=1.0)
     elif state == "over":
-        c.rrect_gradient((0, 0, w, h), radius, (58, 68, 86), (38, 45, 58))
+        c.rrect_gradient((0, 0, w, h), radius, HOVER_TOP, HOVER_BOTTOM)
         c.rrect((0, 0, w, h), radius, outline=CYAN + (255,), width=1.5)
         ink = (255, 255, 255)
     elif state == "disable":
@@ -902,7 +1073,9 @@ def render_dialog_button(bg, slot, state):
         else:
             c.rrect_gradient((0, 0, w, h), radius, (50, 54, 65), (34, 37, 45))
             c.line([(radius, 0.7), (w - radius, 0.7)], (255, 255, 255, 45), 0.8)
-        c.rrect((0, 0, w, h), radius, outline=(CYAN if primary else (72, 78, 92)) + (255,), width=1.0)
+        c.rrect(
+            (0, 0, w, h), radius, outline=(CYAN if primary else (72, 78, 92)) + (255,), width=1.0
+        )
         ink = TEXT
     caption = slot.caption
     f = font("bold", 15 if is_tab else 13)
@@ -928,7 +1101,10 @@ def render_dialog_button(bg, slot, state):
 
 def render_dialog(entries, size):
     """The fourteen dialog pictures by file stem."""
-    bg = {k: draw_dialog_body(size, entries, k) for k in ("key", "media", "function", "macro", "macro2")}
+    bg = {
+        k: draw_dialog_body(size, entries, k)
+        for k in ("key", "media", "function", "macro", "macro2")
+    }
     pictures = {}
 
     def with_buttons(base, numbers, state, hidden=()):
@@ -1031,52 +1207,84 @@ def save_bmp(img, path):
     img.convert("RGB").save(path, "BMP")
 
 
-def contact_sheet(main, dialog, slots, path):
-    """One PNG with every picture, and the main window as the program paints it."""
+def cut_in(picture, source, rect):
+    """Paste source's pixels at rect onto picture, as the program's buttons do."""
+    x, y, w, h = rect
+    picture.paste(source.crop((x, y, x + w, y + h)), (x, y))
+
+
+def shaped(picture, mask, backdrop=(96, 104, 120)):
+    """picture as it appears through its window outline."""
+    inside = mask.convert("L").point(lambda v: 0 if v == 255 else 255)
+    out = Image.new("RGB", picture.size, backdrop)
+    out.paste(picture, (0, 0), inside)
+    return out
+
+
+def contact_sheet(main, dialog, slots, entries, path):
+    """One PNG with every picture, and both windows as the program paints them."""
     w, h = main["normal"].size
     live = main["normal"].copy()
-    # Some assigned keys, profile 1 active, and the pointer resting on a key.
-    for n in (1, 37, 57, 58, 59, 92, 106, 128):
-        s = slots[n - 1]
-        if n <= 104 or n == 128:
-            live.paste(main["down"].crop(s.box), s.rect[:2])
-    for n in (60,):
-        s = slots[n - 1]
-        live.paste(main["over"].crop(s.box), s.rect[:2])
-    mask = main["mask"].convert("L").point(lambda v: 0 if v == 255 else 255)
-    shown = Image.new("RGB", (w, h), (96, 104, 120))
-    shown.paste(live, (0, 0), mask)
+    # Some assigned keys, profile 1 active, and the pointer resting on F.
+    for n in (1, 37, 57, 58, 59, 92, 128):
+        cut_in(live, main["down"], slots[n - 1].rect)
+    cut_in(live, main["over"], slots[59].rect)
+
+    def rect(n):
+        return entries[n - 1].rect
+
+    # The dialog in the single-key kind with the pointer on OK; in the macro
+    # kind with the pointer on a step button; and the macro editor recording.
+    single = dialog["key_normal"].copy()
+    cut_in(single, dialog["key_down"], rect(6))
+    cut_in(single, dialog["key_over"], rect(1))
+    macro = dialog["macro_normal"].copy()
+    cut_in(macro, dialog["key_down"], rect(7))
+    cut_in(macro, dialog["macro_over"], rect(16))
+    editor = dialog["macro2_normal"].copy()
+    cut_in(editor, dialog["key_down"], rect(7))
+    cut_in(editor, dialog["macro_down"], rect(12))
+    for n in range(13, 19):
+        cut_in(editor, dialog["macro_disable"], rect(n))
+    mask = dialog["key_mask"]
+    shown = [
+        ("single key, pointer on OK", shaped(single, mask)),
+        ("macro, pointer on a step button", shaped(macro, mask)),
+        ("macro editor, recording", shaped(editor, mask)),
+    ]
+
     names = [
         "key_normal", "key_over", "key_down", "key_mask", "media_normal",
         "function_normal", "macro_normal", "macro_over", "macro_down",
         "macro_disable", "macro2_normal", "macro2_over", "macro2_down",
         "macro2_disable",
     ]  # fmt: skip
-    dw, dh = dialog["key_mask"].size
-    scale = 0.5
-    tw, th = int(dw * scale), int(dh * scale)
-    cols = 4
-    rows_ = (len(names) + cols - 1) // cols
-    sheet_w = max(w * 2 + 30, cols * (tw + 10) + 10)
-    y_main = 10
-    y_dialog = y_main + (h + 24) * 2 + 20
-    sheet = Image.new("RGB", (sheet_w, y_dialog + rows_ * (th + 24) + 10), (60, 64, 72))
+    dw, dh = mask.size
+    tw, th = dw // 2, dh // 2
+    sheet_w = w * 2 + 30
+    cols = (sheet_w - 10) // (tw + 10)
+    y_shown = 10 + (h + 24) * 2
+    y_thumbs = y_shown + dh + 24
+    rows = (len(names) + cols - 1) // cols
+    sheet = Image.new("RGB", (sheet_w, y_thumbs + rows * (th + 24) + 10), (60, 64, 72))
     d = ImageDraw.Draw(sheet)
     f = font("regular", 13)
     placements = [
-        ("as shown: normal + set keys + hover on F", shown, 10, y_main),
-        ("main_normal", main["normal"], w + 20, y_main),
-        ("main_over", main["over"], 10, y_main + h + 24),
-        ("main_down", main["down"], w + 20, y_main + h + 24),
+        ("as shown: set keys, profile 1, pointer on F", shaped(live, main["mask"]), 10, 10),
+        ("main_normal", main["normal"], w + 20, 10),
+        ("main_over", main["over"], 10, 10 + h + 24),
+        ("main_down", main["down"], w + 20, 10 + h + 24),
     ]
+    placements += [
+        (label, img, 10 + i * (dw + 10), y_shown) for i, (label, img) in enumerate(shown)
+    ]
+    for i, name in enumerate(names):
+        x = 10 + (i % cols) * (tw + 10)
+        y = y_thumbs + (i // cols) * (th + 24)
+        placements.append((name, dialog[name].resize((tw, th), Image.LANCZOS), x, y))
     for label, img, x, y in placements:
         sheet.paste(img, (x, y + 18))
         d.text((x, y), label, font=f, fill=(255, 255, 255))
-    for i, name in enumerate(names):
-        x = 10 + (i % cols) * (tw + 10)
-        y = y_dialog + (i // cols) * (th + 24)
-        sheet.paste(dialog[name].resize((tw, th), Image.LANCZOS), (x, y + 18))
-        d.text((x, y), name, font=f, fill=(255, 255, 255))
     sheet.save(path, "PNG")
 
 
@@ -1105,7 +1313,7 @@ def main(argv):
     with open(os.path.join(out, "tarsil.ico"), "wb") as f:
         f.write(ico_bytes(icons))
     if args.preview:
-        contact_sheet(main_pics, dialog_pics, slots, args.preview)
+        contact_sheet(main_pics, dialog_pics, slots, entries, args.preview)
     return 0
 
 
