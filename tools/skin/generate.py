@@ -22,6 +22,9 @@ import sys
 
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
+# layout.py beside this file holds the picture sizes; importing it must not
+# leave a bytecode cache in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from layout import DLG_H, DLG_W, MAIN_H, MAIN_W  # noqa: E402
 
