@@ -1,0 +1,18 @@
+// Arbitrary bytes as "Main.ini" and "Composite.ini": parsing never crashes,
+// and every slot the main window could hit-test has a well-formed rectangle.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "ini/ini_document.h"
+#include "ui/main/layout_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const tarsil::ini::IniDocument file =
+      tarsil::ini::IniDocument::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
+  const tarsil::MainLayout layout = tarsil::ReadMainLayout(file);
+  for (const tarsil::KeySlot& slot : layout.slots) (void)slot.rect().Contains(0, 0);
+  const tarsil::DialogLayout dialog = tarsil::ReadDialogLayout(file);
+  if (!dialog[tarsil::kDialogEntryCount - 1].caption.empty()) __builtin_trap();
+  return 0;
+}

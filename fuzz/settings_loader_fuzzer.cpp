@@ -1,0 +1,47 @@
+// Arbitrary bytes as set.ini: the start-up load never crashes, hangs or runs
+// away with memory, and what it loaded saves and reloads to the same profiles.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "ini/ini_document.h"
+#include "profile/settings_file.h"
+
+namespace {
+
+tarsil::MainLayout FuzzLayout() {
+  tarsil::MainLayout layout;
+  for (int s = 1; s <= tarsil::kLastStoredSlot; ++s) {
+    tarsil::KeySlot& slot = layout.slots[static_cast<std::size_t>(s - 1)];
+    slot.vk = s + 7;  // 8..128: covers letters, digits and the keypad
+    slot.caption = u"K" + tarsil::ini::FormatInt(slot.vk);
+  }
+  layout.media = {{u"Play/Pause", 179}, {u"Refresh", 168}};
+  return layout;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const tarsil::MainLayout layout = FuzzLayout();
+  const tarsil::ini::IniDocument file =
+      tarsil::ini::IniDocument::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
+  tarsil::ProfileSet loaded;
+  tarsil::LoadSettings(loaded, layout, file);
+  if (!tarsil::IsProfileNumber(loaded.activeProfile)) __builtin_trap();
+
+  tarsil::ini::IniDocument saved;
+  for (int p = 1; p <= tarsil::kProfileCount; ++p)
+    tarsil::SaveProfile(loaded, layout.slots, saved, p);
+  saved.SetInt(u"TYPE", u"type", loaded.activeProfile);
+  tarsil::ProfileSet reloaded;
+  tarsil::LoadSettings(reloaded, layout, tarsil::ini::IniDocument::Parse(saved.Serialize()));
+  for (int p = 0; p < tarsil::kProfileCount; ++p) {
+    const tarsil::ProfileData& a = loaded.stores[static_cast<std::size_t>(p)];
+    const tarsil::ProfileData& b = reloaded.stores[static_cast<std::size_t>(p)];
+    if (a.keys != b.keys || a.macroSteps != b.macroSteps || a.assigned != b.assigned) {
+      __builtin_trap();
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,215 @@
+#include "cli/commands.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+
+#include "cli/utf8.h"
+#include "ini/ini_file.h"
+#include "profile/profile_data.h"
+#include "profile/profile_exchange.h"
+#include "profile/settings_check.h"
+#include "profile/settings_file.h"
+
+namespace tarsil::cli {
+
+namespace {
+
+std::string PathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+// The layout and the settings as the program has them after start-up.
+struct Loaded {
+  MainLayout layout;
+  ProfileSet profiles;
+};
+
+std::optional<Loaded> Load(const Context& context) {
+  const std::filesystem::path layoutPath =
+      context.layout.value_or(context.settings.parent_path() / "Main.ini");
+  ini::ReadResult layoutFile = ini::ReadIniFile(layoutPath);
+  if (!layoutFile.status.ok()) {
+    context.err << layoutFile.status.error << '\n';
+    return std::nullopt;
+  }
+  if (!layoutFile.exists) {
+    context.err << "Cannot read the layout " << PathText(layoutPath)
+                << ": the file does not exist (name one with --layout).\n";
+    return std::nullopt;
+  }
+  ini::ReadResult settings = ini::ReadIniFile(context.settings);
+  if (!settings.status.ok()) {
+    context.err << settings.status.error << '\n';
+    return std::nullopt;
+  }
+  Loaded loaded{ReadMainLayout(layoutFile.document), {}};
+  LoadSettings(loaded.profiles, loaded.layout, settings.document);
+  return loaded;
+}
+
+const char* KindName(std::int32_t kind) {
+  switch (kind) {
+    case KindSingleKey:
+      return "single key";
+    case KindMacro:
+      return "macro";
+    case KindMultimedia:
+      return "multimedia";
+    case KindFunctionKey:
+      return "function";
+    default:
+      return "unknown kind";
+  }
+}
+
+// A key shows up in the summary when it does anything but type itself.
+bool IsAssigned(const KeySlot& slot, const KeyAssignment& key, const TranslationTable& table) {
+  auto entry = table.find(slot.vk);
+  const bool identity = entry != table.end() && entry->second == KeyList{slot.vk};
+  return key.kind != KindSingleKey || key.name != slot.caption || !identity;
+}
+
+std::string Codes(const TranslationTable& table, KeyCode vk) {
+  auto entry = table.find(vk);
+  if (entry == table.end()) return "itself (no entry)";
+  if (entry->second.empty()) return "nothing (disabled)";
+  std::string text;
+  for (KeyCode code : entry->second) text += (text.empty() ? "" : " ") + std::to_string(code);
+  return text;
+}
+
+int SaveBack(const Context& context, ProfileSet& profiles, const MainLayout& layout) {
+  const ini::FileStatus saved = SaveSettings(profiles, layout.slots, context.settings);
+  if (!saved.ok()) {
+    context.err << saved.error << '\n';
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int Show(const Context& context) {
+  const std::optional<Loaded> loaded = Load(context);
+  if (!loaded) return kExitFailure;
+  const ProfileSet& profiles = loaded->profiles;
+  context.out << "Settings: " << PathText(context.settings) << '\n'
+              << "Active profile: " << profiles.activeProfile << '\n';
+  for (std::int32_t p = 1; p <= kProfileCount; ++p) {
+    const ProfileData& store = *profiles.Store(p);
+    context.out << "\nProfile " << p << (p == profiles.activeProfile ? " (active)" : "") << '\n';
+    int assigned = 0;
+    for (int s = 1; s <= kLastStoredSlot; ++s) {
+      const KeySlot& slot = loaded->layout.slots[static_cast<std::size_t>(s - 1)];
+      const KeyAssignment& key = store.keys[static_cast<std::size_t>(s - 1)];
+      if (!IsAssigned(slot, key, store.translation)) continue;
+      if (assigned++ == 0) context.out << "  Keys:\n";
+      context.out << "    " << ToUtf8(slot.caption) << " (" << slot.vk
+                  << "): " << KindName(key.kind) << " \"" << ToUtf8(key.name) << "\"";
+      if (key.kind == KindMacro) context.out << " (macro " << key.macroIndex << ")";
+      context.out << " -> sends " << Codes(store.translation, slot.vk) << '\n';
+    }
+    if (assigned == 0) context.out << "  Keys: all type themselves\n";
+    if (store.macroSteps.empty()) {
+      context.out << "  Macros: none\n";
+      continue;
+    }
+    context.out << "  Macros:\n";
+    for (std::size_t i = 0; i < store.macroSteps.size(); ++i) {
+      const std::u16string name = i < store.macroNames.size() ? store.macroNames[i] : u"";
+      const std::size_t steps = store.macroSteps[i].size() / kMacroStepWidth;
+      context.out << "    " << i << ": \"" << ToUtf8(name) << "\", " << steps
+                  << (steps == 1 ? " step\n" : " steps\n");
+    }
+  }
+  return kExitOk;
+}
+
+int Dump(const Context& context) {
+  const std::optional<Loaded> loaded = Load(context);
+  if (!loaded) return kExitFailure;
+  using nlohmann::ordered_json;
+  ordered_json root;
+  root["activeProfile"] = loaded->profiles.activeProfile;
+  ordered_json profileList = ordered_json::array();
+  for (std::int32_t p = 1; p <= kProfileCount; ++p) {
+    const ProfileData& store = *loaded->profiles.Store(p);
+    ordered_json profile;
+    profile["number"] = p;
+    ordered_json translation = ordered_json::object();
+    for (const auto& [vk, codes] : store.translation) translation[std::to_string(vk)] = codes;
+    profile["translation"] = std::move(translation);
+    profile["assigned"] = store.assigned;
+    ordered_json bindings = ordered_json::object();
+    for (const auto& [vk, index] : store.macroBindings) bindings[std::to_string(vk)] = index;
+    profile["bindings"] = std::move(bindings);
+    ordered_json macros = ordered_json::array();
+    for (std::size_t i = 0; i < store.macroSteps.size(); ++i) {
+      macros.push_back({{"name", ToUtf8(i < store.macroNames.size() ? store.macroNames[i] : u"")},
+                        {"steps", store.macroSteps[i]}});
+    }
+    profile["macros"] = std::move(macros);
+    ordered_json keys = ordered_json::array();
+    for (int s = 1; s <= kLastStoredSlot; ++s) {
+      const KeyAssignment& key = store.keys[static_cast<std::size_t>(s - 1)];
+      keys.push_back({{"slot", s},
+                      {"vk", loaded->layout.slots[static_cast<std::size_t>(s - 1)].vk},
+                      {"name", ToUtf8(key.name)},
+                      {"kind", key.kind},
+                      {"macroIndex", key.macroIndex}});
+    }
+    profile["keys"] = std::move(keys);
+    profileList.push_back(std::move(profile));
+  }
+  root["profiles"] = std::move(profileList);
+  context.out << root.dump(2) << '\n';
+  return kExitOk;
+}
+
+int Check(const Context& context) {
+  const std::optional<Loaded> loaded = Load(context);
+  if (!loaded) return kExitFailure;
+  ini::ReadResult settings = ini::ReadIniFile(context.settings);
+  const std::vector<SettingsProblem> problems = CheckSettings(settings.document, loaded->layout);
+  for (const SettingsProblem& problem : problems) {
+    context.out << '[' << ToUtf8(problem.section) << "] " << ToUtf8(problem.key);
+    if (!problem.value.empty()) context.out << " = \"" << ToUtf8(problem.value) << '"';
+    context.out << ": " << problem.message << '\n';
+  }
+  if (problems.empty()) {
+    context.out << PathText(context.settings) << ": no problems found\n";
+    return kExitOk;
+  }
+  context.out << problems.size() << (problems.size() == 1 ? " problem\n" : " problems\n");
+  return kExitProblems;
+}
+
+int Export(const Context& context, const std::filesystem::path& target) {
+  std::optional<Loaded> loaded = Load(context);
+  if (!loaded) return kExitFailure;
+  const ini::FileStatus exported = ExportProfile(loaded->profiles, loaded->layout.slots, target);
+  if (!exported.ok()) {
+    context.err << exported.error << '\n';
+    return kExitFailure;
+  }
+  context.out << "Exported profile " << loaded->profiles.activeProfile << " to " << PathText(target)
+              << '\n';
+  return SaveBack(context, loaded->profiles, loaded->layout);
+}
+
+int Import(const Context& context, const std::filesystem::path& source) {
+  std::optional<Loaded> loaded = Load(context);
+  if (!loaded) return kExitFailure;
+  const ini::FileStatus imported = ImportProfile(loaded->profiles, loaded->layout, source);
+  if (!imported.ok()) {
+    context.err << imported.error << '\n';
+    return kExitFailure;
+  }
+  context.out << "Imported " << PathText(source) << " into profile "
+              << loaded->profiles.activeProfile << '\n';
+  return SaveBack(context, loaded->profiles, loaded->layout);
+}
+
+}  // namespace tarsil::cli

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+
+namespace tarsil::cli {
+
+// Exit codes: 0 done, 1 the check found problems, 2 a file could not be
+// read or written (the reason goes to `err`).
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitProblems = 1;
+inline constexpr int kExitFailure = 2;
+
+struct Context {
+  std::filesystem::path settings;
+  // "Main.ini"; when absent, the one beside the settings file is used.
+  std::optional<std::filesystem::path> layout;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+int Show(const Context& context);
+int Dump(const Context& context);
+int Check(const Context& context);
+int Export(const Context& context, const std::filesystem::path& target);
+int Import(const Context& context, const std::filesystem::path& source);
+
+}  // namespace tarsil::cli

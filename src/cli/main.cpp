@@ -1,0 +1,45 @@
+// tarsilctl: the keyboard settings without the window, for scripts and tests.
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"Reads, checks, exports and imports the settings of the Tarsil keyboard program."};
+  app.require_subcommand(1);
+  std::string settings;
+  std::string layout;
+  std::string file;
+
+  auto addCommon = [&](CLI::App* command, bool layoutRequired) {
+    CLI::Option* option = command->add_option("--layout", layout, "the keyboard layout (Main.ini)");
+    if (layoutRequired) option->required();
+    command->add_option("SETTINGS", settings, "the settings file (set.ini)")->required();
+  };
+  CLI::App* show = app.add_subcommand("show", "summarise the three profiles");
+  addCommon(show, false);
+  CLI::App* dump = app.add_subcommand("dump", "print the three profiles as JSON");
+  addCommon(dump, true);
+  CLI::App* check = app.add_subcommand("check", "list what a hand-edited file gets wrong");
+  addCommon(check, true);
+  CLI::App* exportCommand = app.add_subcommand("export", "write the active profile to a file");
+  addCommon(exportCommand, true);
+  exportCommand->add_option("OUT", file, "the profile file to write")->required();
+  CLI::App* importCommand =
+      app.add_subcommand("import", "read a profile file into the active profile");
+  addCommon(importCommand, true);
+  importCommand->add_option("IN", file, "the profile file to read")->required();
+
+  CLI11_PARSE(app, argc, argv);
+
+  const tarsil::cli::Context context{
+      settings, layout.empty() ? std::nullopt : std::optional<std::filesystem::path>(layout),
+      std::cout, std::cerr};
+  if (show->parsed()) return tarsil::cli::Show(context);
+  if (dump->parsed()) return tarsil::cli::Dump(context);
+  if (check->parsed()) return tarsil::cli::Check(context);
+  if (exportCommand->parsed()) return tarsil::cli::Export(context, file);
+  return tarsil::cli::Import(context, file);
+}

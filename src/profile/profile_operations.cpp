@@ -1,0 +1,78 @@
+#include "profile/profile_operations.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tarsil {
+
+namespace {
+
+void TakeMacroCopies(ProfileData& working, MacroEditCopies&& copies) {
+  working.macroBindings = std::move(copies.macroBindings);
+  working.macroNames = std::move(copies.macroNames);
+  working.macroSteps = std::move(copies.macroSteps);
+}
+
+}  // namespace
+
+void CommitWorkingProfile(ProfileSet& profiles) {
+  if (ProfileData* store = profiles.Store(profiles.activeProfile)) *store = profiles.working;
+  profiles.modified = false;
+}
+
+void SwitchProfile(ProfileSet& profiles, std::int32_t n, SavePrompt& prompt) {
+  ProfileData* target = profiles.Store(n);
+  if (target == nullptr) return;
+  if (n != profiles.activeProfile && profiles.modified) {
+    if (prompt.ConfirmSaveChanges()) {
+      if (ProfileData* old = profiles.Store(profiles.activeProfile)) *old = profiles.working;
+    }
+    profiles.modified = false;
+  }
+  profiles.activeProfile = n;
+  profiles.working = *target;
+}
+
+void RestoreDefaults(ProfileSet& profiles, const KeySlotTable& slots) {
+  ProfileData& working = profiles.working;
+  AddIdentityEntries(working.translation, true);
+  working.assigned.clear();
+  for (std::size_t i = 0; i < working.keys.size(); ++i) {
+    working.keys[i] = KeyAssignment{slots[i].caption, KindSingleKey, 0};
+  }
+  working.macroBindings.clear();
+  working.macroNames.clear();
+  working.macroSteps.clear();
+  profiles.modified = true;
+  CommitWorkingProfile(profiles);
+}
+
+void RecordKeyEdit(ProfileSet& profiles, const KeySlotTable& slots, int slot,
+                   KeyEditResult result) {
+  if (slot < 1 || slot > kLastAssignableSlot) return;
+  ProfileData& working = profiles.working;
+  const auto index = static_cast<std::size_t>(slot - 1);
+  const std::u16string& caption = slots[index].caption;
+  const auto listIndex = static_cast<std::int32_t>(index);
+  if (result.name == caption || result.name.empty()) {
+    RemoveAssigned(working.assigned, listIndex);
+    result.name = caption;
+  } else if (std::find(working.assigned.begin(), working.assigned.end(), listIndex) ==
+             working.assigned.end()) {
+    working.assigned.push_back(listIndex);
+  }
+  working.keys[index] = KeyAssignment{std::move(result.name), result.kind, result.macroIndex};
+  profiles.modified = true;
+  RebindMacroKeys(working, slots, result.macros, RebindPath::kKeyDialog);
+  TakeMacroCopies(working, std::move(result.macros));
+  CommitWorkingProfile(profiles);
+}
+
+void RecordMacroEditorResult(ProfileSet& profiles, const KeySlotTable& slots,
+                             MacroEditCopies copies) {
+  profiles.modified = true;
+  RebindMacroKeys(profiles.working, slots, copies, RebindPath::kMacroEditor);
+  TakeMacroCopies(profiles.working, std::move(copies));
+}
+
+}  // namespace tarsil

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "ini/ini_document.h"
+#include "ini/ini_file.h"
+#include "profile/profile_data.h"
+#include "ui/main/layout_file.h"
+
+namespace tarsil {
+
+inline constexpr std::u16string_view kTypeSection = u"TYPE";
+inline constexpr std::u16string_view kTypeKey = u"type";
+inline constexpr std::u16string_view kSettingsFileName = u"set.ini";
+
+// Counts in the file are hand-editable. No real file comes near these, so
+// loops and allocations stop there instead of trusting a count of two billion.
+inline constexpr std::int32_t kMaxListCount = 100000;         // SetIndexNum, MacroStrNum
+inline constexpr std::int32_t kMaxMacroIntegers = 3000000;    // MacroKeyNum of one macro
+inline constexpr std::int64_t kMaxProfileIntegers = 8000000;  // all macros of one profile
+
+// "Profile1".."Profile3" (any number formats, as import may name another).
+std::u16string ProfileSectionName(std::int32_t profile);
+
+// set.ini beside the executable: everything after the last path separator
+// of the executable's path is replaced.
+std::filesystem::path SettingsFilePathFor(const std::filesystem::path& executable);
+
+// [TYPE] type, default 1. A hand-edited number outside 1..3 names no profile
+// and is read as 1, so the program never runs without a table to play.
+std::int32_t ReadProfileNumber(const ini::IniDocument& file);
+
+// Reads section "Profile<p>" into the working profile and copies it into
+// store `target` (nothing is copied when target is no profile number).
+void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file,
+                 std::int32_t p, std::int32_t target);
+
+// Rewrites section "Profile<p>" from the store of p (p must be 1..3).
+void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, ini::IniDocument& file,
+                 std::int32_t p);
+
+// Start-up: the active profile number, then the three profiles with the
+// active one last, so the working profile ends up holding it.
+void LoadSettings(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file);
+
+// Exit: commits the working profile, then writes Profile1..3 and [TYPE] into
+// the file's current content and replaces the file in one step. Sections of
+// other names survive. A file that exists but cannot be read is left alone.
+ini::FileStatus SaveSettings(ProfileSet& profiles, const KeySlotTable& slots,
+                             const std::filesystem::path& path);
+
+}  // namespace tarsil

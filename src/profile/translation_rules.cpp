@@ -1,0 +1,133 @@
+#include "profile/translation_rules.h"
+
+#include <algorithm>
+
+namespace tarsil {
+
+namespace {
+
+constexpr KeyCode kControl = 17;
+constexpr KeyCode kMenu = 18;  // Alt
+constexpr KeyCode kSpace = 32;
+constexpr KeyCode kSubtract = 109;
+constexpr KeyCode kAdd = 107;
+
+// The first assigned-key-list position whose slot has code v.
+std::vector<std::int32_t>::iterator FindAssignedWithCode(ProfileData& working,
+                                                         const KeySlotTable& slots, KeyCode v) {
+  return std::find_if(working.assigned.begin(), working.assigned.end(), [&](std::int32_t index) {
+    return index >= 0 && index < kSlotCount && slots[static_cast<std::size_t>(index)].vk == v;
+  });
+}
+
+// Puts the key at an assigned-list position back to itself and drops the position.
+void ResetAssignedKey(ProfileData& working, const KeySlotTable& slots,
+                      std::vector<std::int32_t>::iterator position) {
+  const auto index = static_cast<std::size_t>(*position);
+  working.keys[index] = KeyAssignment{slots[index].caption, KindSingleKey, 0};
+  working.assigned.erase(position);
+}
+
+}  // namespace
+
+const std::array<FunctionKeyRow, kFunctionKeyCount> kFunctionKeys = {{
+    {u"Open", {kControl, 'O'}, 2},
+    {u"New", {kControl, 'N'}, 2},
+    {u"Undo", {kControl, 'Z'}, 2},
+    {u"Save", {kControl, 'S'}, 2},
+    {u"Copy", {kControl, 'C'}, 2},
+    {u"Cut", {kControl, 'X'}, 2},
+    {u"Paste", {kControl, 'V'}, 2},
+    {u"Search", {kControl, 'F'}, 2},
+    {u"Select ALL", {kControl, 'A'}, 2},
+    {u"Zoom Out", {kControl, kSubtract}, 2},
+    {u"Zoom In", {kControl, kAdd}, 2},
+    {u"Minimize", {kMenu, kSpace, 'N'}, 3},
+    {u"Maximize", {kMenu, kSpace, 'X'}, 3},
+}};
+
+const FunctionKeyRow* FindFunctionKey(std::u16string_view name) {
+  for (const FunctionKeyRow& row : kFunctionKeys) {
+    if (row.name == name) return &row;
+  }
+  return nullptr;
+}
+
+KeyList MacroPressCodes(const MacroStepList& steps) {
+  KeyList presses;
+  for (std::size_t k = 0; k + kMacroStepWidth <= steps.size(); k += kMacroStepWidth) {
+    if (steps[k + 2] == 1) presses.push_back(steps[k + 1]);
+  }
+  return presses;
+}
+
+void BuildEntry(ProfileData& working, KeyCode v, const KeyAssignment& record, KeyCode singleKey,
+                const MediaKeyTable& media) {
+  switch (record.kind) {
+    case KindSingleKey:
+      working.translation[v] = KeyList{singleKey};
+      break;
+    case KindMacro: {
+      working.macroBindings[v] = record.macroIndex;
+      const auto index = static_cast<std::size_t>(record.macroIndex);
+      working.translation[v] = index < working.macroSteps.size()
+                                   ? MacroPressCodes(working.macroSteps[index])
+                                   : KeyList{};
+      break;
+    }
+    case KindMultimedia:
+      // An unknown name leaves the key without an entry: it types itself.
+      if (auto it = media.find(record.name); it != media.end()) {
+        working.translation[v] = KeyList{it->second};
+      }
+      break;
+    case KindFunctionKey: {
+      // An unknown name disables the key rather than guessing a function.
+      const FunctionKeyRow* row = FindFunctionKey(record.name);
+      working.translation[v] = row ? row->Keys() : KeyList{};
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void RebindMacroKeys(ProfileData& working, const KeySlotTable& slots, MacroEditCopies& copies,
+                     RebindPath path) {
+  for (const auto& [v, oldIndex] : working.macroBindings) {
+    (void)oldIndex;
+    auto bound = copies.macroBindings.find(v);
+    if (bound != copies.macroBindings.end()) {
+      const auto index = static_cast<std::size_t>(bound->second);
+      if (bound->second >= 0 && index < copies.macroSteps.size() &&
+          index < copies.macroNames.size()) {
+        working.translation[v] = MacroPressCodes(copies.macroSteps[index]);
+        auto position = FindAssignedWithCode(working, slots, v);
+        if (position != working.assigned.end()) {
+          KeyAssignment& record = working.keys[static_cast<std::size_t>(*position)];
+          record.macroIndex = bound->second;
+          record.name = copies.macroNames[index];
+        }
+        continue;
+      }
+      // The macro it pointed at is gone: the key goes back to itself.
+      copies.macroBindings.erase(bound);
+      working.translation[v] = KeyList{v};
+      auto position = FindAssignedWithCode(working, slots, v);
+      if (position != working.assigned.end()) ResetAssignedKey(working, slots, position);
+      continue;
+    }
+    auto position = FindAssignedWithCode(working, slots, v);
+    if (path == RebindPath::kMacroEditor) {
+      working.translation[v] = KeyList{v};
+      if (position != working.assigned.end()) ResetAssignedKey(working, slots, position);
+    } else if (position != working.assigned.end() &&
+               working.keys[static_cast<std::size_t>(*position)].kind == KindMacro) {
+      // A key of another kind is the one the dialog just gave a new meaning.
+      ResetAssignedKey(working, slots, position);
+      working.translation[v] = KeyList{v};
+    }
+  }
+}
+
+}  // namespace tarsil

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+#include "profile/key_types.h"
+#include "profile/profile_data.h"
+#include "ui/main/key_slot.h"
+
+namespace tarsil {
+
+// The editing and window shortcuts a key can be given. The settings dialog's
+// function list shows the same names in the same order, so a list position
+// and a row number name the same function.
+struct FunctionKeyRow {
+  std::u16string_view name;
+  std::array<KeyCode, 3> keys;
+  std::size_t count;
+
+  KeyList Keys() const { return KeyList(keys.begin(), keys.begin() + static_cast<long>(count)); }
+};
+inline constexpr int kFunctionKeyCount = 13;
+extern const std::array<FunctionKeyRow, kFunctionKeyCount> kFunctionKeys;
+
+// The row whose name equals `name` exactly (with case), if any.
+const FunctionKeyRow* FindFunctionKey(std::u16string_view name);
+
+// The keys a macro presses: the vk of every step whose `down` is 1, in order.
+// A trailing partial step is ignored.
+KeyList MacroPressCodes(const MacroStepList& steps);
+
+// The translation entry of one key slot while a profile loads. `singleKey`
+// is the stored "Key" value the single-key kind plays; a macro index must
+// already have been checked against the macro list by the caller.
+void BuildEntry(ProfileData& working, KeyCode v, const KeyAssignment& record, KeyCode singleKey,
+                const MediaKeyTable& media);
+
+// The macro data the settings dialog edits on copies of the working profile.
+struct MacroEditCopies {
+  MacroBindings macroBindings;
+  std::vector<std::u16string> macroNames;
+  std::vector<MacroStepList> macroSteps;
+};
+
+// Which dialog closed: it decides what happens to a key whose binding is gone.
+enum class RebindPath { kKeyDialog, kMacroEditor };
+
+// Carries macro edits and deletions over to the keys bound to macros, before
+// the copies replace the working macro data. A binding to a macro that no
+// longer exists is treated like a removed one and dropped from the copies, so
+// it can never reach past the lists, now or at a later re-binding.
+void RebindMacroKeys(ProfileData& working, const KeySlotTable& slots, MacroEditCopies& copies,
+                     RebindPath path);
+
+}  // namespace tarsil

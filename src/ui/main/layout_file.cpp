@@ -1,0 +1,55 @@
+#include "ui/main/layout_file.h"
+
+#include "ini/ini_document.h"
+
+namespace tarsil {
+
+std::u16string_view LayoutField(std::u16string_view value, int k) {
+  std::size_t start = 0;
+  for (int i = 0; i < k; ++i) {
+    const std::size_t comma = value.find(u',', start);
+    if (comma == std::u16string_view::npos) return {};
+    start = comma + 1;
+  }
+  const std::size_t end = value.find(u',', start);
+  return value.substr(start, end == std::u16string_view::npos ? value.npos : end - start);
+}
+
+KeySlot ParseLayoutEntry(std::u16string_view value, bool withKeyCode) {
+  KeySlot slot;
+  slot.left = ini::ParseProfileInt(LayoutField(value, 0));
+  slot.top = ini::ParseProfileInt(LayoutField(value, 1));
+  slot.width = ini::ParseProfileInt(LayoutField(value, 2));
+  slot.height = ini::ParseProfileInt(LayoutField(value, 3));
+  if (withKeyCode) {
+    slot.vk = ini::ParseProfileInt(LayoutField(value, 4));
+    slot.caption = LayoutField(value, 5);
+  } else {
+    slot.caption = LayoutField(value, 4);
+  }
+  return slot;
+}
+
+MainLayout ReadMainLayout(const ini::IniDocument& file) {
+  MainLayout layout;
+  for (int n = 1; n <= kSlotCount; ++n) {
+    const std::u16string value = file.GetString(kLayoutSection, ini::FormatInt(n));
+    KeySlot& slot = layout.slots[static_cast<std::size_t>(n - 1)];
+    slot = ParseLayoutEntry(value, n <= kLastStoredSlot);
+    if (n >= kFirstMediaSlot && n <= kLastMediaSlot) {
+      layout.media.emplace(slot.caption, slot.vk);  // emplace keeps an earlier code
+    }
+  }
+  return layout;
+}
+
+DialogLayout ReadDialogLayout(const ini::IniDocument& file) {
+  DialogLayout layout;
+  for (int n = 1; n <= kDialogEntriesRead; ++n) {
+    layout[static_cast<std::size_t>(n - 1)] =
+        ParseLayoutEntry(file.GetString(kLayoutSection, ini::FormatInt(n)), false);
+  }
+  return layout;
+}
+
+}  // namespace tarsil

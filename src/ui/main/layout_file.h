@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "ini/ini_document.h"
+#include "profile/key_types.h"
+#include "ui/main/key_slot.h"
+
+namespace tarsil {
+
+// Both layout files keep their entries in this section, keyed "1", "2", ...
+inline constexpr std::u16string_view kLayoutSection = u"BUTTONINFO";
+
+// The key settings dialog reads entries 1..23 into a table of 24.
+inline constexpr int kDialogEntryCount = 24;
+inline constexpr int kDialogEntriesRead = 23;
+using DialogLayout = std::array<KeySlot, kDialogEntryCount>;
+
+// Field k (from 0) of a comma list: the text after the k-th comma up to the
+// next one. Nothing is trimmed or unquoted, so spaces belong to a caption.
+std::u16string_view LayoutField(std::u16string_view value, int k);
+
+// One layout value: left, top, width, height, [vk,] caption. Numbers read as
+// the C runtime's _wtoi does; missing fields are 0 or empty; extra ones ignored.
+KeySlot ParseLayoutEntry(std::u16string_view value, bool withKeyCode);
+
+struct MainLayout {
+  KeySlotTable slots;   // indexed by slot number minus one
+  MediaKeyTable media;  // caption -> vk of slots 104..121
+};
+
+// "Main.ini": slots 1..121 carry a key code, 122..132 are skin buttons. A
+// multimedia name that appears twice keeps the code of its first slot.
+MainLayout ReadMainLayout(const ini::IniDocument& file);
+
+// "Composite.ini": entries 1..23, five fields each; entry 24 stays empty.
+DialogLayout ReadDialogLayout(const ini::IniDocument& file);
+
+}  // namespace tarsil

@@ -1,0 +1,144 @@
+// tarsilctl's commands, run in-process on the shipped layout and sample.
+#include "cli/commands.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "../profile/temp_folder.h"
+
+namespace tarsil::cli {
+namespace {
+
+using testing::TempFolder;
+
+const std::filesystem::path kSource = TARSIL_SOURCE_DIR;
+const std::filesystem::path kLayout = kSource / "assets" / "Main.ini";
+const std::filesystem::path kSample = kSource / "examples" / "set.ini";
+
+struct Outcome {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+template <typename Command>
+Outcome Invoke(const std::filesystem::path& settings, Command command,
+               std::optional<std::filesystem::path> layout = kLayout) {
+  std::ostringstream out, err;
+  const Context context{settings, layout, out, err};
+  const int code = command(context);
+  return {code, out.str(), err.str()};
+}
+
+TEST(Dump, HasTheDocumentedShapeForTheSample) {
+  const Outcome run = Invoke(kSample, Dump);
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  const nlohmann::json dump = nlohmann::json::parse(run.out);
+  EXPECT_EQ(dump["activeProfile"], 1);
+  ASSERT_EQ(dump["profiles"].size(), 3u);
+  const nlohmann::json& p1 = dump["profiles"][0];
+  EXPECT_EQ(p1["number"], 1);
+  EXPECT_EQ(p1["translation"]["20"], nlohmann::json::array({162}));
+  EXPECT_EQ(p1["translation"]["112"], nlohmann::json::array({17, 67}));
+  EXPECT_EQ(p1["translation"]["116"], nlohmann::json::array({71, 71}));
+  EXPECT_EQ(p1["translation"]["19"], nlohmann::json::array({179}));
+  EXPECT_EQ(p1["translation"]["27"], nlohmann::json::array({27}));
+  EXPECT_EQ(p1["bindings"], nlohmann::json({{"116", 0}}));
+  EXPECT_EQ(p1["assigned"], nlohmann::json::array({55, 1, 2, 3, 5, 101, 102, 103}));
+  EXPECT_EQ(p1["macros"][0]["name"], "gg");
+  EXPECT_EQ(p1["macros"][0]["steps"].size(), 12u);
+  ASSERT_EQ(p1["keys"].size(), 121u);
+  EXPECT_EQ(
+      p1["keys"][0],
+      nlohmann::json({{"slot", 1}, {"vk", 27}, {"name", "Esc"}, {"kind", 0}, {"macroIndex", 0}}));
+  EXPECT_EQ(dump["profiles"][1]["translation"]["20"], nlohmann::json::array({162, 32}));
+  EXPECT_EQ(dump["profiles"][2]["translation"]["96"], nlohmann::json::array({97, 98, 99}));
+}
+
+TEST(Dump, AMissingSettingsFileDumpsTheDefaults) {
+  TempFolder folder;
+  const Outcome run = Invoke(folder / "set.ini", Dump);
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  const nlohmann::json dump = nlohmann::json::parse(run.out);
+  EXPECT_EQ(dump["profiles"][2]["translation"]["65"], nlohmann::json::array({65}));
+  EXPECT_EQ(dump["profiles"][2]["keys"][56]["name"], "A");
+}
+
+TEST(Show, SummarisesKeysAndMacrosPerProfile) {
+  const Outcome run = Invoke(kSample, Show);
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("Active profile: 1"), std::string::npos);
+  EXPECT_NE(run.out.find("Profile 1 (active)"), std::string::npos);
+  EXPECT_NE(run.out.find("F1 (112): function \"Copy\" -> sends 17 67"), std::string::npos);
+  EXPECT_NE(run.out.find("Caps Lock (20): macro \"Crouch jump\" (macro 0) -> sends 162 32"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("0: \"Numpad 1-2-3\", 6 steps"), std::string::npos);
+  EXPECT_EQ(run.out.find("Esc (27)"), std::string::npos);  // keys that type themselves stay out
+}
+
+TEST(Show, FindsTheLayoutBesideTheSettingsOrSaysWhatIsMissing) {
+  TempFolder folder;
+  const Outcome missing = Invoke(folder / "set.ini", Show, std::nullopt);
+  EXPECT_EQ(missing.code, kExitFailure);
+  EXPECT_NE(missing.err.find("Main.ini"), std::string::npos);
+  std::filesystem::copy_file(kLayout, folder / "Main.ini");
+  EXPECT_EQ(Invoke(folder / "set.ini", Show, std::nullopt).code, kExitOk);
+}
+
+TEST(Check, TheSampleIsCleanAndAHandBrokenFileIsNot) {
+  EXPECT_EQ(Invoke(kSample, Check).code, kExitOk);
+  TempFolder folder;
+  TempFolder::Write(folder / "set.ini",
+                    "[TYPE]\ntype=9\n[Profile1]\nIndexPic112=3\nSetName112=copy\n"
+                    "SetIndexNum=2000000000\n");
+  const Outcome run = Invoke(folder / "set.ini", Check);
+  EXPECT_EQ(run.code, kExitProblems);
+  EXPECT_NE(run.out.find("[TYPE] type: is 9"), std::string::npos);
+  EXPECT_NE(run.out.find("[Profile1] SetName112 = \"copy\": matches no function"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("[Profile1] SetIndexNum: is 2000000000, beyond the limit"),
+            std::string::npos);
+}
+
+TEST(ExportImport, MoveTheActiveProfileAndSaveTheSettings) {
+  TempFolder folder;
+  std::filesystem::copy_file(kSample, folder / "set.ini");
+  ASSERT_EQ(
+      Invoke(folder / "set.ini", [&](const Context& c) { return Export(c, folder / "work.ini"); })
+          .code,
+      kExitOk);
+  const std::string exported = TempFolder::Read(folder / "work.ini");
+  EXPECT_EQ(exported.rfind("[TYPE]\r\ntype=1\r\n[Profile1]\r\n", 0), 0u);
+
+  // Make profile 3 active and import profile 1's export into it.
+  TempFolder::Write(folder / "set.ini", "[TYPE]\r\ntype=3\r\n");
+  ASSERT_EQ(
+      Invoke(folder / "set.ini", [&](const Context& c) { return Import(c, folder / "work.ini"); })
+          .code,
+      kExitOk);
+  const nlohmann::json dump = nlohmann::json::parse(Invoke(folder / "set.ini", Dump).out);
+  EXPECT_EQ(dump["activeProfile"], 3);
+  EXPECT_EQ(dump["profiles"][2]["translation"]["112"], nlohmann::json::array({17, 67}));
+  EXPECT_EQ(dump["profiles"][0]["translation"]["112"], nlohmann::json::array({112}));
+}
+
+TEST(ExportImport, UnreadableOrUnwritableFilesFailWithTheirName) {
+  TempFolder folder;
+  std::filesystem::copy_file(kSample, folder / "set.ini");
+  const std::string before = TempFolder::Read(folder / "set.ini");
+  const Outcome import = Invoke(
+      folder / "set.ini", [&](const Context& c) { return Import(c, folder / "nowhere.ini"); });
+  EXPECT_EQ(import.code, kExitFailure);
+  EXPECT_NE(import.err.find("nowhere.ini"), std::string::npos);
+  const Outcome exportRun = Invoke(folder / "set.ini", [&](const Context& c) {
+    return Export(c, folder / "missing-folder" / "out.ini");
+  });
+  EXPECT_EQ(exportRun.code, kExitFailure);
+  EXPECT_NE(exportRun.err.find("out.ini"), std::string::npos);
+  EXPECT_EQ(TempFolder::Read(folder / "set.ini"), before);  // nothing saved after a failure
+}
+
+}  // namespace
+}  // namespace tarsil::cli

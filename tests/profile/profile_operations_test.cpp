@@ -1,0 +1,247 @@
+#include "profile/profile_operations.h"
+
+#include <gtest/gtest.h>
+
+#include "printers.h"
+#include "profile/settings_file.h"
+#include "test_layout.h"
+
+namespace tarsil {
+namespace {
+
+using testing::kKeyA;
+using testing::kKeyB;
+using testing::kKeyF;
+using testing::MakeLayout;
+
+class ScriptedPrompt : public SavePrompt {
+ public:
+  explicit ScriptedPrompt(bool answer) : answer_(answer) {}
+  bool ConfirmSaveChanges() override {
+    ++asked;
+    return answer_;
+  }
+  int asked = 0;
+
+ private:
+  bool answer_;
+};
+
+ProfileSet Loaded(const MainLayout& layout) {
+  ProfileSet profiles;
+  LoadSettings(profiles, layout, ini::IniDocument::Parse("[TYPE]\ntype=1\n"));
+  return profiles;
+}
+
+TEST(ProfileSet, StartsWithIdentityTablesAndEmptyLists) {
+  ProfileSet profiles;
+  for (const ProfileData* p : {&profiles.working, &profiles.stores[0], &profiles.stores[2]}) {
+    EXPECT_EQ(p->translation.size(), 254u);
+    EXPECT_EQ(p->translation.at(1), KeyList{1});
+    EXPECT_EQ(p->translation.at(254), KeyList{254});
+    EXPECT_FALSE(p->translation.contains(255));
+  }
+}
+
+TEST(Commit, CopiesIntoTheActiveStoreAndClearsTheFlag) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = Loaded(layout);
+  profiles.activeProfile = 2;
+  profiles.working.translation[kKeyA] = {kKeyB};
+  profiles.modified = true;
+  CommitWorkingProfile(profiles);
+  EXPECT_EQ(profiles.stores[1], profiles.working);
+  EXPECT_NE(profiles.stores[0], profiles.working);
+  EXPECT_FALSE(profiles.modified);
+}
+
+TEST(SwitchProfile, AnsweredOkKeepsTheChangesInTheProfileLeft) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = Loaded(layout);
+  profiles.stores[1].translation[kKeyA] = {kKeyF};
+  profiles.working.translation[kKeyA] = {kKeyB};
+  profiles.modified = true;
+  ScriptedPrompt ok(true);
+  SwitchProfile(profiles, 2, ok);
+  EXPECT_EQ(ok.asked, 1);
+  EXPECT_EQ(profiles.activeProfile, 2);
+  EXPECT_EQ(profiles.stores[0].translation.at(kKeyA), KeyList{kKeyB});
+  EXPECT_EQ(profiles.working.translation.at(kKeyA), KeyList{kKeyF});
+  EXPECT_FALSE(profiles.modified);
+}
+
+TEST(SwitchProfile, AnsweredCancelDiscardsTheChangesAndStillSwitches) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = Loaded(layout);
+  profiles.working.translation[kKeyA] = {kKeyB};
+  profiles.modified = true;
+  ScriptedPrompt cancel(false);
+  SwitchProfile(profiles, 3, cancel);
+  EXPECT_EQ(cancel.asked, 1);
+  EXPECT_EQ(profiles.activeProfile, 3);
+  EXPECT_EQ(profiles.stores[0].translation.at(kKeyA), KeyList{kKeyA});
+  EXPECT_FALSE(profiles.modified);
+}
+
+TEST(SwitchProfile, ToTheActiveProfileRevertsWithoutAskingAndKeepsTheFlag) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = Loaded(layout);
+  profiles.working.translation[kKeyA] = {kKeyB};
+  profiles.modified = true;
+  ScriptedPrompt prompt(true);
+  SwitchProfile(profiles, 1, prompt);
+  EXPECT_EQ(prompt.asked, 0);
+  EXPECT_EQ(profiles.working.translation.at(kKeyA), KeyList{kKeyA});
+  EXPECT_TRUE(profiles.modified);
+}
+
+TEST(SwitchProfile, UnmodifiedSwitchAsksNothingAndIgnoresBadNumbers) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = Loaded(layout);
+  ScriptedPrompt prompt(true);
+  SwitchProfile(profiles, 4, prompt);
+  SwitchProfile(profiles, 0, prompt);
+  EXPECT_EQ(profiles.activeProfile, 1);
+  SwitchProfile(profiles, 2, prompt);
+  EXPECT_EQ(prompt.asked, 0);
+  EXPECT_EQ(profiles.activeProfile, 2);
+}
+
+TEST(RestoreDefaults, EveryKeyTypesItselfAndTheActiveStoreFollows) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = Loaded(layout);
+  profiles.activeProfile = 3;
+  ProfileData& w = profiles.working;
+  w.translation.erase(7);
+  w.translation[kKeyA] = {17, 67};
+  w.translation[300] = {1};  // an entry outside 1..254 is left where it is
+  w.keys[0] = {u"Copy", KindFunctionKey, 0};
+  w.assigned = {0};
+  w.macroNames = {u"m"};
+  w.macroSteps = {{1, 2, 1}};
+  w.macroBindings = {{kKeyB, 0}};
+  RestoreDefaults(profiles, layout.slots);
+  for (KeyCode v = 1; v <= 254; ++v) EXPECT_EQ(w.translation.at(v), KeyList{v});
+  EXPECT_EQ(w.translation.at(300), KeyList{1});
+  EXPECT_EQ(w.keys[0], (KeyAssignment{u"A", KindSingleKey, 0}));
+  EXPECT_EQ(w.keys[122].name, u"Macro..");
+  EXPECT_TRUE(w.assigned.empty());
+  EXPECT_TRUE(w.macroNames.empty() && w.macroSteps.empty() && w.macroBindings.empty());
+  EXPECT_EQ(profiles.stores[2], w);
+  EXPECT_FALSE(profiles.modified);
+}
+
+TEST(RecordKeyEdit, AssignsHighlightsAndCommitsAtOnce) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = Loaded(layout);
+  profiles.working.translation[kKeyA] = {17, 67};  // what the dialog wrote
+  RecordKeyEdit(profiles, layout.slots, 1, {u"Copy", KindFunctionKey, 0, {}});
+  EXPECT_EQ(profiles.working.keys[0], (KeyAssignment{u"Copy", KindFunctionKey, 0}));
+  EXPECT_EQ(profiles.working.assigned, std::vector<std::int32_t>{0});
+  EXPECT_EQ(profiles.stores[0].translation.at(kKeyA), (KeyList{17, 67}));
+  EXPECT_FALSE(profiles.modified);
+
+  // Editing again does not list the key twice.
+  RecordKeyEdit(profiles, layout.slots, 1, {u"Paste", KindFunctionKey, 0, {}});
+  EXPECT_EQ(profiles.working.assigned, std::vector<std::int32_t>{0});
+}
+
+TEST(RecordKeyEdit, ANameEqualToTheCaptionOrEmptyUnassignsWhateverTheKind) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = Loaded(layout);
+  profiles.working.assigned = {1, 0};
+  RecordKeyEdit(profiles, layout.slots, 1, {u"A", KindMultimedia, 0, {}});
+  EXPECT_EQ(profiles.working.assigned, std::vector<std::int32_t>{1});
+  EXPECT_EQ(profiles.working.keys[0].kind, KindMultimedia);
+  RecordKeyEdit(profiles, layout.slots, 2, {u"", KindSingleKey, 0, {}});
+  EXPECT_TRUE(profiles.working.assigned.empty());
+  EXPECT_EQ(profiles.working.keys[1].name, u"B");
+}
+
+TEST(RecordKeyEdit, SlotsPastTheAssignableKeysAreRefused) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = Loaded(layout);
+  const ProfileSet before = profiles;
+  RecordKeyEdit(profiles, layout.slots, 105, {u"x", KindSingleKey, 0, {}});
+  RecordKeyEdit(profiles, layout.slots, 0, {u"x", KindSingleKey, 0, {}});
+  EXPECT_EQ(profiles.working, before.working);
+}
+
+// Key A plays macro 0, key B macro 1; both highlighted.
+ProfileSet TwoMacroKeys(const MainLayout& layout) {
+  ProfileSet profiles = Loaded(layout);
+  ProfileData& w = profiles.working;
+  w.macroNames = {u"first", u"second"};
+  w.macroSteps = {{0, 67, 1, 0, 67, 0}, {0, 68, 1, 0, 69, 1}};
+  w.macroBindings = {{kKeyA, 0}, {kKeyB, 1}};
+  w.keys[0] = {u"first", KindMacro, 0};
+  w.keys[1] = {u"second", KindMacro, 1};
+  w.translation[kKeyA] = {67};
+  w.translation[kKeyB] = {68, 69};
+  w.assigned = {0, 1};
+  CommitWorkingProfile(profiles);
+  return profiles;
+}
+
+TEST(Rebinding, MacroEditorDeletingAMacroSendsItsKeyBackToItself) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = TwoMacroKeys(layout);
+  MacroEditCopies copies{{{kKeyB, 1}}, {u"first", u"renamed"}, {{0, 67, 1}, {0, 70, 1}}};
+  RecordMacroEditorResult(profiles, layout.slots, copies);
+  const ProfileData& w = profiles.working;
+  EXPECT_EQ(w.keys[0], (KeyAssignment{u"A", KindSingleKey, 0}));
+  EXPECT_EQ(w.translation.at(kKeyA), KeyList{kKeyA});
+  EXPECT_EQ(w.keys[1], (KeyAssignment{u"renamed", KindMacro, 1}));  // follows the rename
+  EXPECT_EQ(w.translation.at(kKeyB), KeyList{70});
+  EXPECT_EQ(w.assigned, std::vector<std::int32_t>{1});
+  EXPECT_EQ(w.macroBindings, (MacroBindings{{kKeyB, 1}}));
+  // Nothing reaches the hook until Apply.
+  EXPECT_TRUE(profiles.modified);
+  EXPECT_EQ(profiles.stores[0].translation.at(kKeyB), (KeyList{68, 69}));
+}
+
+TEST(Rebinding, KeyDialogResetsOnlyKeysThatAreStillMacros) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = TwoMacroKeys(layout);
+  // The dialog gave key A a function and dropped its binding; key B's binding
+  // vanished too, but B is still a macro key, so it goes back to itself.
+  profiles.working.translation[kKeyA] = {17, 86};
+  RecordKeyEdit(profiles, layout.slots, 1,
+                {u"Paste", KindFunctionKey, 0, {{}, {u"first", u"second"}, {{}, {}}}});
+  const ProfileData& w = profiles.working;
+  EXPECT_EQ(w.keys[0], (KeyAssignment{u"Paste", KindFunctionKey, 0}));
+  EXPECT_EQ(w.translation.at(kKeyA), (KeyList{17, 86}));
+  EXPECT_EQ(w.keys[1], (KeyAssignment{u"B", KindSingleKey, 0}));
+  EXPECT_EQ(w.translation.at(kKeyB), KeyList{kKeyB});
+  EXPECT_EQ(w.assigned, std::vector<std::int32_t>{0});
+  EXPECT_EQ(profiles.stores[0], w);
+}
+
+TEST(Rebinding, DeletingAnEarlierMacroNeverReadsPastTheList) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = TwoMacroKeys(layout);
+  // Macro 0 deleted; bindings are not renumbered, so B still points at 1,
+  // which no longer exists: it goes back to itself and loses the binding.
+  MacroEditCopies copies{{{kKeyB, 1}}, {u"second"}, {{0, 68, 1}}};
+  RecordMacroEditorResult(profiles, layout.slots, copies);
+  const ProfileData& w = profiles.working;
+  EXPECT_EQ(w.keys[1], (KeyAssignment{u"B", KindSingleKey, 0}));
+  EXPECT_EQ(w.translation.at(kKeyB), KeyList{kKeyB});
+  EXPECT_TRUE(w.macroBindings.empty());
+  EXPECT_TRUE(w.assigned.empty());
+}
+
+TEST(Rebinding, ABindingThatStaysInRangeTakesWhateverMacroNowStandsThere) {
+  const MainLayout layout = MakeLayout();
+  ProfileSet profiles = TwoMacroKeys(layout);
+  profiles.working.macroBindings = {{kKeyB, 1}};
+  profiles.working.keys[0] = {u"A", KindSingleKey, 0};
+  profiles.working.assigned = {1};
+  MacroEditCopies copies{{{kKeyB, 1}}, {u"second", u"third"}, {{0, 68, 1}, {0, 71, 1}}};
+  RecordMacroEditorResult(profiles, layout.slots, copies);
+  EXPECT_EQ(profiles.working.keys[1], (KeyAssignment{u"third", KindMacro, 1}));
+  EXPECT_EQ(profiles.working.translation.at(kKeyB), KeyList{71});
+}
+
+}  // namespace
+}  // namespace tarsil
