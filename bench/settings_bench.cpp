@@ -1,0 +1,133 @@
+// Start-up load and exit save of a full settings file: three profiles with
+// all 121 keys assigned and 20 macros of 50 steps each, on the shipped layout.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "ini/ini_file.h"
+#include "profile/settings_file.h"
+
+namespace {
+
+using namespace tarsil;
+
+const std::filesystem::path kSource = TARSIL_SOURCE_DIR;
+
+MainLayout ShippedLayout() {
+  return ReadMainLayout(ini::ReadIniFile(kSource / "assets" / "Main.ini").document);
+}
+
+ProfileSet FullProfiles(const MainLayout& layout) {
+  ProfileSet profiles;
+  for (ProfileData& store : profiles.stores) {
+    for (int m = 0; m < 20; ++m) {
+      MacroStepList steps;
+      for (int k = 0; k < 25; ++k) {
+        const KeyCode vk = 65 + (m + k) % 26;
+        steps.insert(steps.end(),
+                     {(30 + k) << 16, vk, 1,
+                      static_cast<std::int32_t>(0x80000000u | ((30u + k) << 16)), vk, 0});
+      }
+      store.macroNames.push_back(u"Macro number " + ini::FormatInt(m));
+      store.macroSteps.push_back(std::move(steps));
+    }
+    for (int s = 0; s < kLastStoredSlot; ++s) {
+      const KeyCode vk = layout.slots[static_cast<std::size_t>(s)].vk;
+      switch (s % 4) {
+        case 0:
+          store.keys[static_cast<std::size_t>(s)] = {u"Some other key", KindSingleKey, 0};
+          store.translation[vk] = {65 + s % 26};
+          break;
+        case 1:
+          store.keys[static_cast<std::size_t>(s)] = {u"Macro", KindMacro, s % 20};
+          break;
+        case 2:
+          store.keys[static_cast<std::size_t>(s)] = {u"Play/Pause", KindMultimedia, 0};
+          break;
+        default:
+          store.keys[static_cast<std::size_t>(s)] = {u"Select ALL", KindFunctionKey, 0};
+          break;
+      }
+      store.assigned.push_back(s);
+    }
+  }
+  return profiles;
+}
+
+std::string FullSettingsBytes(const MainLayout& layout) {
+  const ProfileSet profiles = FullProfiles(layout);
+  ini::IniDocument file;
+  for (int p = 1; p <= kProfileCount; ++p) SaveProfile(profiles, layout.slots, file, p);
+  file.SetInt(kTypeSection, kTypeKey, 2);
+  return file.Serialize();
+}
+
+// Parsing the bytes and loading the three profiles, as start-up does.
+void BM_StartupLoad(benchmark::State& state) {
+  const MainLayout layout = ShippedLayout();
+  const std::string bytes = FullSettingsBytes(layout);
+  for (auto _ : state) {
+    ProfileSet profiles;
+    LoadSettings(profiles, layout, ini::IniDocument::Parse(bytes));
+    benchmark::DoNotOptimize(profiles);
+  }
+  state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(BM_StartupLoad)->Unit(benchmark::kMillisecond);
+
+// Everything start-up does while the keyboard hook is already installed:
+// read Main.ini and set.ini from disk, parse both, load the profiles.
+void BM_StartupFromFiles(benchmark::State& state) {
+  const MainLayout layout = ShippedLayout();
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tarsil-bench";
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "set.ini", std::ios::binary) << FullSettingsBytes(layout);
+  std::filesystem::copy_file(kSource / "assets" / "Main.ini", folder / "Main.ini",
+                             std::filesystem::copy_options::overwrite_existing);
+  for (auto _ : state) {
+    const MainLayout read = ReadMainLayout(ini::ReadIniFile(folder / "Main.ini").document);
+    ProfileSet profiles;
+    LoadSettings(profiles, read, ini::ReadIniFile(folder / "set.ini").document);
+    benchmark::DoNotOptimize(profiles);
+  }
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_StartupFromFiles)->Unit(benchmark::kMillisecond);
+
+// The exit save in memory: three sections rewritten and the file's bytes built.
+void BM_ExitSaveInMemory(benchmark::State& state) {
+  const MainLayout layout = ShippedLayout();
+  const std::string bytes = FullSettingsBytes(layout);
+  ProfileSet profiles;
+  LoadSettings(profiles, layout, ini::IniDocument::Parse(bytes));
+  const ini::IniDocument current = ini::IniDocument::Parse(bytes);
+  for (auto _ : state) {
+    ini::IniDocument file = current;
+    for (int p = 1; p <= kProfileCount; ++p) SaveProfile(profiles, layout.slots, file, p);
+    file.SetInt(kTypeSection, kTypeKey, profiles.activeProfile);
+    benchmark::DoNotOptimize(file.Serialize());
+  }
+}
+BENCHMARK(BM_ExitSaveInMemory)->Unit(benchmark::kMillisecond);
+
+// The whole exit save: read the old file, rewrite, replace it on disk
+// (temporary file, flushed, renamed over the old one).
+void BM_ExitSaveToDisk(benchmark::State& state) {
+  const MainLayout layout = ShippedLayout();
+  const std::string bytes = FullSettingsBytes(layout);
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tarsil-bench-save";
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "set.ini", std::ios::binary) << bytes;
+  ProfileSet profiles;
+  LoadSettings(profiles, layout, ini::IniDocument::Parse(bytes));
+  for (auto _ : state) {
+    if (!SaveSettings(profiles, layout.slots, folder / "set.ini").ok()) {
+      state.SkipWithError("save failed");
+    }
+  }
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_ExitSaveToDisk)->Unit(benchmark::kMillisecond);
+
+}  // namespace
