@@ -1,6 +1,6 @@
 # GoogleTest: Debian's libgtest-dev natively; for the MinGW cross build the
 # sources Debian ships under /usr/src/googletest are built with the cross compiler.
-if(TARSIL_FUZZ)
+if(TARSIL_FUZZ OR NOT TARSIL_TESTS)
   return()
 endif()
 
@@ -9,8 +9,11 @@ if(CMAKE_CROSSCOMPILING)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-  add_library(GTest::gtest ALIAS gtest)
-  add_library(GTest::gtest_main ALIAS gtest_main)
+  # googletest 1.12 defines the GTest:: aliases itself.
+  if(NOT TARGET GTest::gtest)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
 else()
   find_package(GTest REQUIRED)
 endif()

@@ -1,0 +1,44 @@
+#include "app/win32/ostrel_app.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/win32/instance_name.h"
+#include "ui/main/win32/ostrel_dlg.h"
+
+bool COstrelApp::IsFirstInstance() {
+  // The mutex only marks a running instance: never waited on, never closed,
+  // so the name stays taken until this process ends.
+  CreateMutexW(nullptr, TRUE, kInstanceName);
+  if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
+
+  for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
+       window = GetWindow(window, GW_HWNDNEXT)) {
+    if (GetPropW(window, kInstanceName) == nullptr) continue;
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+    SetForegroundWindow(GetLastActivePopup(window));
+    break;
+  }
+  return false;
+}
+
+bool COstrelApp::InitInstance() {
+  if (!IsFirstInstance()) return false;
+
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  CWinApp::InitInstance();
+
+  const std::wstring& line = commandLine();
+  const tarsil::StartOptions options =
+      tarsil::ParseStartOptions(std::u16string(line.begin(), line.end()));
+  auto mainWindow = std::make_unique<COstrelDlg>(options);
+  m_pMainWnd = mainWindow.get();
+  mainWindow->DoModal();
+  m_pMainWnd = nullptr;
+  return false;
+}

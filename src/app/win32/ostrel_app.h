@@ -1,0 +1,15 @@
+#pragma once
+
+#include "framework/win32/win_app.h"
+
+// The application: one instance per logged-on user; the first runs the main
+// window modally and ends with it.
+class COstrelApp : public CWinApp {
+ public:
+  bool InitInstance() override;
+
+ private:
+  // True for the first instance. A second one brings the first one's main
+  // window (and any dialog it has open) forward and gets false.
+  static bool IsFirstInstance();
+};

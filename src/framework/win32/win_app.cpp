@@ -1,0 +1,39 @@
+#include "framework/win32/win_app.h"
+
+namespace {
+CWinApp* currentApp = nullptr;
+}  // namespace
+
+CWinApp::CWinApp() { currentApp = this; }
+
+CWinApp::~CWinApp() {
+  if (currentApp == this) currentApp = nullptr;
+}
+
+bool CWinApp::InitInstance() { return true; }
+
+CWinApp* CWinApp::Current() { return currentApp; }
+
+int CWinApp::Run(HINSTANCE instance, const wchar_t* commandLine) {
+  if (currentApp == nullptr) return 1;
+  currentApp->instance_ = instance;
+  currentApp->commandLine_ = commandLine ? commandLine : L"";
+  currentApp->InitInstance();
+  return 0;
+}
+
+std::wstring ModuleFolder() {
+  // Long paths: grow the buffer until the whole path fits.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t cut = path.find_last_of(L"\\/");
+  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+}

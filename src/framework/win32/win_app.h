@@ -1,0 +1,41 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The application object: one global instance, started by the entry point.
+// Only what this program uses of such a framework: the instance handle, the
+// command line, the main window, and a start-up operation.
+class CDialog;
+
+class CWinApp {
+ public:
+  CWinApp();
+  virtual ~CWinApp();
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
+
+  // Runs once at start. Returning false ends the program without a message
+  // loop of the application's own.
+  virtual bool InitInstance();
+
+  HINSTANCE instance() const { return instance_; }
+  const std::wstring& commandLine() const { return commandLine_; }
+
+  CDialog* m_pMainWnd = nullptr;
+
+  // The one application object, or nullptr before it is constructed.
+  static CWinApp* Current();
+
+  // The entry point's work: records the instance and command line, then
+  // runs InitInstance. Returns the process exit code.
+  static int Run(HINSTANCE instance, const wchar_t* commandLine);
+
+ private:
+  HINSTANCE instance_ = nullptr;
+  std::wstring commandLine_;
+};
+
+// The folder of the running executable, with a trailing backslash.
+std::wstring ModuleFolder();

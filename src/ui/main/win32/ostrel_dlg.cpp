@@ -1,0 +1,112 @@
+#include "ui/main/win32/ostrel_dlg.h"
+
+#include <string>
+
+#include "app/win32/instance_name.h"
+#include "device/win32/keyboard_presence.h"
+#include "engine/win32/key_hook.h"
+#include "framework/win32/win_app.h"
+#include "ini/ini_file.h"
+#include "profile/profile_operations.h"
+#include "profile/settings_file.h"
+#include "resource.h"
+
+COstrelDlg::COstrelDlg(const tarsil::StartOptions& options, CDialog* parent)
+    : CDialog(IDD_MAIN, parent), options_(options), folder_(ModuleFolder()) {
+  CWinApp* app = CWinApp::Current();
+  icon_ =
+      LoadIconW(app ? app->instance() : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARSIL));
+}
+
+COstrelDlg::~COstrelDlg() = default;
+
+void COstrelDlg::ApplyPresence(bool present) {
+  if (present) {
+    tarsil::InstallKeyHook();
+    tarsil::keyHook.keyHookStopped = 0;
+  } else {
+    tarsil::RemoveKeyHook();
+    tarsil::keyHook.keyHookStopped = 1;
+  }
+}
+
+BOOL COstrelDlg::OnInitDialog() {
+  SetPropW(m_hWnd, kInstanceName, reinterpret_cast<HANDLE>(1));
+  const tarsil::TranslationTable* const tables[3] = {&profiles_.stores[0].translation,
+                                                     &profiles_.stores[1].translation,
+                                                     &profiles_.stores[2].translation};
+  tarsil::SetKeyHookTables(tables, &profiles_.activeProfile);
+
+  ApplyPresence(options_.alwaysOn || tarsil::IsKeyboardPresent(m_hWnd));
+  tray_.Add(m_hWnd, icon_);
+
+  const tarsil::ini::ReadResult layoutFile = tarsil::ini::ReadIniFile(folder_ / L"Main.ini");
+  layout_ = tarsil::ReadMainLayout(layoutFile.document);
+
+  const tarsil::ini::ReadResult settings =
+      tarsil::ini::ReadIniFile(tarsil::SettingsFilePathFor(folder_ / L"Tarsil.exe"));
+  if (!settings.status.ok()) {
+    // The defaults run, and the exit save will not overwrite a file it
+    // could not read.
+    const std::u8string reason(settings.status.error.begin(), settings.status.error.end());
+    MessageBoxW(m_hWnd, std::filesystem::path(reason).wstring().c_str(), L"Tarsil Software",
+                MB_OK | MB_ICONWARNING);
+  }
+  tarsil::LoadSettings(profiles_, layout_, settings.document);
+
+  deviceNotification_ = tarsil::RegisterKeyboardNotifications(m_hWnd);
+  profiles_.modified = false;
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  SetWindowTextW(m_hWnd, L"Tarsil Software");
+  return TRUE;
+}
+
+LRESULT COstrelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
+  switch (tarsil::OnDeviceChange(event, data)) {
+    case tarsil::PresenceAction::kStartTranslation:
+      ApplyPresence(true);
+      tray_.Modify(icon_);
+      break;
+    case tarsil::PresenceAction::kStopTranslation:
+      // With --always-on translation never depended on the device.
+      if (!options_.alwaysOn) ApplyPresence(false);
+      tray_.Modify(icon_);
+      break;
+    case tarsil::PresenceAction::kNone:
+      break;
+  }
+  return TRUE;
+}
+
+void COstrelDlg::OnDestroy() {
+  // Held translated keys are released before the tables they came from go.
+  tarsil::RemoveKeyHook();
+  tarsil::UnregisterKeyboardNotifications(deviceNotification_);
+  deviceNotification_ = nullptr;
+  const std::filesystem::path settingsPath = tarsil::SettingsFilePathFor(folder_ / L"Tarsil.exe");
+  const tarsil::ini::FileStatus saved =
+      tarsil::SaveSettings(profiles_, layout_.slots, settingsPath);
+  tray_.Delete();
+  RemovePropW(m_hWnd, kInstanceName);
+  if (!saved.ok()) {
+    const std::u8string reason(saved.error.begin(), saved.error.end());
+    const std::wstring text =
+        L"Your settings could not be saved.\n\n" + std::filesystem::path(reason).wstring();
+    MessageBoxW(nullptr, text.c_str(), L"Tarsil Software", MB_OK | MB_ICONERROR);
+  }
+}
+
+bool COstrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_DEVICECHANGE:
+      result = OnDeviceChange(wParam, lParam);
+      return true;
+    case WM_DESTROY:
+      OnDestroy();
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+
+#include "app/command_line.h"
+#include "framework/win32/dialog.h"
+#include "profile/profile_data.h"
+#include "ui/main/layout_file.h"
+#include "ui/main/win32/tray_icon.h"
+
+// The program's one top-level window. It owns the profiles and the layout,
+// switches key translation with the keyboard's presence, and saves the
+// settings when it is destroyed.
+class COstrelDlg : public CDialog {
+ public:
+  explicit COstrelDlg(const tarsil::StartOptions& options, CDialog* parent = nullptr);
+  ~COstrelDlg() override;
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  // Switches translation on or off by the keyboard's presence.
+  void ApplyPresence(bool present);
+  LRESULT OnDeviceChange(WPARAM event, LPARAM data);
+  // Commits, saves the three profiles and the active one, removes the tray icon.
+  void OnDestroy();
+
+  tarsil::StartOptions options_;
+  std::filesystem::path folder_;  // the executable's folder: layout, skin and set.ini live there
+  tarsil::ProfileSet profiles_;
+  tarsil::MainLayout layout_;
+  TrayIcon tray_;
+  HICON icon_ = nullptr;
+  HDEVNOTIFY deviceNotification_ = nullptr;
+};

@@ -1,0 +1,26 @@
+#include "ui/main/win32/tray_icon.h"
+
+#include <cwchar>
+
+void TrayIcon::Add(HWND owner, HICON icon) {
+  data_ = {};
+  data_.cbSize = sizeof(data_);
+  data_.hWnd = owner;
+  data_.uID = kId;
+  data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data_.uCallbackMessage = kCallbackMessage;
+  data_.hIcon = icon;
+  wcsncpy(data_.szTip, L"Tarsil Software", sizeof(data_.szTip) / sizeof(wchar_t) - 1);
+  added_ = Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+}
+
+void TrayIcon::Modify(HICON icon) {
+  data_.hIcon = icon;
+  Shell_NotifyIconW(NIM_MODIFY, &data_);
+}
+
+void TrayIcon::Delete() {
+  if (!added_) return;
+  Shell_NotifyIconW(NIM_DELETE, &data_);
+  added_ = false;
+}
