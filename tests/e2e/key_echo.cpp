@@ -1,0 +1,171 @@
+// Key Echo: the end-to-end tests' witness. A plain window that writes every
+// key message it receives to a log file, one line each, so a script can
+// compare what was typed with what an application really got after the
+// translation hook had its say.
+//
+//   key_echo.exe LOGFILE               echo window "Key Echo"
+//   key_echo.exe --foreground OUTFILE  write the foreground window's title
+//   key_echo.exe --front TITLE         bring the top-level window TITLE forward
+//
+// Log lines, flushed one by one so a reader polling the file never sees half
+// a line:
+//   down 66 ext=0 scan=48       WM_KEYDOWN (vk, lParam bit 24, scan code)
+//   up 66 ext=0 scan=48         WM_KEYUP
+//   down 18 ext=0 scan=56 sys   WM_SYSKEYDOWN / WM_SYSKEYUP carry " sys"
+//   ready                       the window is shown and was made foreground
+//   active 1 / active 0         the window gained / lost activation
+//   front                       a trigger file asked for the foreground
+
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+constexpr wchar_t kTitle[] = L"Key Echo";
+constexpr UINT_PTR kTriggerTimer = 1;
+
+HANDLE logFile = INVALID_HANDLE_VALUE;
+std::wstring triggerPath;
+
+void writeLine(const char* text) {
+  if (logFile == INVALID_HANDLE_VALUE) return;
+  std::string line(text);
+  line += '\n';
+  DWORD written = 0;
+  // The handle is unbuffered: each WriteFile is one append the script can
+  // read at once.
+  WriteFile(logFile, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  FlushFileBuffers(logFile);
+}
+
+void logKey(UINT message, WPARAM wParam, LPARAM lParam) {
+  const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+  const bool sys = message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
+  const unsigned extended = (static_cast<unsigned long long>(lParam) >> 24) & 1u;
+  const unsigned scan = (static_cast<unsigned long long>(lParam) >> 16) & 0xFFu;
+  char text[64];
+  std::snprintf(text, sizeof(text), "%s %u ext=%u scan=%u%s", down ? "down" : "up",
+                static_cast<unsigned>(wParam), extended, scan, sys ? " sys" : "");
+  writeLine(text);
+}
+
+void comeForward(HWND window) {
+  ShowWindow(window, SW_SHOWNORMAL);
+  SetForegroundWindow(window);
+  SetActiveWindow(window);
+  SetFocus(window);
+}
+
+LRESULT CALLBACK echoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+      logKey(message, wParam, lParam);
+      // Handled here and never handed to DefWindowProc: an Alt or F10 release
+      // would otherwise enter menu mode and swallow the keys that follow.
+      return 0;
+    case WM_ACTIVATE:
+      writeLine(LOWORD(wParam) != WA_INACTIVE ? "active 1" : "active 0");
+      if (LOWORD(wParam) != WA_INACTIVE) SetFocus(window);
+      return 0;
+    case WM_TIMER:
+      // A script cannot call SetForegroundWindow itself; it drops a file
+      // beside the log instead, and this window answers by coming forward.
+      if (wParam == kTriggerTimer && DeleteFileW(triggerPath.c_str())) {
+        comeForward(window);
+        writeLine("front");
+      }
+      return 0;
+    case WM_SYSCOMMAND:
+      // Keyboard-driven system menu (Alt+Space) would open a modal menu loop.
+      if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;
+      break;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int runEcho(HINSTANCE instance, const wchar_t* logPath) {
+  logFile =
+      CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (logFile == INVALID_HANDLE_VALUE) return 2;
+  triggerPath = std::wstring(logPath) + L".front";
+
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = echoProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = L"TarsilKeyEcho";
+  if (RegisterClassW(&windowClass) == 0) return 3;
+
+  HWND window = CreateWindowExW(0, windowClass.lpszClassName, kTitle, WS_OVERLAPPEDWINDOW, 40, 40,
+                                320, 200, nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return 4;
+  comeForward(window);
+  SetTimer(window, kTriggerTimer, 50, nullptr);
+  writeLine("ready");
+
+  // No IsDialogMessage and no accelerators: every key message reaches the
+  // window procedure as it was posted.
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  CloseHandle(logFile);
+  return 0;
+}
+
+int writeForegroundTitle(const wchar_t* outPath) {
+  wchar_t title[256] = L"";
+  HWND foreground = GetForegroundWindow();
+  if (foreground != nullptr) GetWindowTextW(foreground, title, 256);
+  char utf8[1024] = "";
+  WideCharToMultiByte(CP_UTF8, 0, title, -1, utf8, sizeof(utf8), nullptr, nullptr);
+  // Written under a temporary name and renamed, so the script never reads a
+  // half-written answer.
+  const std::wstring partial = std::wstring(outPath) + L".part";
+  FILE* out = _wfopen(partial.c_str(), L"wb");
+  if (out == nullptr) return 2;
+  std::fprintf(out, "%s\n", utf8);
+  std::fclose(out);
+  return MoveFileExW(partial.c_str(), outPath, MOVEFILE_REPLACE_EXISTING) ? 0 : 3;
+}
+
+int bringForward(const wchar_t* title) {
+  HWND window = FindWindowW(nullptr, title);
+  if (window == nullptr) return 2;
+  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+  return SetForegroundWindow(window) ? 0 : 3;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr) return 1;
+  int result = 1;
+  if (argc == 3 && std::wcscmp(argv[1], L"--foreground") == 0) {
+    result = writeForegroundTitle(argv[2]);
+  } else if (argc == 3 && std::wcscmp(argv[1], L"--front") == 0) {
+    result = bringForward(argv[2]);
+  } else if (argc == 2) {
+    result = runEcho(instance, argv[1]);
+  }
+  LocalFree(argv);
+  return result;
+}

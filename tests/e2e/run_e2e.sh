@@ -1,0 +1,481 @@
+#!/usr/bin/env bash
+# End-to-end run of Tarsil.exe under Wine: physical keys typed through the X
+# server, what the focused application really receives, the single-instance
+# rule and the save at exit.
+#
+#   run_e2e.sh KEY_ECHO_EXE STAGE_DIR
+#
+# KEY_ECHO_EXE is the witness window (key_echo.cpp); STAGE_DIR is the folder
+# a user runs Tarsil.exe from (Tarsil.exe, Main.ini, Composite.ini, skin/).
+# WINEPREFIX defaults to e2e-prefix beside STAGE_DIR; it is created on the
+# first run and reused. E2E_KEEP=1 keeps the work folder for a post-mortem.
+#
+# Every run has its own Xvfb and its own Wine desktop, waits for conditions
+# by polling with a bound, and stops only what it started. The last line is
+# "N passed, M failed"; the exit status is non-zero when anything failed.
+
+set -uo pipefail
+
+if [ $# -ne 2 ]; then
+  echo "usage: $0 KEY_ECHO_EXE STAGE_DIR" >&2
+  exit 2
+fi
+echo_exe_src=$(realpath "$1")
+stage=$(realpath "$2")
+
+for tool in Xvfb xdotool wine wineserver winepath flock timeout iconv; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is not installed"
+    exit 77
+  fi
+done
+if [ ! -f "$echo_exe_src" ] || [ ! -d "$stage" ]; then
+  echo "no key echo program at $echo_exe_src or no folder $stage" >&2
+  exit 2
+fi
+
+export WINEPREFIX=${WINEPREFIX:-$(dirname "$stage")/e2e-prefix}
+export WINEDEBUG=-all
+# No Mono or Gecko installer dialogs while the prefix is created.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset WINELOADER WINESERVER
+
+passed=0
+failed=0
+work=$(mktemp -d "${TMPDIR:-/tmp}/tarsil-e2e.XXXXXX")
+app="$work/app"
+log="$work/echo.log"
+echo_exe="$work/key_echo.exe"
+xvfb_pid=""
+server_started=0
+wine_pids=()
+tarsil_pid=""
+first_pid=""
+mismatches=0
+
+note() { echo "  $*"; }
+pass() { echo "PASS: $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+
+cleanup() {
+  local status=$? pid
+  trap - EXIT INT TERM
+  for pid in "${wine_pids[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  if [ "$server_started" = 1 ]; then
+    # Only processes of this run's own prefix, which it holds under the lock
+    # below: the desktop, the services, whatever a failed scenario left.
+    timeout 20 wineserver -k 2>/dev/null
+  fi
+  for pid in "${wine_pids[@]}"; do
+    wait "$pid" 2>/dev/null
+  done
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+  fi
+  if [ "${E2E_KEEP:-0}" = 1 ]; then
+    echo "work folder kept: $work"
+  else
+    rm -rf "$work"
+  fi
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# poll SECONDS COMMAND...: runs COMMAND every tenth of a second until it
+# succeeds; fails once SECONDS have passed without success.
+poll() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    if [ "$SECONDS" -ge "$deadline" ]; then return 1; fi
+    sleep 0.1
+  done
+}
+
+alive() { kill -0 "$1" 2>/dev/null; }
+dead() { ! kill -0 "$1" 2>/dev/null; }
+
+# ---------------------------------------------------------------- setup
+
+start_x() {
+  # -displayfd picks a free display number and writes it once the server
+  # accepts connections: neither a guessed number nor a start-up race.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+    3>"$work/display" >"$work/xvfb.out" 2>&1 &
+  xvfb_pid=$!
+  display_ready() { grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null; }
+  if ! poll 20 display_ready; then
+    sed 's/^/    /' "$work/xvfb.out"
+    return 1
+  fi
+  DISPLAY=":$(cat "$work/display")"
+  export DISPLAY
+}
+
+start_wine() {
+  # A run killed before its cleanup may have left a desktop process bound to
+  # a display that no longer exists. It belongs to this prefix, which this
+  # run now holds.
+  timeout 20 wineserver -k 2>/dev/null
+  server_started=1
+  # One server for the whole run: each fresh Wine start would cost seconds.
+  # It needs the prefix folder; wineboot fills a new one.
+  mkdir -p "$WINEPREFIX" && wineserver -p || return 1
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "creating the Wine prefix $WINEPREFIX"
+    timeout 180 wineboot -i >"$work/wineboot.out" 2>&1 || return 1
+  fi
+  # Every program of the prefix opens in the virtual desktop "e2e", instead
+  # of each being started through "explorer /desktop=...": the Unix process
+  # of "wine X.exe" is then X.exe itself, and its pid tells when it ends,
+  # which the single-instance scenario needs. The desktop also activates
+  # windows the way a window manager would, which a bare Xvfb lacks: the
+  # foreground window inside it holds the X input focus, so xdotool's keys
+  # go to it with no windowfocus/windowactivate from this side.
+  if ! grep -q '"Desktop"="e2e"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d e2e /f >/dev/null 2>&1 &&
+      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v e2e /d 1024x768 /f >/dev/null 2>&1 ||
+      return 1
+  fi
+}
+
+# set.ini: the three keys under test, A types B, F1 is the function "Copy",
+# F5 plays macro "gg" (press G, release G, press H, release H; the hook plays
+# the presses on press); every other key of the layout types itself, since a
+# key the file leaves out would load as "send code 0" and be swallowed. A key
+# must not appear twice: the first of two equal names is the one read.
+write_settings() {
+  {
+    printf '[TYPE]\r\ntype=1\r\n[Profile1]\r\n'
+    tr -d '\r' <"$app/Main.ini" | awk -F'[=,]' '
+      $1 ~ /^[0-9]+$/ && $1 >= 1 && $1 <= 121 && NF >= 7 && $6 ~ /^[0-9]+$/ &&
+      $6 != 65 && $6 != 112 && $6 != 116 {
+        caption = $7
+        for (i = 8; i <= NF; ++i) caption = caption "," $i
+        printf "IndexPic%d=0\r\nMacroIndex%d=0\r\nSetName%d=%s\r\nKey%d=%d\r\n", $6, $6, $6, caption, $6, $6
+      }'
+    printf 'IndexPic65=0\r\nMacroIndex65=0\r\nSetName65=B\r\nKey65=66\r\n'
+    printf 'IndexPic112=3\r\nMacroIndex112=0\r\nSetName112=Copy\r\n'
+    printf 'IndexPic116=1\r\nMacroIndex116=0\r\nSetName116=gg\r\n'
+    printf 'MacroStrNum=1\r\nMacroName0=gg\r\n'
+    printf 'MacroKey0=2228224,71,1,-2145255424,71,0,2293760,72,1,-2145189888,72,0\r\n'
+    printf 'MacroKeyNum0=12\r\nSetIndexNum=0\r\n'
+  } >"$app/set.ini"
+}
+
+prepare_files() {
+  cp -r "$stage" "$app" || return 1
+  cp "$echo_exe_src" "$echo_exe" || return 1
+  win_log=$(winepath -w "$log" 2>/dev/null) || return 1
+  win_fg=$(winepath -w "$work/foreground.txt" 2>/dev/null) || return 1
+  if [ -f "$app/Main.ini" ]; then write_settings; fi
+}
+
+# ---------------------------------------------------------------- helpers
+
+# Title of the foreground window inside the Wine desktop, asked through the
+# Windows API: X knows only which of Wine's X windows holds the input focus,
+# not which window Wine considers active.
+foreground() {
+  rm -f "$work/foreground.txt"
+  wine "$echo_exe" --foreground "$win_fg" >/dev/null 2>&1 &&
+    tr -d '\r\n' <"$work/foreground.txt"
+}
+foreground_is() { [ "$(foreground)" = "$1" ]; }
+
+log_has_after() { tail -n +"$(($1 + 1))" "$log" 2>/dev/null | grep -qE "$2"; }
+
+# Brings Key Echo forward. A program may always take the foreground for its
+# own window, so rather than reach across processes the script drops a
+# trigger file, which the window polls for.
+# Tried again while the bound lasts, for a window that activates itself a
+# moment after the check.
+echo_to_front() {
+  local deadline=$((SECONDS + 15)) start
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    start=$(wc -l <"$log")
+    : >"$log.front"
+    if poll 5 log_has_after "$start" '^front$' && poll 1 foreground_is "Key Echo"; then
+      return 0
+    fi
+  done
+  return 1
+}
+
+# typed KEY: types KEY through the X server, then F12 as an end mark, and
+# prints what Key Echo received in between, as "down 66 up 66". F12 types
+# itself in every scenario and everything typed reaches the window in order,
+# so the mark replaces any guess at how long translation takes, and a stray
+# extra stroke cannot slip in after the check has looked.
+typed() {
+  local start
+  start=$(wc -l <"$log")
+  xdotool key "$1" && xdotool key F12 || return 1
+  poll 10 log_has_after "$start" '^up 123 ' || return 1
+  tail -n +"$((start + 1))" "$log" |
+    awk '/^down 123 /{exit} /^(down|up) /{printf "%s%s %s", sep, $1, $2; sep=" "}'
+  echo
+}
+
+# expect_keys LABEL KEY EXPECTED: one typed key against what must arrive;
+# counts a difference in "mismatches".
+expect_keys() {
+  local got
+  if ! got=$(typed "$2"); then
+    note "$1: nothing reached Key Echo (foreground: '$(foreground)')"
+    mismatches=$((mismatches + 1))
+  elif [ "$got" != "$3" ]; then
+    note "$1: expected '$3', got '$got'"
+    mismatches=$((mismatches + 1))
+  else
+    note "$1: $got"
+  fi
+}
+
+show_log_tail() {
+  note "last lines of the Key Echo log:"
+  tail -n 12 "$log" | sed 's/^/    /'
+}
+
+# start_tarsil ARGS...: a first instance; waits until its own main window
+# exists (Wine tags each X window with the Unix pid of its process), so a
+# window an earlier instance left behind cannot answer for it.
+start_tarsil() {
+  (cd "$app" && exec wine "$app/Tarsil.exe" "$@" >>"$work/tarsil.out" 2>&1) &
+  tarsil_pid=$!
+  wine_pids+=("$tarsil_pid")
+  poll 30 xdotool search --all --pid "$tarsil_pid" --name '^Tarsil Software$' >/dev/null 2>&1 ||
+    return 1
+  # The window exists a moment before it takes the foreground; Key Echo,
+  # brought forward in between, would lose it again while keys are typed.
+  if ! poll 5 foreground_is "Tarsil Software"; then
+    note "Tarsil Software did not take the foreground at start"
+  fi
+}
+
+# ---------------------------------------------------------------- scenarios
+
+# Key Echo alone, no Tarsil running: proves focus, typing and logging, so a
+# failure further on is about Tarsil.exe, not about this script.
+scenario_harness() {
+  echo "harness: keys typed through X reach Key Echo unchanged"
+  (exec wine "$echo_exe" "$win_log" >"$work/key_echo.out" 2>&1) &
+  wine_pids+=("$!")
+  ready() { grep -q '^ready$' "$log" 2>/dev/null; }
+  # The first window of a run also starts the desktop: allow for that.
+  if ! poll 60 ready; then
+    fail "harness: Key Echo did not start"
+    return 1
+  fi
+  mismatches=0
+  if ! poll 10 foreground_is "Key Echo"; then
+    note "Key Echo is not in the foreground: '$(foreground)'"
+    mismatches=$((mismatches + 1))
+  fi
+  expect_keys "A" a "down 65 up 65"
+  expect_keys "F1" F1 "down 112 up 112"
+  expect_keys "F5" F5 "down 116 up 116"
+  expect_keys "Z" z "down 90 up 90"
+  if [ "$mismatches" != 0 ]; then
+    show_log_tail
+    fail "harness"
+    return 1
+  fi
+  pass "harness"
+}
+
+scenario_a() {
+  echo "a: with --always-on, typed keys arrive translated"
+  mismatches=0
+  if ! start_tarsil --always-on; then
+    fail "a: the Tarsil Software window did not appear"
+    sed 's/^/    /' "$work/tarsil.out"
+  elif ! echo_to_front; then
+    fail "a: Key Echo could not be brought forward (foreground: '$(foreground)')"
+  else
+    expect_keys "A -> B" a "down 66 up 66"
+    expect_keys "F1 -> Copy" F1 "down 17 down 67 up 17 up 67"
+    expect_keys "F5 -> macro gg" F5 "down 71 down 72 up 71 up 72"
+    expect_keys "Z unmapped" z "down 90 up 90"
+    if [ "$mismatches" = 0 ]; then
+      pass "a: translation"
+    else
+      show_log_tail
+      fail "a: translation"
+    fi
+  fi
+  first_pid=$tarsil_pid
+}
+
+scenario_c() {
+  echo "c: a second start ends at once and brings the first instance forward"
+  if [ -z "$first_pid" ] || dead "$first_pid"; then
+    fail "c: no first instance running"
+    return
+  fi
+  local problems=0 echo_lines started second_pid rc
+  if ! foreground_is "Key Echo" && ! echo_to_front; then
+    note "Key Echo could not be brought forward first"
+    problems=$((problems + 1))
+  fi
+  echo_lines=$(wc -l <"$log")
+  started=$(date +%s%N)
+  (cd "$app" && exec wine "$app/Tarsil.exe" --always-on >>"$work/tarsil.out" 2>&1) &
+  second_pid=$!
+  wine_pids+=("$second_pid")
+  if poll 10 dead "$second_pid"; then
+    wait "$second_pid"
+    rc=$?
+    note "second start ended after $((($(date +%s%N) - started) / 1000000)) ms (exit code $rc)"
+  else
+    note "second start still running after 10 s"
+    problems=$((problems + 1))
+  fi
+  if alive "$first_pid"; then
+    note "first instance still running"
+  else
+    note "first instance is gone"
+    problems=$((problems + 1))
+  fi
+  if poll 5 foreground_is "Tarsil Software"; then
+    note "foreground: Tarsil Software"
+  else
+    note "foreground: '$(foreground)', not Tarsil Software"
+    problems=$((problems + 1))
+  fi
+  if log_has_after "$echo_lines" '^active 0$'; then
+    note "Key Echo lost the activation"
+  else
+    note "Key Echo was not deactivated"
+    problems=$((problems + 1))
+  fi
+  if [ "$problems" = 0 ]; then pass "c: single instance"; else fail "c: single instance"; fi
+}
+
+# set.ini as UTF-8 without carriage returns, whatever encoding it was saved in.
+saved_settings() {
+  if [ "$(head -c 2 "$app/set.ini" | od -An -tx1 | tr -d ' \n')" = "fffe" ]; then
+    iconv -f UTF-16 -t UTF-8 "$app/set.ini" | tr -d '\r'
+  else
+    tr -d '\r' <"$app/set.ini"
+  fi
+}
+
+scenario_d() {
+  echo "d: Esc ends the program, which writes set.ini at exit"
+  if [ -z "$first_pid" ] || dead "$first_pid"; then
+    fail "d: no instance running"
+    return
+  fi
+  local problems=0 rc saved profile1 section entry
+  # The settings file is read at start only: with it removed now, whatever
+  # stands there afterwards was written at exit.
+  rm -f "$app/set.ini"
+  if ! foreground_is "Tarsil Software"; then
+    note "Tarsil Software is not in front; bringing it forward for Esc"
+    wine "$echo_exe" --front "Tarsil Software" >/dev/null 2>&1
+    poll 5 foreground_is "Tarsil Software"
+  fi
+  xdotool key Escape
+  if poll 10 dead "$first_pid"; then
+    wait "$first_pid"
+    rc=$?
+    note "ended after Esc (exit code $rc)"
+  else
+    note "still running 10 s after Esc (foreground: '$(foreground)')"
+    problems=$((problems + 1))
+  fi
+  if [ -f "$app/set.ini" ]; then
+    saved=$(saved_settings)
+    for section in TYPE Profile1 Profile2 Profile3; do
+      if grep -qix "\[$section\]" <<<"$saved"; then
+        note "[$section] written"
+      else
+        note "[$section] missing"
+        problems=$((problems + 1))
+      fi
+    done
+    # What was loaded at start comes back out: the save writes the profile
+    # stores, not defaults.
+    profile1=$(awk '/^\[/ {on = (tolower($0) == "[profile1]"); next} on' <<<"$saved")
+    for entry in Key65=66 IndexPic112=3 SetName112=Copy IndexPic116=1 MacroName0=gg; do
+      if ! grep -qix "$entry" <<<"$profile1"; then
+        note "[Profile1] lacks $entry"
+        problems=$((problems + 1))
+      fi
+    done
+  else
+    note "no set.ini after exit"
+    problems=$((problems + 1))
+  fi
+  if [ "$problems" = 0 ]; then pass "d: exit and save"; else fail "d: exit and save"; fi
+}
+
+scenario_b() {
+  echo "b: without --always-on nothing is translated"
+  # No keyboard of this family exists under Wine, so the hook stays off even
+  # though set.ini maps the keys.
+  [ -f "$app/set.ini" ] || write_settings
+  # An instance that outlived scenario d would turn this start into a second
+  # one, which ends at once and pulls the old window forward.
+  if [ -n "$first_pid" ] && alive "$first_pid"; then
+    note "ending the instance scenario d left running"
+    kill "$first_pid"
+    poll 10 dead "$first_pid"
+  fi
+  mismatches=0
+  if ! start_tarsil; then
+    fail "b: the Tarsil Software window did not appear"
+    sed 's/^/    /' "$work/tarsil.out"
+  elif ! echo_to_front; then
+    fail "b: Key Echo could not be brought forward (foreground: '$(foreground)')"
+  else
+    expect_keys "A" a "down 65 up 65"
+    expect_keys "F1" F1 "down 112 up 112"
+    if [ "$mismatches" = 0 ]; then
+      pass "b: no translation"
+    else
+      show_log_tail
+      fail "b: no translation"
+    fi
+  fi
+}
+
+main() {
+  if ! start_x; then
+    fail "setup: Xvfb did not start"
+    return
+  fi
+  if ! start_wine || ! prepare_files; then
+    fail "setup: Wine or the work folder could not be prepared"
+    return
+  fi
+  scenario_harness || return
+  if [ ! -f "$app/Tarsil.exe" ]; then
+    fail "no Tarsil.exe in $stage: scenarios a to d not run"
+    return
+  fi
+  scenario_a
+  scenario_c
+  scenario_d
+  scenario_b
+}
+
+# One run at a time per prefix: two runs sharing a wineserver would see each
+# other's windows, and the cleanup of one would end the other.
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 9>"$WINEPREFIX.lock"
+if ! flock -w 300 9; then
+  echo "another end-to-end run holds $WINEPREFIX.lock" >&2
+  exit 1
+fi
+# The lock's descriptor is closed for everything main starts: a wineserver
+# or Xvfb that outlived a killed run must not keep the next run waiting.
+main 9>&-
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
