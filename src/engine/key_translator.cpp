@@ -1,0 +1,189 @@
+#include "engine/key_translator.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "engine/key_rendering.h"
+
+namespace tarsil {
+
+// Gathers strokes and hands them to the platform a batch at a time: a short
+// list goes out in one batch, a long macro in as few as the buffer allows,
+// and nothing is allocated either way.
+class KeyTranslator::StrokeBatch {
+ public:
+  explicit StrokeBatch(const KeyPlatform& platform) noexcept : platform_(platform) {}
+  StrokeBatch(const StrokeBatch&) = delete;
+  StrokeBatch& operator=(const StrokeBatch&) = delete;
+
+  void add(RenderedKey key, bool up) noexcept {
+    strokes_[count_++] = KeyStroke{key.vk, up, key.extended};
+    if (count_ == strokes_.size()) flush();
+  }
+
+  void flush() noexcept {
+    if (count_ != 0 && platform_.sendStrokes != nullptr) {
+      platform_.sendStrokes(platform_.context, strokes_.data(), count_);
+    }
+    count_ = 0;
+  }
+
+ private:
+  const KeyPlatform& platform_;
+  std::array<KeyStroke, kStrokeBatchSize> strokes_;
+  std::size_t count_ = 0;
+};
+
+namespace {
+
+std::size_t indexOf(RenderedKey key) noexcept { return KeySet::indexOf(key.vk, key.extended); }
+
+RenderedKey keyAt(std::size_t index) noexcept {
+  return {static_cast<std::uint8_t>(index % 256), index >= 256};
+}
+
+const KeyList* findList(const ProfileTables& tables, std::int32_t profile, KeyCode source) {
+  const TranslationTable* table = tables.table(profile);
+  if (table == nullptr) return nullptr;
+  const auto entry = table->find(source);
+  return entry == table->end() ? nullptr : &entry->second;
+}
+
+// The keypad's Enter arrives as 13 with only the extended bit (and the
+// release bit) set; it is looked up as 108 so it can carry its own
+// assignment. With any other bit set, Alt held for instance, it stays 13.
+KeyCode lookupCode(const KeyEvent& event) noexcept {
+  const bool keypadEnter =
+      event.vkCode == static_cast<std::uint32_t>(kEnterKey) &&
+      (event.flags == kEventExtended || event.flags == (kEventExtended | kEventUp));
+  return keypadEnter ? kKeypadEnterCode : static_cast<KeyCode>(event.vkCode);
+}
+
+}  // namespace
+
+KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& tables, bool stopped,
+                                  const KeyPlatform& platform) noexcept {
+  if (stopped) return {KeyVerdict::kStop, event.vkCode};
+  // Our own strokes come back through the hook marked injected; leaving every
+  // injected event alone is what keeps a list holding its own key from looping.
+  if ((event.flags & kEventInjected) != 0) return {KeyVerdict::kPass, event.vkCode};
+
+  const KeyCode source = lookupCode(event);
+  const KeyDecision pass{KeyVerdict::kPass, static_cast<std::uint32_t>(source)};
+  const KeyDecision swallow{KeyVerdict::kSwallow, static_cast<std::uint32_t>(source)};
+  if (event.vkCode > 255) return pass;  // no key of a keyboard
+
+  const std::size_t physicalKey = event.vkCode + ((event.flags & kEventExtended) != 0 ? 256u : 0u);
+  const bool up = (event.flags & kEventUp) != 0;
+
+  if (HeldKey* held = find(physicalKey)) {
+    const KeyList* list = findList(tables, held->profile, held->source);
+    StrokeBatch batch(platform);
+    if (up) {
+      release(*held, list, batch);
+      forget(physicalKey);
+    } else if (list != nullptr) {
+      // Auto-repeat: the presses again, as the first press made them.
+      press(*held, *list, platform, batch);
+    }
+    batch.flush();
+    return swallow;
+  }
+
+  if (up) {
+    passedDown_.erase(physicalKey);
+    return pass;
+  }
+  if (passedDown_.contains(physicalKey)) return pass;  // auto-repeat of an untranslated key
+
+  const KeyList* list = findList(tables, tables.activeProfile, source);
+  const bool identity = list != nullptr && list->size() == 1 && list->front() == source;
+  HeldKey* held = list == nullptr || identity ? nullptr : allocate(physicalKey);
+  if (held == nullptr) {
+    passedDown_.insert(physicalKey);
+    return pass;
+  }
+
+  held->source = source;
+  held->profile = tables.activeProfile;
+  held->numLock = -1;
+  held->sent.clear();
+  StrokeBatch batch(platform);
+  press(*held, *list, platform, batch);
+  batch.flush();
+  return swallow;
+}
+
+void KeyTranslator::releaseAll(const ProfileTables& tables, const KeyPlatform& platform) noexcept {
+  StrokeBatch batch(platform);
+  for (std::size_t physicalKey = 0; physicalKey < kPhysicalKeys; ++physicalKey) {
+    if (const HeldKey* held = find(physicalKey)) {
+      release(*held, findList(tables, held->profile, held->source), batch);
+      forget(physicalKey);
+    }
+  }
+  batch.flush();
+  passedDown_.clear();
+}
+
+std::size_t KeyTranslator::heldCount() const noexcept {
+  return static_cast<std::size_t>(std::popcount(usedSlots_));
+}
+
+void KeyTranslator::press(HeldKey& held, const KeyList& list, const KeyPlatform& platform,
+                          StrokeBatch& batch) noexcept {
+  // NumLock is read before the first stroke goes out, so a list that toggles
+  // NumLock itself still renders every keypad code by the state the user had.
+  if (held.numLock < 0 && std::any_of(list.begin(), list.end(), dependsOnNumLock)) {
+    const bool on = platform.readNumLockState != nullptr &&
+                    isNumLockOn(platform.readNumLockState(platform.context));
+    held.numLock = on ? 1 : 0;
+  }
+  for (const KeyCode code : list) {
+    const RenderedKey key = renderListCode(code, held.numLock != 0);
+    held.sent.insert(indexOf(key));
+    batch.add(key, false);
+  }
+}
+
+void KeyTranslator::release(const HeldKey& held, const KeyList* list, StrokeBatch& batch) noexcept {
+  // The releases of exactly what was pressed, in list order while the entry
+  // is unchanged; whatever the entry no longer names (it was edited while the
+  // key was held) is released after it, and nothing that was never pressed.
+  // NumLock unread means no keypad code was pressed, so either rendering
+  // filters alike.
+  const bool numLockOn = held.numLock != 0;
+  KeySet remaining = held.sent;
+  if (list != nullptr) {
+    for (const KeyCode code : *list) {
+      const RenderedKey key = renderListCode(code, numLockOn);
+      if (!held.sent.contains(indexOf(key))) continue;
+      batch.add(key, true);
+      remaining.erase(indexOf(key));
+    }
+  }
+  remaining.forEach([&](std::size_t index) { batch.add(keyAt(index), true); });
+}
+
+KeyTranslator::HeldKey* KeyTranslator::find(std::size_t physicalKey) noexcept {
+  const std::uint8_t slot = slotOf_[physicalKey];
+  return slot == 0 ? nullptr : &slots_[slot - 1u];
+}
+
+KeyTranslator::HeldKey* KeyTranslator::allocate(std::size_t physicalKey) noexcept {
+  constexpr std::uint32_t kAllUsed = ~std::uint32_t{0} >> (32 - kMaxHeldKeys);
+  if (usedSlots_ == kAllUsed) return nullptr;
+  const auto slot = static_cast<std::size_t>(std::countr_one(usedSlots_));
+  usedSlots_ |= std::uint32_t{1} << slot;
+  slotOf_[physicalKey] = static_cast<std::uint8_t>(slot + 1);
+  return &slots_[slot];
+}
+
+void KeyTranslator::forget(std::size_t physicalKey) noexcept {
+  const std::uint8_t slot = slotOf_[physicalKey];
+  if (slot == 0) return;
+  usedSlots_ &= ~(std::uint32_t{1} << (slot - 1u));
+  slotOf_[physicalKey] = 0;
+}
+
+}  // namespace tarsil

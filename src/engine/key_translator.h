@@ -1,0 +1,93 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/key_event.h"
+#include "engine/key_set.h"
+#include "engine/key_stroke.h"
+#include "engine/profile_tables.h"
+#include "profile/key_types.h"
+
+namespace tarsil {
+
+enum class KeyVerdict : std::uint8_t {
+  kPass,     // hand the event on to the next hook
+  kSwallow,  // the event goes no further; its replacement strokes have been sent
+  kStop,     // translation is stopped: remove the hook (releasing held keys), then pass
+};
+
+struct KeyDecision {
+  KeyVerdict verdict = KeyVerdict::kPass;
+  // The key code the record carries when it is passed on: the keypad's Enter
+  // goes on as 108, so later hooks see the key it was looked up under.
+  std::uint32_t vkCode = 0;
+
+  bool operator==(const KeyDecision&) const = default;
+};
+
+// Decides every key event of the translation hook and remembers, per physical
+// key, what its press did, so that the release undoes exactly that.
+//
+// A key keeps the meaning it had when it went down until it comes up: its
+// auto-repeats and its release follow the profile, the table entry and the
+// NumLock state of that first press, and a key that went down untranslated
+// comes up untranslated. Switching profiles, editing a table or toggling
+// NumLock while a key is held therefore never leaves a key stuck down.
+//
+// Fixed storage, no allocation, no exceptions: this runs on every key event
+// of the desktop.
+class KeyTranslator {
+ public:
+  // More keys than this held down at once, all translated, is beyond any
+  // hand; a press that finds no room goes through untranslated, which is
+  // safe because its release then goes through as well.
+  static constexpr std::size_t kMaxHeldKeys = 32;
+
+  // Decides one event. Strokes go out through platform.sendStrokes before
+  // this returns; NumLock is read at most once, and only for a press whose
+  // list holds a keypad code.
+  KeyDecision decide(const KeyEvent& event, const ProfileTables& tables, bool stopped,
+                     const KeyPlatform& platform) noexcept;
+
+  // Translation is ending (keyboard gone, hook removed, Exit): sends the
+  // releases of everything translated keys still hold down and forgets every
+  // held key.
+  void releaseAll(const ProfileTables& tables, const KeyPlatform& platform) noexcept;
+
+  // How many translated keys are held down now.
+  std::size_t heldCount() const noexcept;
+
+ private:
+  struct HeldKey {
+    KeyCode source = 0;        // the code the table was searched under
+    std::int32_t profile = 0;  // the profile whose table that was
+    std::int8_t numLock = -1;  // -1 not needed yet, else the state at the press
+    KeySet sent;               // every stroke the key has pressed
+  };
+
+  // A physical key is its code plus the extended flag of the event, so the
+  // keypad's Enter is one key whatever modifier flags its press and release
+  // carry, and the main Enter another.
+  static constexpr std::size_t kPhysicalKeys = 512;
+
+  class StrokeBatch;
+
+  static void press(HeldKey& held, const KeyList& list, const KeyPlatform& platform,
+                    StrokeBatch& batch) noexcept;
+  static void release(const HeldKey& held, const KeyList* list, StrokeBatch& batch) noexcept;
+
+  HeldKey* find(std::size_t physicalKey) noexcept;
+  HeldKey* allocate(std::size_t physicalKey) noexcept;
+  void forget(std::size_t physicalKey) noexcept;
+
+  std::array<std::uint8_t, kPhysicalKeys> slotOf_{};  // slot index + 1, 0 when not held
+  std::array<HeldKey, kMaxHeldKeys> slots_{};
+  std::uint32_t usedSlots_ = 0;
+  KeySet passedDown_;  // physical keys that went down untranslated
+};
+
+static_assert(KeyTranslator::kMaxHeldKeys <= 32, "usedSlots_ holds one bit per slot");
+
+}  // namespace tarsil

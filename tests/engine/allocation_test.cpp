@@ -1,0 +1,81 @@
+// The decision runs inside the keyboard hook for every key of the desktop: it
+// must not allocate. This executable counts every allocation the program
+// makes and checks that deciding events adds none.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "engine/key_translator.h"
+
+namespace {
+std::atomic<long> allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+
+namespace tarsil {
+namespace {
+
+std::int16_t numLockOff(void*) { return 0; }
+void countStrokes(void* context, const KeyStroke*, std::size_t count) {
+  *static_cast<std::size_t*>(context) += count;
+}
+
+TEST(EngineAllocation, DecidingEventsAllocatesNothing) {
+  std::array<TranslationTable, 3> tables;
+  for (TranslationTable& table : tables) {
+    for (KeyCode code = kFirstIdentityKey; code <= kLastIdentityKey; ++code) table[code] = {code};
+  }
+  tables[0][65] = {17, 100, 67};      // hit, with a keypad code so NumLock is read
+  tables[0][66] = KeyList(500, 104);  // a long macro
+  tables[1][65] = {18};
+  const ProfileTables view{{&tables[0], &tables[1], &tables[2]}, 1};
+  std::size_t strokes = 0;
+  const KeyPlatform platform{numLockOff, countStrokes, &strokes};
+  KeyTranslator translator;
+
+  const long before = allocations.load();
+  KeyVerdict verdicts[10];
+  verdicts[0] = translator.decide({70, 0, 0}, view, false, platform).verdict;     // pass
+  verdicts[1] = translator.decide({70, 0, 0x80}, view, false, platform).verdict;  // pass
+  verdicts[2] = translator.decide({65, 0, 0}, view, false, platform).verdict;     // hit
+  verdicts[3] = translator.decide({65, 0, 0}, view, false, platform).verdict;     // repeat
+  verdicts[4] = translator.decide({65, 0, 0x80}, view, false, platform).verdict;  // release
+  verdicts[5] = translator.decide({66, 0, 0}, view, false, platform).verdict;     // long list
+  verdicts[6] = translator.decide({66, 0, 0x80}, view, false, platform).verdict;  // its release
+  verdicts[7] = translator.decide({13, 0, 0x01}, view, false, platform).verdict;  // keypad Enter
+  verdicts[8] = translator.decide({65, 0, 0x10}, view, false, platform).verdict;  // injected
+  verdicts[9] = translator.decide({65, 0, 0}, view, false, platform).verdict;     // held ...
+  translator.releaseAll(view, platform);                                          // ... let go
+  const long after = allocations.load();
+
+  EXPECT_EQ(after - before, 0);
+  const KeyVerdict pass = KeyVerdict::kPass;
+  const KeyVerdict swallow = KeyVerdict::kSwallow;
+  EXPECT_EQ(std::vector<KeyVerdict>(std::begin(verdicts), std::end(verdicts)),
+            (std::vector<KeyVerdict>{pass, pass, swallow, swallow, swallow, swallow, swallow, pass,
+                                     pass, swallow}));
+  EXPECT_EQ(strokes, 3u * 3 + 500u * 2 + 3u * 2);
+}
+
+TEST(EngineAllocation, TheCounterSeesAllocations) {
+  const long before = allocations.load();
+  auto* table = new TranslationTable{{1, {1}}};
+  delete table;
+  EXPECT_GE(allocations.load() - before, 2);
+}
+
+}  // namespace
+}  // namespace tarsil

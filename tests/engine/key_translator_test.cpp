@@ -1,0 +1,268 @@
+#include "engine/key_translator.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "scenario.h"
+
+namespace tarsil::test {
+namespace {
+
+TEST(KeyTranslation, KeysWithoutAnAssignmentOfTheirOwnPassUntouched) {
+  Scenario s;
+  s.map("1: B = B").map("1: C = C C");
+  EXPECT_EQ(s.run("A down; A up"), "pass; pass");
+  EXPECT_EQ(s.run("B down; B down; B up"), "pass; pass; pass");
+  // Only a list of exactly the key itself leaves it alone.
+  EXPECT_EQ(s.run("C down; C up"), "C down, C down; C up, C up");
+}
+
+TEST(KeyTranslation, AnEmptyListDisablesTheKey) {
+  Scenario s;
+  s.map("1: A =");
+  EXPECT_EQ(s.run("A down; A down; A up"), "swallow; swallow; swallow");
+  EXPECT_EQ(s.translator.heldCount(), 0u);
+}
+
+TEST(KeyTranslation, ListsPlayAsChordsReleasingInPressOrder) {
+  Scenario s;
+  s.map("1: A = Ctrl Shift Esc").map("1: H = H E L L O");
+  EXPECT_EQ(s.run("A down; A up"), "Ctrl down, Shift down, Esc down; Ctrl up, Shift up, Esc up");
+  EXPECT_EQ(s.run("H down; H up"),
+            "H down, E down, L down, L down, O down; H up, E up, L up, L up, O up");
+}
+
+TEST(KeyTranslation, AutoRepeatReplaysThePressesAndOneReleaseFollows) {
+  Scenario s;
+  s.map("1: A = Ctrl C");
+  EXPECT_EQ(s.run("A down; A down; A down; A up"),
+            "Ctrl down, C down; Ctrl down, C down; Ctrl down, C down; Ctrl up, C up");
+}
+
+TEST(KeyTranslation, KeypadEnterIsLookedUpAndPassedOnAs108) {
+  Scenario s;
+  EXPECT_EQ(s.run("Enter* down; Enter* up; Enter down"), "pass as Sep; pass as Sep; pass");
+  // With Alt held the keypad Enter is taken for the main Enter.
+  EXPECT_EQ(s.run("Enter* down alt; Enter* up alt"), "pass; pass");
+
+  s.map("1: Sep = F1");
+  EXPECT_EQ(s.run("Enter* down; Enter* up; Enter down; Enter up"), "F1 down; F1 up; pass; pass");
+  s.map("1: Enter = B");
+  EXPECT_EQ(s.run("Enter* down alt; Enter* up alt"), "B down; B up");
+}
+
+TEST(KeyTranslation, KeypadEnterReleasesWhatItsPressSentWhateverModifiersChange) {
+  Scenario s;
+  s.map("1: Sep = F1").map("1: Enter = B");
+  // Alt went down while the key was held: the release carries 0xA1, which
+  // alone would be looked up as the main Enter.
+  EXPECT_EQ(s.run("Enter* down; Enter* up alt"), "F1 down; F1 up");
+  EXPECT_EQ(s.run("Enter* down alt; Enter* up"), "B down; B up");
+  // Both Enter keys held at once are two keys.
+  EXPECT_EQ(s.run("Enter down; Enter* down; Enter* up; Enter up"), "B down; F1 down; F1 up; B up");
+  EXPECT_EQ(s.translator.heldCount(), 0u);
+}
+
+TEST(KeyTranslation, NumLockRendersKeypadCodesNotTheOtherKeypadKeys) {
+  Scenario s;
+  s.map("1: A = Num0 Num1 Num2 Num3 Num4 Num5 Num6 Num7 Num8 Num9 Dec Mul Add Sub Div");
+  EXPECT_EQ(s.run("numlock off; A down"),
+            "Ins down, End down, Down down, PgDn down, Left down, Num5 down, Right down, "
+            "Home down, Up down, PgUp down, Del down, Mul down, Add down, Sub down, Div* down");
+  EXPECT_EQ(s.run("A up; numlock on; A down"),
+            "Ins up, End up, Down up, PgDn up, Left up, Num5 up, Right up, Home up, Up up, "
+            "PgUp up, Del up, Mul up, Add up, Sub up, Div* up; "
+            "Num0 down, Num1 down, Num2 down, Num3 down, Num4 down, Num5 down, Num6 down, "
+            "Num7 down, Num8 down, Num9 down, Dec down, Mul down, Add down, Sub down, Div* down");
+}
+
+TEST(KeyTranslation, NumLockCountsOnOnlyWhenToggledAndNotHeld) {
+  Scenario s;
+  s.map("1: A = Num4");
+  EXPECT_EQ(s.run("numlock on; A down; A up"), "Num4 down; Num4 up");
+  EXPECT_EQ(s.run("numlock held; A down; A up"), "Left down; Left up");
+  EXPECT_EQ(s.run("numlock -128; A down; A up"), "Left down; Left up");
+  EXPECT_EQ(s.run("numlock 3; A down; A up"), "Left down; Left up");
+}
+
+TEST(KeyTranslation, NumLockInsideAListDoesNotChangeHowTheEventRenders) {
+  Scenario s;
+  s.map("1: A = NumLock Num4 NumLock Num6");
+  EXPECT_EQ(s.run("numlock on; A down; A up"),
+            "NumLock* down, Num4 down, NumLock* down, Num6 down; "
+            "NumLock* up, Num4 up, NumLock* up, Num6 up");
+  EXPECT_EQ(s.run("numlock off; A down"), "NumLock* down, Left down, NumLock* down, Right down");
+}
+
+TEST(KeyTranslation, NumLockIsReadOncePerPressAndOnlyForKeypadCodes) {
+  Scenario s;
+  s.map("1: A = Num4 Num6 Num8").map("1: B = Ctrl Num5").map("1: C = C");
+  s.run("A down; A up; B down; B up; C down; C up; D down; D up");
+  EXPECT_EQ(s.numLockReads, 1);
+  // A key held down keeps the state its first press read.
+  s.run("A down; A down; A down; A up");
+  EXPECT_EQ(s.numLockReads, 2);
+}
+
+TEST(KeyTranslation, InjectedEventsAreNeverTranslated) {
+  Scenario s;
+  s.map("1: A = B").map("1: Enter = C");
+  EXPECT_EQ(s.run("A down injected; A up injected; Enter* down injected"), "pass; pass; pass");
+  // An injected release of a held key is someone else's: the held key stays
+  // held until its own release.
+  EXPECT_EQ(s.run("A down; A up injected; A up"), "B down; pass; B up");
+}
+
+TEST(KeyTranslation, TheNextEventUsesTheNewProfile) {
+  Scenario s;
+  s.map("1: A = Ctrl C").map("2: A = X").map("3: A =");
+  EXPECT_EQ(s.run("profile 2; A down; A up; profile 3; A down; A up; profile 1; A down; A up"),
+            "X down; X up; swallow; swallow; Ctrl down, C down; Ctrl up, C up");
+}
+
+TEST(KeyTranslation, AProfileOutsideOneToThreeTranslatesNothing) {
+  Scenario s;
+  s.map("1: A = B").map("2: A = B").map("3: A = B");
+  EXPECT_EQ(s.run("profile 0; A down; A up; profile 4; A down; A up; profile -1; A down"),
+            "pass; pass; pass; pass; pass");
+  EXPECT_EQ(s.run("profile 0; Enter* down"), "pass as Sep");
+}
+
+TEST(KeyTranslation, StoppedPassesEveryEventAndAsksForTheHookToGo) {
+  Scenario s;
+  s.map("1: A = B");
+  EXPECT_EQ(s.run("stop; A down; A up; Enter* down; resume; A down; A up"),
+            "stop; stop; stop; B down; B up");
+}
+
+TEST(KeyTranslation, CodesBeyondAByteAreNoKeysAndAreSentAsTheirLowByte) {
+  Scenario s;
+  s.map("1: 300 = B").map("1: A = 293 -1");
+  EXPECT_EQ(s.run("300 down; 300 up"), "pass; pass");
+  EXPECT_EQ(s.run("A down; A up"), "Left down, 255 down; Left up, 255 up");
+}
+
+// No stuck keys: a release undoes what its own press did.
+
+TEST(HeldKeys, ProfileSwitchWhileHeldReleasesWhatThePressSent) {
+  Scenario s;
+  s.map("1: A = Ctrl C").map("2: A = X");
+  EXPECT_EQ(s.run("A down; profile 2; A down; A up; A down; A up"),
+            "Ctrl down, C down; Ctrl down, C down; Ctrl up, C up; X down; X up");
+  EXPECT_EQ(s.run("profile 1; A down; profile 0; A up"), "Ctrl down, C down; Ctrl up, C up");
+}
+
+TEST(HeldKeys, AKeyThatWentDownUntranslatedComesUpUntranslated) {
+  Scenario s;
+  s.map("2: B = Y");
+  // Released as Y up, B would stay down for every program.
+  EXPECT_EQ(s.run("B down; profile 2; B down; B up; B down; B up"),
+            "pass; pass; pass; Y down; Y up");
+  // The hook came in while the key was down: its release is not ours.
+  EXPECT_EQ(s.run("B up"), "pass");
+}
+
+TEST(HeldKeys, NumLockChangeWhileHeldReleasesWhatThePressSent) {
+  Scenario s;
+  s.map("1: A = Num4 Left");
+  EXPECT_EQ(s.run("numlock off; A down; numlock on; A down; A up"),
+            "Left down, Left* down; Left down, Left* down; Left up, Left* up");
+}
+
+TEST(HeldKeys, TableEditWhileHeldReleasesEverythingPressedAndNothingElse) {
+  Scenario s;
+  s.map("1: A = Ctrl C");
+  EXPECT_EQ(s.run("A down; map 1: A = X Ctrl; A up"), "Ctrl down, C down; Ctrl up, C up");
+  EXPECT_EQ(s.run("A down; unmap 1: A; A down; A up"), "X down, Ctrl down; swallow; Ctrl up, X up");
+  // A repeat after an edit presses the new list; the release covers both.
+  s.map("1: A = Ctrl C");
+  EXPECT_EQ(s.run("A down; map 1: A = X; A down; A up"),
+            "Ctrl down, C down; X down; X up, Ctrl up, C up");
+}
+
+TEST(HeldKeys, ReleaseAllLetsGoOfEveryTranslatedKeyAndForgetsThem) {
+  Scenario s;
+  s.map("1: A = Ctrl C").map("1: Sep = RCtrl").map("2: Z = Shift");
+  EXPECT_EQ(s.run("A down; Enter* down; profile 2; Z down; B down; release all"),
+            "Ctrl down, C down; RCtrl* down; Shift down; pass; Ctrl up, C up, Shift up, RCtrl* up");
+  EXPECT_EQ(s.translator.heldCount(), 0u);
+  // The physical releases that follow are no longer ours, and B, which went
+  // down untranslated, is forgotten too.
+  s.map("2: B = Y");
+  EXPECT_EQ(s.run("A up; Enter* up; Z up; B down; B up; release all"),
+            "pass; pass as Sep; pass; Y down; Y up; nothing");
+}
+
+TEST(HeldKeys, WithEveryMemorySlotTakenAPressGoesThroughUntranslated) {
+  Scenario s;
+  for (KeyCode code = 1; code <= 40; ++code) s.tables[0][code] = {keyCode("Z")};
+  for (std::uint32_t vk = 1; vk <= KeyTranslator::kMaxHeldKeys; ++vk) {
+    ASSERT_EQ(s.translator.decide({vk, 0, 0}, {{&s.tables[0]}, 1}, false, {}).verdict,
+              KeyVerdict::kSwallow);
+  }
+  EXPECT_EQ(s.run("40 down; 40 up"), "pass; pass");
+  EXPECT_EQ(s.run("1 up; 40 down; 40 up"), "Z up; Z down; Z up");
+}
+
+// Extended keys
+
+TEST(ExtendedKeys, KeysThatExistOnlyAsExtendedKeysAreSentExtended) {
+  Scenario s;
+  s.map("1: A = Left Up Right Down Ins Del Home End PgUp PgDn");
+  s.map("1: B = RCtrl RAlt LWin RWin Apps Div NumLock BrowserBack Mute VolDown VolUp Play App2");
+  s.map("1: C = Ctrl LCtrl Alt LAlt Shift Enter Space Num5 Mul Add Sub F1 165 184 165");
+  EXPECT_EQ(s.run("numlock off; A down"),
+            "Left* down, Up* down, Right* down, Down* down, Ins* down, Del* down, Home* down, "
+            "End* down, PgUp* down, PgDn* down");
+  EXPECT_EQ(s.run("B down"),
+            "RCtrl* down, RAlt* down, LWin* down, RWin* down, Apps* down, Div* down, "
+            "NumLock* down, BrowserBack* down, Mute* down, VolDown* down, VolUp* down, "
+            "Play* down, App2* down");
+  EXPECT_EQ(s.run("C down"),
+            "Ctrl down, LCtrl down, Alt down, LAlt down, Shift down, Enter down, Space down, "
+            "Num5 down, Mul down, Add down, Sub down, F1 down, RAlt* down, 184 down, RAlt* down");
+}
+
+TEST(ExtendedKeys, ListCode108IsTheKeypadEnter) {
+  Scenario s;
+  s.map("1: A = Sep Enter");
+  EXPECT_EQ(s.run("numlock off; A down; A up"), "Enter* down, Enter down; Enter* up, Enter up");
+}
+
+TEST(ExtendedKeys, NavigationRenderedFromTheKeypadStaysAKeypadKey) {
+  Scenario s;
+  s.map("1: A = Num8 Up Num8");
+  EXPECT_EQ(s.run("numlock off; A down; A up"), "Up down, Up* down, Up down; Up up, Up* up, Up up");
+}
+
+// Long lists
+
+TEST(LongLists, AnyLengthPlaysInFullInBatchesOfTheBuffer) {
+  Scenario s;
+  KeyList macro(300);
+  std::iota(macro.begin(), macro.end(), 0);
+  for (KeyCode& code : macro) code = 65 + code % 26;
+  s.tables[0][65] = macro;
+  const std::string presses = s.run("A down");
+  const std::string releases = s.run("A up");
+  EXPECT_EQ(std::count(presses.begin(), presses.end(), ','), 299);
+  EXPECT_EQ(std::count(releases.begin(), releases.end(), ','), 299);
+  EXPECT_TRUE(presses.starts_with("A down, B down, C down, D down")) << presses;
+  EXPECT_TRUE(releases.ends_with("K up, L up, M up, N up")) << releases;
+
+  const std::size_t full = kStrokeBatchSize;
+  const std::size_t rest = 300 % full;
+  const std::vector<std::size_t> batches{full, full, full, full, rest};
+  std::vector<std::size_t> expected = batches;
+  expected.insert(expected.end(), batches.begin(), batches.end());
+  EXPECT_EQ(s.batchSizes, expected);
+
+  s.batchSizes.clear();
+  s.map("1: B = Ctrl Alt Del");
+  s.run("B down; B up");
+  EXPECT_EQ(s.batchSizes, (std::vector<std::size_t>{3, 3}));
+}
+
+}  // namespace
+}  // namespace tarsil::test

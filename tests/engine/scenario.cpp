@@ -1,0 +1,194 @@
+#include "scenario.h"
+
+#include <charconv>
+#include <stdexcept>
+#include <utility>
+
+namespace tarsil::test {
+namespace {
+
+constexpr std::pair<std::string_view, KeyCode> kNames[] = {
+    {"Back", 8},    {"Tab", 9},       {"Enter", 13},  {"Shift", 16},    {"Ctrl", 17},
+    {"Alt", 18},    {"Esc", 27},      {"Space", 32},  {"PgUp", 33},     {"PgDn", 34},
+    {"End", 35},    {"Home", 36},     {"Left", 37},   {"Up", 38},       {"Right", 39},
+    {"Down", 40},   {"Ins", 45},      {"Del", 46},    {"LWin", 91},     {"RWin", 92},
+    {"Apps", 93},   {"Num0", 96},     {"Num1", 97},   {"Num2", 98},     {"Num3", 99},
+    {"Num4", 100},  {"Num5", 101},    {"Num6", 102},  {"Num7", 103},    {"Num8", 104},
+    {"Num9", 105},  {"Mul", 106},     {"Add", 107},   {"Sep", 108},     {"Sub", 109},
+    {"Dec", 110},   {"Div", 111},     {"F1", 112},    {"NumLock", 144}, {"LShift", 160},
+    {"LCtrl", 162}, {"RCtrl", 163},   {"LAlt", 164},  {"RAlt", 165},    {"BrowserBack", 166},
+    {"Mute", 173},  {"VolDown", 174}, {"VolUp", 175}, {"Play", 179},    {"App2", 183},
+};
+
+std::string_view trim(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+std::vector<std::string_view> split(std::string_view text, char separator) {
+  std::vector<std::string_view> parts;
+  for (;;) {
+    const auto at = text.find(separator);
+    parts.push_back(trim(text.substr(0, at)));
+    if (at == std::string_view::npos) return parts;
+    text.remove_prefix(at + 1);
+  }
+}
+
+std::vector<std::string_view> words(std::string_view text) {
+  std::vector<std::string_view> result;
+  for (const std::string_view word : split(text, ' ')) {
+    if (!word.empty()) result.push_back(word);
+  }
+  return result;
+}
+
+long number(std::string_view text) {
+  long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || end != text.data() + text.size()) {
+    throw std::invalid_argument("not a number: " + std::string(text));
+  }
+  return value;
+}
+
+std::string strokeText(const KeyStroke& stroke) {
+  return keyName(stroke.vk) + (stroke.extended ? "*" : "") + (stroke.up ? " up" : " down");
+}
+
+}  // namespace
+
+KeyCode keyCode(std::string_view name) {
+  if (name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z') return name[0];
+  for (const auto& [known, code] : kNames) {
+    if (known == name) return code;
+  }
+  return static_cast<KeyCode>(number(name));
+}
+
+std::string keyName(std::uint32_t code) {
+  if (code >= 'A' && code <= 'Z') return std::string(1, static_cast<char>(code));
+  for (const auto& [known, value] : kNames) {
+    if (static_cast<std::uint32_t>(value) == code) return std::string(known);
+  }
+  return std::to_string(code);
+}
+
+Scenario& Scenario::map(std::string_view assignment) {
+  const auto colon = assignment.find(':');
+  const auto equals = assignment.find('=');
+  if (colon == std::string_view::npos || equals == std::string_view::npos) {
+    throw std::invalid_argument("expected '<profile>: <key> = <keys>'");
+  }
+  auto& table = tables.at(static_cast<std::size_t>(number(trim(assignment.substr(0, colon))) - 1));
+  KeyList list;
+  for (const std::string_view word : words(assignment.substr(equals + 1))) {
+    list.push_back(keyCode(word));
+  }
+  table[keyCode(trim(assignment.substr(colon + 1, equals - colon - 1)))] = std::move(list);
+  return *this;
+}
+
+std::string Scenario::run(std::string_view steps) {
+  std::string transcript;
+  for (const std::string_view text : split(steps, ';')) {
+    std::string entry = step(text);
+    if (entry.empty()) continue;
+    if (!transcript.empty()) transcript += "; ";
+    transcript += entry;
+  }
+  return transcript;
+}
+
+ProfileTables Scenario::view() const {
+  return ProfileTables{{&tables[0], &tables[1], &tables[2]}, activeProfile};
+}
+
+KeyPlatform Scenario::platform() {
+  KeyPlatform platform;
+  platform.context = this;
+  platform.readNumLockState = [](void* context) {
+    auto* self = static_cast<Scenario*>(context);
+    ++self->numLockReads;
+    return self->numLockState;
+  };
+  platform.sendStrokes = [](void* context, const KeyStroke* strokes, std::size_t count) {
+    auto* self = static_cast<Scenario*>(context);
+    self->batchSizes.push_back(count);
+    self->sent_.insert(self->sent_.end(), strokes, strokes + count);
+  };
+  return platform;
+}
+
+std::string Scenario::step(std::string_view text) {
+  const std::vector<std::string_view> w = words(text);
+  if (w.empty()) throw std::invalid_argument("empty step");
+  if (w[0] == "profile") {
+    activeProfile = static_cast<std::int32_t>(number(w.at(1)));
+    return {};
+  }
+  if (w[0] == "numlock") {
+    const std::string_view state = w.at(1);
+    numLockState = state == "on"     ? std::int16_t{1}
+                   : state == "off"  ? std::int16_t{0}
+                   : state == "held" ? std::int16_t{-127}  // toggled on, key down
+                                     : static_cast<std::int16_t>(number(state));
+    return {};
+  }
+  if (w[0] == "stop" || w[0] == "resume") {
+    stopped = w[0] == "stop";
+    return {};
+  }
+  if (w[0] == "map") {
+    map(trim(text.substr(3)));
+    return {};
+  }
+  if (w[0] == "unmap") {
+    const auto parts = split(text.substr(5), ':');
+    tables.at(static_cast<std::size_t>(number(parts.at(0)) - 1)).erase(keyCode(parts.at(1)));
+    return {};
+  }
+
+  sent_.clear();
+  KeyDecision decision{KeyVerdict::kSwallow, 0};
+  if (text == "release all") {
+    translator.releaseAll(view(), platform());
+  } else {
+    std::string_view key = w[0];
+    KeyEvent event;
+    if (key.ends_with('*')) {
+      key.remove_suffix(1);
+      event.flags |= kEventExtended;
+    }
+    event.vkCode = static_cast<std::uint32_t>(keyCode(key));
+    if (w.at(1) == "up") {
+      event.flags |= kEventUp;
+    } else if (w[1] != "down") {
+      throw std::invalid_argument("expected down or up: " + std::string(text));
+    }
+    for (std::size_t i = 2; i < w.size(); ++i) {
+      if (w[i] == "alt") {
+        event.flags |= 0x20;
+      } else if (w[i] == "injected") {
+        event.flags |= kEventInjected;
+      } else {
+        throw std::invalid_argument("unknown event flag: " + std::string(w[i]));
+      }
+    }
+    decision = translator.decide(event, view(), stopped, platform());
+    if (decision.verdict == KeyVerdict::kStop) return "stop";
+    if (decision.verdict == KeyVerdict::kPass) {
+      return decision.vkCode == event.vkCode ? "pass" : "pass as " + keyName(decision.vkCode);
+    }
+  }
+  if (sent_.empty()) return text == "release all" ? "nothing" : "swallow";
+  std::string strokes;
+  for (const KeyStroke& stroke : sent_) {
+    if (!strokes.empty()) strokes += ", ";
+    strokes += strokeText(stroke);
+  }
+  return strokes;
+}
+
+}  // namespace tarsil::test

@@ -1,0 +1,56 @@
+#pragma once
+
+// A small language for key-translation scenarios, so each case reads as one
+// line: "A down; profile 2; A up" -> "Ctrl down, C down; Ctrl up, C up".
+//
+// Steps, separated by ';':
+//   <key>[*] down|up [alt] [injected]   a key event (* = extended flag)
+//   profile <n>                          sets the active profile number
+//   numlock on|off|held|<raw state>      what the NumLock read returns
+//   stop | resume                        the hook's stopped flag
+//   release all                          KeyTranslator::releaseAll
+//   map <p>: <key> = <key>...            edits a table (empty list allowed)
+//   unmap <p>: <key>                     removes an entry
+// Each key event and each "release all" adds one entry to the transcript:
+// "pass", "pass as <key>" (the record passed on carries another code),
+// "stop", "swallow" (nothing sent), or the strokes sent, "Ctrl down, C* up".
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/key_translator.h"
+#include "profile/key_types.h"
+
+namespace tarsil::test {
+
+// "Ctrl" -> 17, "A" -> 65, "108" -> 108.
+KeyCode keyCode(std::string_view name);
+std::string keyName(std::uint32_t code);
+
+class Scenario {
+ public:
+  // "1: A = Ctrl C": sets one table entry, as the step "map" does.
+  Scenario& map(std::string_view assignment);
+  std::string run(std::string_view steps);
+
+  std::array<TranslationTable, 3> tables;
+  std::int32_t activeProfile = 1;
+  std::int16_t numLockState = 1;
+  bool stopped = false;
+
+  KeyTranslator translator;
+  int numLockReads = 0;
+  std::vector<std::size_t> batchSizes;  // every batch the platform received
+
+ private:
+  ProfileTables view() const;
+  KeyPlatform platform();
+  std::string step(std::string_view text);
+
+  std::vector<KeyStroke> sent_;
+};
+
+}  // namespace tarsil::test

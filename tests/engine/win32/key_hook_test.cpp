@@ -1,0 +1,135 @@
+// The hook adapter under Wine: installation and removal, the wiring of the
+// tables and the active profile, the record passed on, and the strokes that
+// actually reach the input stream.
+
+#include "engine/win32/key_hook.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tarsil {
+namespace {
+
+struct Seen {
+  DWORD vk;
+  DWORD scan;
+  DWORD flags;
+};
+std::vector<Seen> seen;
+HHOOK observer = nullptr;
+
+// Installed before the translation hook, so it is called after it: it sees
+// what the translation hook passes on, our own strokes included.
+LRESULT CALLBACK observe(int code, WPARAM, LPARAM lParam) {
+  const auto* record = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+  if (code == HC_ACTION) seen.push_back({record->vkCode, record->scanCode, record->flags});
+  // Swallowed, so the test's keys reach no program on the desktop.
+  return 1;
+}
+
+void pumpMessages() {
+  MSG message;
+  for (int round = 0; round < 20; ++round) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(10);
+  }
+}
+
+LRESULT callHook(DWORD vk, DWORD flags, KBDLLHOOKSTRUCT* out = nullptr) {
+  KBDLLHOOKSTRUCT record{};
+  record.vkCode = vk;
+  record.scanCode = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+  record.flags = flags;
+  const LRESULT result = KeyHookProc(HC_ACTION, flags & LLKHF_UP ? WM_KEYUP : WM_KEYDOWN,
+                                     reinterpret_cast<LPARAM>(&record));
+  if (out != nullptr) *out = record;
+  return result;
+}
+
+class KeyHook : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const TranslationTable* pointers[3] = {&tables[0], &tables[1], &tables[2]};
+    SetKeyHookTables(pointers, &activeProfile);
+    keyHook.keyHookStopped = 0;
+  }
+  void TearDown() override {
+    RemoveKeyHook();
+    SetKeyHookTables(nullptr, nullptr);
+  }
+
+  TranslationTable tables[3];
+  std::int32_t activeProfile = 1;
+};
+
+TEST_F(KeyHook, InstallsAtMostOneHookAndRemovesIt) {
+  InstallKeyHook();
+  const HHOOK first = keyHook.keyHookHandle;
+  ASSERT_NE(first, nullptr);
+  InstallKeyHook();
+  EXPECT_EQ(keyHook.keyHookHandle, first);
+  RemoveKeyHook();
+  EXPECT_EQ(keyHook.keyHookHandle, nullptr);
+  RemoveKeyHook();
+  EXPECT_EQ(keyHook.keyHookHandle, nullptr);
+}
+
+TEST_F(KeyHook, ReadsTheActiveProfileAndItsTableAtEveryEvent) {
+  tables[0]['A'] = {};  // disabled in profile 1 only
+  EXPECT_EQ(callHook('A', 0), 1);
+  EXPECT_EQ(callHook('A', LLKHF_UP), 1);
+  activeProfile = 2;
+  EXPECT_EQ(callHook('A', 0), 0);
+  EXPECT_EQ(callHook('A', LLKHF_UP), 0);
+  tables[1]['A'] = {};
+  EXPECT_EQ(callHook('A', 0), 1);
+  EXPECT_EQ(callHook('A', LLKHF_UP), 1);
+}
+
+TEST_F(KeyHook, PassesTheKeypadEnterOnAs108) {
+  KBDLLHOOKSTRUCT passed{};
+  EXPECT_EQ(callHook(VK_RETURN, LLKHF_EXTENDED, &passed), 0);
+  EXPECT_EQ(passed.vkCode, 108u);
+  EXPECT_EQ(callHook(VK_RETURN, 0, &passed), 0);
+  EXPECT_EQ(passed.vkCode, static_cast<DWORD>(VK_RETURN));
+}
+
+TEST_F(KeyHook, StoppedRemovesTheHookAtTheNextEvent) {
+  tables[0]['A'] = {};
+  InstallKeyHook();
+  ASSERT_NE(keyHook.keyHookHandle, nullptr);
+  keyHook.keyHookStopped = 1;
+  EXPECT_EQ(callHook('A', 0), 0);
+  EXPECT_EQ(keyHook.keyHookHandle, nullptr);
+}
+
+TEST_F(KeyHook, SendsTheListAsOneBatchOfInjectedStrokesWithTheirScanCodes) {
+  tables[0]['A'] = {VK_CONTROL, VK_LEFT, VK_NUMPAD4};
+  observer = SetWindowsHookExW(WH_KEYBOARD_LL, observe, GetModuleHandleW(nullptr), 0);
+  ASSERT_NE(observer, nullptr);
+  InstallKeyHook();
+  seen.clear();
+  const bool numLockOn = (GetKeyState(VK_NUMLOCK) & 0xFFFF) == 1;
+  EXPECT_EQ(callHook('A', 0), 1);
+  pumpMessages();
+  // Released through RemoveKeyHook, as the keyboard going away would.
+  RemoveKeyHook();
+  pumpMessages();
+  UnhookWindowsHookEx(observer);
+
+  const DWORD keypad4 = numLockOn ? VK_NUMPAD4 : VK_LEFT;
+  const DWORD expectedVk[] = {VK_CONTROL, VK_LEFT, keypad4, VK_CONTROL, VK_LEFT, keypad4};
+  const DWORD expectedExtended[] = {0, LLKHF_EXTENDED, 0, 0, LLKHF_EXTENDED, 0};
+  ASSERT_EQ(seen.size(), 6u);
+  for (std::size_t i = 0; i < seen.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(seen[i].vk, expectedVk[i]);
+    EXPECT_EQ(seen[i].scan, MapVirtualKeyW(expectedVk[i], MAPVK_VK_TO_VSC) & 0xFF);
+    EXPECT_EQ(seen[i].flags & (LLKHF_INJECTED | LLKHF_EXTENDED | LLKHF_UP),
+              LLKHF_INJECTED | expectedExtended[i] | (i >= 3 ? LLKHF_UP : 0u));
+  }
+}
+
+}  // namespace
+}  // namespace tarsil
