@@ -1,0 +1,140 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+
+#include "ini/file_io.h"
+#include "ini/ini_file.h"
+
+namespace tarsil::ini {
+
+namespace {
+
+std::string ToUtf8(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int inLength = static_cast<int>(wide.size());
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), inLength, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(std::max(length, 0)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), inLength, narrow.data(), length, nullptr, nullptr);
+  return narrow;
+}
+
+// The system's own sentence for an error code, without its final period.
+std::string Reason(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring reason(text != nullptr ? text : L"", length);
+  if (text != nullptr) LocalFree(text);
+  while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' ||
+                             reason.back() == L' ' || reason.back() == L'.')) {
+    reason.pop_back();
+  }
+  if (reason.empty()) return "error " + std::to_string(error);
+  return ToUtf8(reason);
+}
+
+FileStatus Failure(const char* verb, const std::filesystem::path& path, DWORD error) {
+  return FileStatus{std::string(verb) + " " + ToUtf8(path.wstring()) + ": " + Reason(error)};
+}
+
+// Closes the handle it holds when it goes out of scope.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() { Close(); }
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool Close() {
+    const HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return handle == INVALID_HANDLE_VALUE || CloseHandle(handle) != 0;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+std::filesystem::path TemporaryPath(const std::filesystem::path& target) {
+  static std::atomic<unsigned> counter{0};
+  std::filesystem::path temporary = target;
+  temporary += L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+  return temporary;
+}
+
+}  // namespace
+
+namespace detail {
+
+FileBytes ReadWholeFile(const std::filesystem::path& path) {
+  FileBytes result;
+  Handle file(CreateFileW(path.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+      result.status = Failure("Cannot read", path, error);
+    }
+    return result;
+  }
+  char buffer[65536];
+  for (;;) {
+    DWORD count = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr)) {
+      result.status = Failure("Cannot read", path, GetLastError());
+      result.bytes.clear();
+      return result;
+    }
+    if (count == 0) break;
+    result.bytes.append(buffer, count);
+  }
+  result.exists = true;
+  return result;
+}
+
+}  // namespace detail
+
+FileStatus WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  std::filesystem::path temporary;
+  HANDLE created = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = TemporaryPath(path);
+    created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (created == INVALID_HANDLE_VALUE) return Failure("Cannot write", path, GetLastError());
+  Handle file(created);
+
+  const auto fail = [&](DWORD error) {
+    file.Close();
+    DeleteFileW(temporary.c_str());
+    return Failure("Cannot write", path, error);
+  };
+  if (!WriteAll(file.get(), bytes)) return fail(GetLastError());
+  if (!FlushFileBuffers(file.get())) return fail(GetLastError());
+  if (!file.Close()) return fail(GetLastError());
+  if (!MoveFileExW(temporary.c_str(), path.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return fail(GetLastError());
+  }
+  return {};
+}
+
+}  // namespace tarsil::ini

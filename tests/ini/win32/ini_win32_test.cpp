@@ -1,0 +1,75 @@
+// What only the Windows build does: the ANSI code page for 8-bit files, and
+// replacing a file that another program holds or that is read-only.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "ini/ini_file.h"
+#include "ini_test_support.h"
+
+namespace tarsil::ini {
+namespace {
+
+using testing::TempFolder;
+
+std::string Contents(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::size_t EntriesIn(const std::filesystem::path& folder) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                std::filesystem::directory_iterator()));
+}
+
+TEST(IniWin32, EightBitFilesAreReadInTheAnsiCodePage) {
+  std::string bytes;
+  for (int byte = 0x80; byte <= 0xFF; ++byte) bytes.push_back(static_cast<char>(byte));
+  std::wstring expected(bytes.size() * 2, L'\0');
+  expected.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), expected.data(),
+                          static_cast<int>(expected.size()))));
+  const auto value = IniDocument::Parse("[S]\r\nk=" + bytes + "\r\n").Find(u"S", u"k");
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(std::wstring(value->begin(), value->end()), expected);
+}
+
+TEST(IniWin32, AFileHeldOpenByAnotherProgramIsLeftAsItWas) {
+  TempFolder folder;
+  const auto path = folder / "set.ini";
+  ASSERT_TRUE(WriteFileAtomically(path, "old").ok());
+  const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const FileStatus status = WriteFileAtomically(path, "new");
+  CloseHandle(held);
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(status.error.rfind("Cannot write " + path.string() + ": ", 0), 0u) << status.error;
+  EXPECT_EQ(Contents(path), "old");
+  EXPECT_EQ(EntriesIn(folder.path()), 1u);
+}
+
+TEST(IniWin32, AReadOnlyFileIsLeftAsItWas) {
+  TempFolder folder;
+  const auto path = folder / "set.ini";
+  ASSERT_TRUE(WriteFileAtomically(path, "old").ok());
+  ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  const HANDLE writable = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (writable != INVALID_HANDLE_VALUE) {
+    // Wine maps the attribute to Unix permissions, which do not bind root.
+    CloseHandle(writable);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    GTEST_SKIP() << "read-only files can be written here";
+  }
+  const FileStatus status = WriteFileAtomically(path, "new");
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(status.error.rfind("Cannot write " + path.string() + ": ", 0), 0u) << status.error;
+  EXPECT_EQ(Contents(path), "old");
+  EXPECT_EQ(EntriesIn(folder.path()), 1u);
+}
+
+}  // namespace
+}  // namespace tarsil::ini
