@@ -3,9 +3,14 @@
 // compare what was typed with what an application really got after the
 // translation hook had its say.
 //
-//   key_echo.exe LOGFILE               echo window "Key Echo"
-//   key_echo.exe --foreground OUTFILE  write the foreground window's title
-//   key_echo.exe --front TITLE         bring the top-level window TITLE forward
+//   key_echo.exe LOGFILE                echo window "Key Echo"
+//   key_echo.exe --query OUTFILE [TITLE]
+//       write the foreground window's title and, on a second line, the state
+//       of the top-level window TITLE: missing, iconic, hidden or shown
+//   key_echo.exe --front TITLE          bring the window TITLE forward
+//   key_echo.exe --minimize TITLE       minimise the window TITLE
+//   key_echo.exe --send VK              press and release VK with SendInput,
+//                                       which marks the strokes injected
 //
 // Log lines, flushed one by one so a reader polling the file never sees half
 // a line:
@@ -21,6 +26,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 
@@ -129,18 +135,26 @@ int runEcho(HINSTANCE instance, const wchar_t* logPath) {
   return 0;
 }
 
-int writeForegroundTitle(const wchar_t* outPath) {
-  wchar_t title[256] = L"";
+const char* windowState(const wchar_t* title) {
+  HWND window = FindWindowW(nullptr, title);
+  if (window == nullptr) return "missing";
+  if (IsIconic(window)) return "iconic";
+  return IsWindowVisible(window) ? "shown" : "hidden";
+}
+
+int query(const wchar_t* outPath, const wchar_t* title) {
+  wchar_t foregroundTitle[256] = L"";
   HWND foreground = GetForegroundWindow();
-  if (foreground != nullptr) GetWindowTextW(foreground, title, 256);
+  if (foreground != nullptr) GetWindowTextW(foreground, foregroundTitle, 256);
   char utf8[1024] = "";
-  WideCharToMultiByte(CP_UTF8, 0, title, -1, utf8, sizeof(utf8), nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, foregroundTitle, -1, utf8, sizeof(utf8), nullptr, nullptr);
   // Written under a temporary name and renamed, so the script never reads a
   // half-written answer.
   const std::wstring partial = std::wstring(outPath) + L".part";
   FILE* out = _wfopen(partial.c_str(), L"wb");
   if (out == nullptr) return 2;
   std::fprintf(out, "%s\n", utf8);
+  if (title != nullptr) std::fprintf(out, "%s\n", windowState(title));
   std::fclose(out);
   return MoveFileExW(partial.c_str(), outPath, MOVEFILE_REPLACE_EXISTING) ? 0 : 3;
 }
@@ -152,6 +166,27 @@ int bringForward(const wchar_t* title) {
   return SetForegroundWindow(window) ? 0 : 3;
 }
 
+int minimize(const wchar_t* title) {
+  HWND window = FindWindowW(nullptr, title);
+  if (window == nullptr) return 2;
+  ShowWindow(window, SW_MINIMIZE);
+  return 0;
+}
+
+// Another program's synthetic strokes, as a remapping or accessibility tool
+// would send them.
+int sendKey(const wchar_t* code) {
+  const WORD vk = static_cast<WORD>(std::wcstoul(code, nullptr, 10));
+  INPUT inputs[2]{};
+  for (INPUT& input : inputs) {
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) & 0xFF);
+  }
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  return SendInput(2, inputs, sizeof(INPUT)) == 2 ? 0 : 2;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -159,10 +194,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (argv == nullptr) return 1;
   int result = 1;
-  if (argc == 3 && std::wcscmp(argv[1], L"--foreground") == 0) {
-    result = writeForegroundTitle(argv[2]);
-  } else if (argc == 3 && std::wcscmp(argv[1], L"--front") == 0) {
+  const auto option = [&](const wchar_t* name) { return std::wcscmp(argv[1], name) == 0; };
+  if ((argc == 3 || argc == 4) && option(L"--query")) {
+    result = query(argv[2], argc == 4 ? argv[3] : nullptr);
+  } else if (argc == 3 && option(L"--front")) {
     result = bringForward(argv[2]);
+  } else if (argc == 3 && option(L"--minimize")) {
+    result = minimize(argv[2]);
+  } else if (argc == 3 && option(L"--send")) {
+    result = sendKey(argv[2]);
   } else if (argc == 2) {
     result = runEcho(instance, argv[1]);
   }

@@ -172,7 +172,7 @@ prepare_files() {
   cp -r "$stage" "$app" || return 1
   cp "$echo_exe_src" "$echo_exe" || return 1
   win_log=$(winepath -w "$log" 2>/dev/null) || return 1
-  win_fg=$(winepath -w "$work/foreground.txt" 2>/dev/null) || return 1
+  win_query=$(winepath -w "$work/query.txt" 2>/dev/null) || return 1
   if [ -f "$app/Main.ini" ]; then write_settings; fi
 }
 
@@ -182,19 +182,24 @@ prepare_files() {
 # Windows API: X knows only which of Wine's X windows holds the input focus,
 # not which window Wine considers active.
 foreground() {
-  rm -f "$work/foreground.txt"
-  wine "$echo_exe" --foreground "$win_fg" >/dev/null 2>&1 &&
-    tr -d '\r\n' <"$work/foreground.txt"
+  rm -f "$work/query.txt"
+  wine "$echo_exe" --query "$win_query" >/dev/null 2>&1 && head -n 1 "$work/query.txt"
 }
 foreground_is() { [ "$(foreground)" = "$1" ]; }
+
+# state TITLE: missing, iconic, hidden or shown, for a top-level window.
+state() {
+  rm -f "$work/query.txt"
+  wine "$echo_exe" --query "$win_query" "$1" >/dev/null 2>&1 && sed -n 2p "$work/query.txt"
+}
+state_is() { [ "$(state "$1")" = "$2" ]; }
 
 log_has_after() { tail -n +"$(($1 + 1))" "$log" 2>/dev/null | grep -qE "$2"; }
 
 # Brings Key Echo forward. A program may always take the foreground for its
 # own window, so rather than reach across processes the script drops a
-# trigger file, which the window polls for.
-# Tried again while the bound lasts, for a window that activates itself a
-# moment after the check.
+# trigger file, which the window polls for. Tried again while the bound
+# lasts, in case another window activates itself just after the check.
 echo_to_front() {
   local deadline=$((SECONDS + 15)) start
   while [ "$SECONDS" -lt "$deadline" ]; do
@@ -207,35 +212,39 @@ echo_to_front() {
   return 1
 }
 
-# typed KEY: types KEY through the X server, then F12 as an end mark, and
-# prints what Key Echo received in between, as "down 66 up 66". F12 types
-# itself in every scenario and everything typed reaches the window in order,
-# so the mark replaces any guess at how long translation takes, and a stray
-# extra stroke cannot slip in after the check has looked.
-typed() {
+# arrived COMMAND...: runs COMMAND (which types something), then types F12
+# through the X server as an end mark, and prints what Key Echo received in
+# between, as "down 66 up 66". F12 types itself in every scenario and all
+# input reaches the window in order, so the mark replaces any guess at how
+# long translation takes, and a stray extra stroke cannot slip in after the
+# check has looked.
+arrived() {
   local start
   start=$(wc -l <"$log")
-  xdotool key "$1" && xdotool key F12 || return 1
+  "$@" >/dev/null 2>&1 && xdotool key F12 || return 1
   poll 10 log_has_after "$start" '^up 123 ' || return 1
   tail -n +"$((start + 1))" "$log" |
     awk '/^down 123 /{exit} /^(down|up) /{printf "%s%s %s", sep, $1, $2; sep=" "}'
   echo
 }
 
-# expect_keys LABEL KEY EXPECTED: one typed key against what must arrive;
-# counts a difference in "mismatches".
-expect_keys() {
-  local got
-  if ! got=$(typed "$2"); then
-    note "$1: nothing reached Key Echo (foreground: '$(foreground)')"
+# expect LABEL EXPECTED COMMAND...: what COMMAND types against what must
+# arrive; counts a difference in "mismatches".
+expect() {
+  local label=$1 expected=$2 got
+  shift 2
+  if ! got=$(arrived "$@"); then
+    note "$label: nothing reached Key Echo (foreground: '$(foreground)')"
     mismatches=$((mismatches + 1))
-  elif [ "$got" != "$3" ]; then
-    note "$1: expected '$3', got '$got'"
+  elif [ "$got" != "$expected" ]; then
+    note "$label: expected '$expected', got '$got'"
     mismatches=$((mismatches + 1))
   else
-    note "$1: $got"
+    note "$label: $got"
   fi
 }
+# A physical key, typed through the X server.
+expect_keys() { expect "$1" "$3" xdotool key "$2"; }
 
 show_log_tail() {
   note "last lines of the Key Echo log:"
@@ -281,6 +290,7 @@ scenario_harness() {
   expect_keys "F1" F1 "down 112 up 112"
   expect_keys "F5" F5 "down 116 up 116"
   expect_keys "Z" z "down 90 up 90"
+  expect "A injected with SendInput" "down 65 up 65" wine "$echo_exe" --send 65
   if [ "$mismatches" != 0 ]; then
     show_log_tail
     fail "harness"
@@ -302,6 +312,8 @@ scenario_a() {
     expect_keys "F1 -> Copy" F1 "down 17 down 67 up 17 up 67"
     expect_keys "F5 -> macro gg" F5 "down 71 down 72 up 71 up 72"
     expect_keys "Z unmapped" z "down 90 up 90"
+    # Another program's strokes pass untranslated, even for a mapped key.
+    expect "A injected by another program" "down 65 up 65" wine "$echo_exe" --send 65
     if [ "$mismatches" = 0 ]; then
       pass "a: translation"
     else
@@ -321,6 +333,12 @@ scenario_c() {
   local problems=0 echo_lines started second_pid rc
   if ! foreground_is "Key Echo" && ! echo_to_front; then
     note "Key Echo could not be brought forward first"
+    problems=$((problems + 1))
+  fi
+  # Minimised, so that coming forward also takes a restore.
+  wine "$echo_exe" --minimize "Tarsil Software" >/dev/null 2>&1
+  if ! poll 5 state_is "Tarsil Software" iconic; then
+    note "the first instance's window could not be minimised ($(state "Tarsil Software"))"
     problems=$((problems + 1))
   fi
   echo_lines=$(wc -l <"$log")
@@ -343,7 +361,8 @@ scenario_c() {
     problems=$((problems + 1))
   fi
   if poll 5 foreground_is "Tarsil Software"; then
-    note "foreground: Tarsil Software"
+    note "foreground: Tarsil Software, $(state "Tarsil Software")"
+    if ! state_is "Tarsil Software" shown; then problems=$((problems + 1)); fi
   else
     note "foreground: '$(foreground)', not Tarsil Software"
     problems=$((problems + 1))
