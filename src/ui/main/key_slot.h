@@ -39,8 +39,9 @@ struct KeySlot {
   KeyCode vk = 0;  // keys 1..121 only; a skin button has none
 
   SlotRect rect() const {
-    return {left, top, static_cast<std::int32_t>(static_cast<std::uint32_t>(left) +
-                                                 static_cast<std::uint32_t>(width)),
+    return {left, top,
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(left) +
+                                      static_cast<std::uint32_t>(width)),
             static_cast<std::int32_t>(static_cast<std::uint32_t>(top) +
                                       static_cast<std::uint32_t>(height))};
   }
