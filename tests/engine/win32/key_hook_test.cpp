@@ -28,12 +28,16 @@ LRESULT CALLBACK observe(int code, WPARAM, LPARAM lParam) {
   return 1;
 }
 
-void pumpMessages() {
+// Serves the hooks until `count` strokes were seen, or five seconds passed:
+// under a loaded machine the injected strokes can take a while to come round.
+void pumpMessagesUntil(std::size_t count) {
   MSG message;
-  for (int round = 0; round < 20; ++round) {
+  const ULONGLONG deadline = GetTickCount64() + 5000;
+  while (seen.size() < count && GetTickCount64() < deadline) {
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(10);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
 }
 
 LRESULT callHook(DWORD vk, DWORD flags, KBDLLHOOKSTRUCT* out = nullptr) {
@@ -112,10 +116,10 @@ TEST_F(KeyHook, SendsTheListAsOneBatchOfInjectedStrokesWithTheirScanCodes) {
   seen.clear();
   const bool numLockOn = (GetKeyState(VK_NUMLOCK) & 0xFFFF) == 1;
   EXPECT_EQ(callHook('A', 0), 1);
-  pumpMessages();
+  pumpMessagesUntil(3);
   // Released through RemoveKeyHook, as the keyboard going away would.
   RemoveKeyHook();
-  pumpMessages();
+  pumpMessagesUntil(6);
   UnhookWindowsHookEx(observer);
 
   const DWORD keypad4 = numLockOn ? VK_NUMPAD4 : VK_LEFT;
