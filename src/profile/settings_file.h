@@ -18,9 +18,9 @@ inline constexpr std::u16string_view kSettingsFileName = u"set.ini";
 
 // Counts in the file are hand-editable. No real file comes near these, so
 // loops and allocations stop there instead of trusting a count of two billion.
-inline constexpr std::int32_t kMaxListCount = 100000;         // SetIndexNum, MacroStrNum
-inline constexpr std::int32_t kMaxMacroIntegers = 3000000;    // MacroKeyNum of one macro
-inline constexpr std::int64_t kMaxProfileIntegers = 8000000;  // all macros of one profile
+inline constexpr std::int32_t kMaxListCount = 10000;          // SetIndexNum, MacroStrNum
+inline constexpr std::int32_t kMaxMacroIntegers = 300000;     // 100000 strokes in one macro
+inline constexpr std::int64_t kMaxProfileIntegers = 1000000;  // all macros of one profile
 
 // "Profile1".."Profile3" (any number formats, as import may name another).
 std::u16string ProfileSectionName(std::int32_t profile);
