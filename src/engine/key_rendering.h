@@ -45,6 +45,7 @@ constexpr bool isExtendedOnlyKey(KeyCode code) noexcept {
          code == 45 || code == 46 ||    // Insert, Delete
          code == 91 || code == 92 ||    // Windows keys
          code == 93 ||                  // Apps
+         code == 44 ||                  // Print Screen: unextended it is keypad *
          code == 111 ||                 // keypad Divide
          code == kNumLockKey ||         //
          code == 163 || code == 165 ||  // right Ctrl, right Alt

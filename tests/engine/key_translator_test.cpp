@@ -212,6 +212,7 @@ TEST(ExtendedKeys, KeysThatExistOnlyAsExtendedKeysAreSentExtended) {
   s.map("1: A = Left Up Right Down Ins Del Home End PgUp PgDn");
   s.map("1: B = RCtrl RAlt LWin RWin Apps Div NumLock BrowserBack Mute VolDown VolUp Play App2");
   s.map("1: C = Ctrl LCtrl Alt LAlt Shift Enter Space Num5 Mul Add Sub F1 165 184 165");
+  s.map("1: D = 44");
   EXPECT_EQ(s.run("numlock off; A down"),
             "Left* down, Up* down, Right* down, Down* down, Ins* down, Del* down, Home* down, "
             "End* down, PgUp* down, PgDn* down");
@@ -222,6 +223,7 @@ TEST(ExtendedKeys, KeysThatExistOnlyAsExtendedKeysAreSentExtended) {
   EXPECT_EQ(s.run("C down"),
             "Ctrl down, LCtrl down, Alt down, LAlt down, Shift down, Enter down, Space down, "
             "Num5 down, Mul down, Add down, Sub down, F1 down, RAlt* down, 184 down, RAlt* down");
+  EXPECT_EQ(s.run("D down; D up"), "44* down; 44* up");
 }
 
 TEST(ExtendedKeys, ListCode108IsTheKeypadEnter) {
