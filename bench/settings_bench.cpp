@@ -14,11 +14,11 @@ using namespace tarsil;
 
 const std::filesystem::path kSource = TARSIL_SOURCE_DIR;
 
-MainLayout ShippedLayout() {
-  return ReadMainLayout(ini::ReadIniFile(kSource / "assets" / "Main.ini").document);
+MainLayout shippedLayout() {
+  return readMainLayout(ini::readIniFile(kSource / "assets" / "Main.ini").document);
 }
 
-ProfileSet FullProfiles(const MainLayout& layout) {
+ProfileSet fullProfiles(const MainLayout& layout) {
   ProfileSet profiles;
   for (ProfileData& store : profiles.stores) {
     for (int m = 0; m < 20; ++m) {
@@ -29,7 +29,7 @@ ProfileSet FullProfiles(const MainLayout& layout) {
                      {(30 + k) << 16, vk, 1,
                       static_cast<std::int32_t>(0x80000000u | ((30u + k) << 16)), vk, 0});
       }
-      store.macroNames.push_back(u"Macro number " + ini::FormatInt(m));
+      store.macroNames.push_back(u"Macro number " + ini::formatInt(m));
       store.macroSteps.push_back(std::move(steps));
     }
     for (int s = 0; s < kLastStoredSlot; ++s) {
@@ -55,21 +55,21 @@ ProfileSet FullProfiles(const MainLayout& layout) {
   return profiles;
 }
 
-std::string FullSettingsBytes(const MainLayout& layout) {
-  const ProfileSet profiles = FullProfiles(layout);
+std::string fullSettingsBytes(const MainLayout& layout) {
+  const ProfileSet profiles = fullProfiles(layout);
   ini::IniDocument file;
   for (int p = 1; p <= kProfileCount; ++p) SaveProfile(profiles, layout.slots, file, p);
-  file.SetInt(kTypeSection, kTypeKey, 2);
-  return file.Serialize();
+  file.setInt(kTypeSection, kTypeKey, 2);
+  return file.serialize();
 }
 
 // Parsing the bytes and loading the three profiles, as start-up does.
 void BM_StartupLoad(benchmark::State& state) {
-  const MainLayout layout = ShippedLayout();
-  const std::string bytes = FullSettingsBytes(layout);
+  const MainLayout layout = shippedLayout();
+  const std::string bytes = fullSettingsBytes(layout);
   for (auto _ : state) {
     ProfileSet profiles;
-    LoadSettings(profiles, layout, ini::IniDocument::Parse(bytes));
+    loadSettings(profiles, layout, ini::IniDocument::parse(bytes));
     benchmark::DoNotOptimize(profiles);
   }
   state.counters["bytes"] = static_cast<double>(bytes.size());
@@ -79,16 +79,16 @@ BENCHMARK(BM_StartupLoad)->Unit(benchmark::kMillisecond);
 // Everything start-up does while the keyboard hook is already installed:
 // read Main.ini and set.ini from disk, parse both, load the profiles.
 void BM_StartupFromFiles(benchmark::State& state) {
-  const MainLayout layout = ShippedLayout();
+  const MainLayout layout = shippedLayout();
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tarsil-bench";
   std::filesystem::create_directories(folder);
-  std::ofstream(folder / "set.ini", std::ios::binary) << FullSettingsBytes(layout);
+  std::ofstream(folder / "set.ini", std::ios::binary) << fullSettingsBytes(layout);
   std::filesystem::copy_file(kSource / "assets" / "Main.ini", folder / "Main.ini",
                              std::filesystem::copy_options::overwrite_existing);
   for (auto _ : state) {
-    const MainLayout read = ReadMainLayout(ini::ReadIniFile(folder / "Main.ini").document);
+    const MainLayout read = readMainLayout(ini::readIniFile(folder / "Main.ini").document);
     ProfileSet profiles;
-    LoadSettings(profiles, read, ini::ReadIniFile(folder / "set.ini").document);
+    loadSettings(profiles, read, ini::readIniFile(folder / "set.ini").document);
     benchmark::DoNotOptimize(profiles);
   }
   std::filesystem::remove_all(folder);
@@ -97,16 +97,16 @@ BENCHMARK(BM_StartupFromFiles)->Unit(benchmark::kMillisecond);
 
 // The exit save in memory: three sections rewritten and the file's bytes built.
 void BM_ExitSaveInMemory(benchmark::State& state) {
-  const MainLayout layout = ShippedLayout();
-  const std::string bytes = FullSettingsBytes(layout);
+  const MainLayout layout = shippedLayout();
+  const std::string bytes = fullSettingsBytes(layout);
   ProfileSet profiles;
-  LoadSettings(profiles, layout, ini::IniDocument::Parse(bytes));
-  const ini::IniDocument current = ini::IniDocument::Parse(bytes);
+  loadSettings(profiles, layout, ini::IniDocument::parse(bytes));
+  const ini::IniDocument current = ini::IniDocument::parse(bytes);
   for (auto _ : state) {
     ini::IniDocument file = current;
     for (int p = 1; p <= kProfileCount; ++p) SaveProfile(profiles, layout.slots, file, p);
-    file.SetInt(kTypeSection, kTypeKey, profiles.activeProfile);
-    benchmark::DoNotOptimize(file.Serialize());
+    file.setInt(kTypeSection, kTypeKey, profiles.activeProfile);
+    benchmark::DoNotOptimize(file.serialize());
   }
 }
 BENCHMARK(BM_ExitSaveInMemory)->Unit(benchmark::kMillisecond);
@@ -114,15 +114,15 @@ BENCHMARK(BM_ExitSaveInMemory)->Unit(benchmark::kMillisecond);
 // The whole exit save: read the old file, rewrite, replace it on disk
 // (temporary file, flushed, renamed over the old one).
 void BM_ExitSaveToDisk(benchmark::State& state) {
-  const MainLayout layout = ShippedLayout();
-  const std::string bytes = FullSettingsBytes(layout);
+  const MainLayout layout = shippedLayout();
+  const std::string bytes = fullSettingsBytes(layout);
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tarsil-bench-save";
   std::filesystem::create_directories(folder);
   std::ofstream(folder / "set.ini", std::ios::binary) << bytes;
   ProfileSet profiles;
-  LoadSettings(profiles, layout, ini::IniDocument::Parse(bytes));
+  loadSettings(profiles, layout, ini::IniDocument::parse(bytes));
   for (auto _ : state) {
-    if (!SaveSettings(profiles, layout.slots, folder / "set.ini").ok()) {
+    if (!saveSettings(profiles, layout.slots, folder / "set.ini").ok()) {
       state.SkipWithError("save failed");
     }
   }

@@ -9,10 +9,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const tarsil::ini::IniDocument file =
-      tarsil::ini::IniDocument::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
-  const tarsil::MainLayout layout = tarsil::ReadMainLayout(file);
-  for (const tarsil::KeySlot& slot : layout.slots) (void)slot.rect().Contains(0, 0);
-  const tarsil::DialogLayout dialog = tarsil::ReadDialogLayout(file);
+      tarsil::ini::IniDocument::parse(std::string_view(reinterpret_cast<const char*>(data), size));
+  const tarsil::MainLayout layout = tarsil::readMainLayout(file);
+  for (const tarsil::KeySlot& slot : layout.slots) (void)slot.rect().contains(0, 0);
+  const tarsil::DialogLayout dialog = tarsil::readDialogLayout(file);
   if (!dialog[tarsil::kDialogEntryCount - 1].caption.empty()) __builtin_trap();
   return 0;
 }

@@ -9,12 +9,12 @@
 
 namespace {
 
-tarsil::MainLayout FuzzLayout() {
+tarsil::MainLayout fuzzLayout() {
   tarsil::MainLayout layout;
   for (int s = 1; s <= tarsil::kLastStoredSlot; ++s) {
     tarsil::KeySlot& slot = layout.slots[static_cast<std::size_t>(s - 1)];
     slot.vk = s + 7;  // 8..128: covers letters, digits and the keypad
-    slot.caption = u"K" + tarsil::ini::FormatInt(slot.vk);
+    slot.caption = u"K" + tarsil::ini::formatInt(slot.vk);
   }
   layout.media = {{u"Play/Pause", 179}, {u"Refresh", 168}};
   return layout;
@@ -23,19 +23,19 @@ tarsil::MainLayout FuzzLayout() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const tarsil::MainLayout layout = FuzzLayout();
+  static const tarsil::MainLayout layout = fuzzLayout();
   const tarsil::ini::IniDocument file =
-      tarsil::ini::IniDocument::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
+      tarsil::ini::IniDocument::parse(std::string_view(reinterpret_cast<const char*>(data), size));
   tarsil::ProfileSet loaded;
-  tarsil::LoadSettings(loaded, layout, file);
-  if (!tarsil::IsProfileNumber(loaded.activeProfile)) __builtin_trap();
+  tarsil::loadSettings(loaded, layout, file);
+  if (!tarsil::isProfileNumber(loaded.activeProfile)) __builtin_trap();
 
   tarsil::ini::IniDocument saved;
   for (int p = 1; p <= tarsil::kProfileCount; ++p)
     tarsil::SaveProfile(loaded, layout.slots, saved, p);
-  saved.SetInt(u"TYPE", u"type", loaded.activeProfile);
+  saved.setInt(u"TYPE", u"type", loaded.activeProfile);
   tarsil::ProfileSet reloaded;
-  tarsil::LoadSettings(reloaded, layout, tarsil::ini::IniDocument::Parse(saved.Serialize()));
+  tarsil::loadSettings(reloaded, layout, tarsil::ini::IniDocument::parse(saved.serialize()));
   for (int p = 0; p < tarsil::kProfileCount; ++p) {
     const tarsil::ProfileData& a = loaded.stores[static_cast<std::size_t>(p)];
     const tarsil::ProfileData& b = reloaded.stores[static_cast<std::size_t>(p)];

@@ -6,7 +6,7 @@ namespace tarsil {
 
 namespace {
 
-std::vector<std::u16string> SplitWords(std::u16string_view text) {
+std::vector<std::u16string> splitWords(std::u16string_view text) {
   std::vector<std::u16string> words;
   std::u16string word;
   bool quoted = false;
@@ -30,9 +30,9 @@ std::vector<std::u16string> SplitWords(std::u16string_view text) {
 
 }  // namespace
 
-StartOptions ParseStartOptions(std::u16string_view commandLine) {
+StartOptions parseStartOptions(std::u16string_view commandLine) {
   StartOptions options;
-  for (const std::u16string& word : SplitWords(commandLine)) {
+  for (const std::u16string& word : splitWords(commandLine)) {
     if (word == u"--always-on" || word == u"/always-on") {
       options.alwaysOn = true;
     } else {

@@ -15,6 +15,6 @@ struct StartOptions {
 
 // Reads the command line as Windows hands it over (everything after the
 // program's name). Words are separated by blanks; quotes group a word.
-StartOptions ParseStartOptions(std::u16string_view commandLine);
+StartOptions parseStartOptions(std::u16string_view commandLine);
 
 }  // namespace tarsil

@@ -15,7 +15,7 @@ namespace tarsil::cli {
 
 namespace {
 
-std::string PathText(const std::filesystem::path& path) {
+std::string pathText(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
 }
@@ -26,30 +26,30 @@ struct Loaded {
   ProfileSet profiles;
 };
 
-std::optional<Loaded> Load(const Context& context) {
+std::optional<Loaded> load(const Context& context) {
   const std::filesystem::path layoutPath =
       context.layout.value_or(context.settings.parent_path() / "Main.ini");
-  ini::ReadResult layoutFile = ini::ReadIniFile(layoutPath);
+  ini::ReadResult layoutFile = ini::readIniFile(layoutPath);
   if (!layoutFile.status.ok()) {
     context.err << layoutFile.status.error << '\n';
     return std::nullopt;
   }
   if (!layoutFile.exists) {
-    context.err << "Cannot read the layout " << PathText(layoutPath)
+    context.err << "Cannot read the layout " << pathText(layoutPath)
                 << ": the file does not exist (name one with --layout).\n";
     return std::nullopt;
   }
-  ini::ReadResult settings = ini::ReadIniFile(context.settings);
+  ini::ReadResult settings = ini::readIniFile(context.settings);
   if (!settings.status.ok()) {
     context.err << settings.status.error << '\n';
     return std::nullopt;
   }
-  Loaded loaded{ReadMainLayout(layoutFile.document), {}};
-  LoadSettings(loaded.profiles, loaded.layout, settings.document);
+  Loaded loaded{readMainLayout(layoutFile.document), {}};
+  loadSettings(loaded.profiles, loaded.layout, settings.document);
   return loaded;
 }
 
-const char* KindName(std::int32_t kind) {
+const char* kindName(std::int32_t kind) {
   switch (kind) {
     case KindSingleKey:
       return "single key";
@@ -65,13 +65,13 @@ const char* KindName(std::int32_t kind) {
 }
 
 // A key shows up in the summary when it does anything but type itself.
-bool IsAssigned(const KeySlot& slot, const KeyAssignment& key, const TranslationTable& table) {
+bool isAssigned(const KeySlot& slot, const KeyAssignment& key, const TranslationTable& table) {
   auto entry = table.find(slot.vk);
   const bool identity = entry != table.end() && entry->second == KeyList{slot.vk};
   return key.kind != KindSingleKey || key.name != slot.caption || !identity;
 }
 
-std::string Codes(const TranslationTable& table, KeyCode vk) {
+std::string codes(const TranslationTable& table, KeyCode vk) {
   auto entry = table.find(vk);
   if (entry == table.end()) return "itself (no entry)";
   if (entry->second.empty()) return "nothing (disabled)";
@@ -80,8 +80,8 @@ std::string Codes(const TranslationTable& table, KeyCode vk) {
   return text;
 }
 
-int SaveBack(const Context& context, ProfileSet& profiles, const MainLayout& layout) {
-  const ini::FileStatus saved = SaveSettings(profiles, layout.slots, context.settings);
+int saveBack(const Context& context, ProfileSet& profiles, const MainLayout& layout) {
+  const ini::FileStatus saved = saveSettings(profiles, layout.slots, context.settings);
   if (!saved.ok()) {
     context.err << saved.error << '\n';
     return kExitFailure;
@@ -91,25 +91,25 @@ int SaveBack(const Context& context, ProfileSet& profiles, const MainLayout& lay
 
 }  // namespace
 
-int Show(const Context& context) {
-  const std::optional<Loaded> loaded = Load(context);
+int runShow(const Context& context) {
+  const std::optional<Loaded> loaded = load(context);
   if (!loaded) return kExitFailure;
   const ProfileSet& profiles = loaded->profiles;
-  context.out << "Settings: " << PathText(context.settings) << '\n'
+  context.out << "Settings: " << pathText(context.settings) << '\n'
               << "Active profile: " << profiles.activeProfile << '\n';
   for (std::int32_t p = 1; p <= kProfileCount; ++p) {
-    const ProfileData& store = *profiles.Store(p);
+    const ProfileData& store = *profiles.store(p);
     context.out << "\nProfile " << p << (p == profiles.activeProfile ? " (active)" : "") << '\n';
     int assigned = 0;
     for (int s = 1; s <= kLastStoredSlot; ++s) {
       const KeySlot& slot = loaded->layout.slots[static_cast<std::size_t>(s - 1)];
       const KeyAssignment& key = store.keys[static_cast<std::size_t>(s - 1)];
-      if (!IsAssigned(slot, key, store.translation)) continue;
+      if (!isAssigned(slot, key, store.translation)) continue;
       if (assigned++ == 0) context.out << "  Keys:\n";
-      context.out << "    " << ToUtf8(slot.caption) << " (" << slot.vk
-                  << "): " << KindName(key.kind) << " \"" << ToUtf8(key.name) << "\"";
+      context.out << "    " << toUtf8(slot.caption) << " (" << slot.vk
+                  << "): " << kindName(key.kind) << " \"" << toUtf8(key.name) << "\"";
       if (key.kind == KindMacro) context.out << " (macro " << key.macroIndex << ")";
-      context.out << " -> sends " << Codes(store.translation, slot.vk) << '\n';
+      context.out << " -> sends " << codes(store.translation, slot.vk) << '\n';
     }
     if (assigned == 0) context.out << "  Keys: all type themselves\n";
     if (store.macroSteps.empty()) {
@@ -120,22 +120,22 @@ int Show(const Context& context) {
     for (std::size_t i = 0; i < store.macroSteps.size(); ++i) {
       const std::u16string name = i < store.macroNames.size() ? store.macroNames[i] : u"";
       const std::size_t steps = store.macroSteps[i].size() / kMacroStepWidth;
-      context.out << "    " << i << ": \"" << ToUtf8(name) << "\", " << steps
+      context.out << "    " << i << ": \"" << toUtf8(name) << "\", " << steps
                   << (steps == 1 ? " step\n" : " steps\n");
     }
   }
   return kExitOk;
 }
 
-int Dump(const Context& context) {
-  const std::optional<Loaded> loaded = Load(context);
+int runDump(const Context& context) {
+  const std::optional<Loaded> loaded = load(context);
   if (!loaded) return kExitFailure;
   using nlohmann::ordered_json;
   ordered_json root;
   root["activeProfile"] = loaded->profiles.activeProfile;
   ordered_json profileList = ordered_json::array();
   for (std::int32_t p = 1; p <= kProfileCount; ++p) {
-    const ProfileData& store = *loaded->profiles.Store(p);
+    const ProfileData& store = *loaded->profiles.store(p);
     ordered_json profile;
     profile["number"] = p;
     ordered_json translation = ordered_json::object();
@@ -147,7 +147,7 @@ int Dump(const Context& context) {
     profile["bindings"] = std::move(bindings);
     ordered_json macros = ordered_json::array();
     for (std::size_t i = 0; i < store.macroSteps.size(); ++i) {
-      macros.push_back({{"name", ToUtf8(i < store.macroNames.size() ? store.macroNames[i] : u"")},
+      macros.push_back({{"name", toUtf8(i < store.macroNames.size() ? store.macroNames[i] : u"")},
                         {"steps", store.macroSteps[i]}});
     }
     profile["macros"] = std::move(macros);
@@ -156,7 +156,7 @@ int Dump(const Context& context) {
       const KeyAssignment& key = store.keys[static_cast<std::size_t>(s - 1)];
       keys.push_back({{"slot", s},
                       {"vk", loaded->layout.slots[static_cast<std::size_t>(s - 1)].vk},
-                      {"name", ToUtf8(key.name)},
+                      {"name", toUtf8(key.name)},
                       {"kind", key.kind},
                       {"macroIndex", key.macroIndex}});
     }
@@ -168,48 +168,48 @@ int Dump(const Context& context) {
   return kExitOk;
 }
 
-int Check(const Context& context) {
-  const std::optional<Loaded> loaded = Load(context);
+int runCheck(const Context& context) {
+  const std::optional<Loaded> loaded = load(context);
   if (!loaded) return kExitFailure;
-  ini::ReadResult settings = ini::ReadIniFile(context.settings);
-  const std::vector<SettingsProblem> problems = CheckSettings(settings.document, loaded->layout);
+  ini::ReadResult settings = ini::readIniFile(context.settings);
+  const std::vector<SettingsProblem> problems = checkSettings(settings.document, loaded->layout);
   for (const SettingsProblem& problem : problems) {
-    context.out << '[' << ToUtf8(problem.section) << "] " << ToUtf8(problem.key);
-    if (!problem.value.empty()) context.out << " = \"" << ToUtf8(problem.value) << '"';
+    context.out << '[' << toUtf8(problem.section) << "] " << toUtf8(problem.key);
+    if (!problem.value.empty()) context.out << " = \"" << toUtf8(problem.value) << '"';
     context.out << ": " << problem.message << '\n';
   }
   if (problems.empty()) {
-    context.out << PathText(context.settings) << ": no problems found\n";
+    context.out << pathText(context.settings) << ": no problems found\n";
     return kExitOk;
   }
   context.out << problems.size() << (problems.size() == 1 ? " problem\n" : " problems\n");
   return kExitProblems;
 }
 
-int Export(const Context& context, const std::filesystem::path& target) {
-  std::optional<Loaded> loaded = Load(context);
+int runExport(const Context& context, const std::filesystem::path& target) {
+  std::optional<Loaded> loaded = load(context);
   if (!loaded) return kExitFailure;
-  const ini::FileStatus exported = ExportProfile(loaded->profiles, loaded->layout.slots, target);
+  const ini::FileStatus exported = exportProfile(loaded->profiles, loaded->layout.slots, target);
   if (!exported.ok()) {
     context.err << exported.error << '\n';
     return kExitFailure;
   }
-  context.out << "Exported profile " << loaded->profiles.activeProfile << " to " << PathText(target)
+  context.out << "Exported profile " << loaded->profiles.activeProfile << " to " << pathText(target)
               << '\n';
-  return SaveBack(context, loaded->profiles, loaded->layout);
+  return saveBack(context, loaded->profiles, loaded->layout);
 }
 
-int Import(const Context& context, const std::filesystem::path& source) {
-  std::optional<Loaded> loaded = Load(context);
+int runImport(const Context& context, const std::filesystem::path& source) {
+  std::optional<Loaded> loaded = load(context);
   if (!loaded) return kExitFailure;
-  const ini::FileStatus imported = ImportProfile(loaded->profiles, loaded->layout, source);
+  const ini::FileStatus imported = importProfile(loaded->profiles, loaded->layout, source);
   if (!imported.ok()) {
     context.err << imported.error << '\n';
     return kExitFailure;
   }
-  context.out << "Imported " << PathText(source) << " into profile "
+  context.out << "Imported " << pathText(source) << " into profile "
               << loaded->profiles.activeProfile << '\n';
-  return SaveBack(context, loaded->profiles, loaded->layout);
+  return saveBack(context, loaded->profiles, loaded->layout);
 }
 
 }  // namespace tarsil::cli

@@ -20,10 +20,10 @@ struct Context {
   std::ostream& err;
 };
 
-int Show(const Context& context);
-int Dump(const Context& context);
-int Check(const Context& context);
-int Export(const Context& context, const std::filesystem::path& target);
-int Import(const Context& context, const std::filesystem::path& source);
+int runShow(const Context& context);
+int runDump(const Context& context);
+int runCheck(const Context& context);
+int runExport(const Context& context, const std::filesystem::path& target);
+int runImport(const Context& context, const std::filesystem::path& source);
 
 }  // namespace tarsil::cli

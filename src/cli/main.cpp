@@ -37,9 +37,9 @@ int main(int argc, char** argv) {
   const tarsil::cli::Context context{
       settings, layout.empty() ? std::nullopt : std::optional<std::filesystem::path>(layout),
       std::cout, std::cerr};
-  if (show->parsed()) return tarsil::cli::Show(context);
-  if (dump->parsed()) return tarsil::cli::Dump(context);
-  if (check->parsed()) return tarsil::cli::Check(context);
-  if (exportCommand->parsed()) return tarsil::cli::Export(context, file);
-  return tarsil::cli::Import(context, file);
+  if (show->parsed()) return tarsil::cli::runShow(context);
+  if (dump->parsed()) return tarsil::cli::runDump(context);
+  if (check->parsed()) return tarsil::cli::runCheck(context);
+  if (exportCommand->parsed()) return tarsil::cli::runExport(context, file);
+  return tarsil::cli::runImport(context, file);
 }

@@ -4,7 +4,7 @@ namespace tarsil::cli {
 
 namespace {
 
-void Append(std::string& out, char32_t c) {
+void append(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {
@@ -24,20 +24,20 @@ void Append(std::string& out, char32_t c) {
 
 }  // namespace
 
-std::string ToUtf8(std::u16string_view text) {
+std::string toUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
     if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
-      Append(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+      append(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
                       (static_cast<char32_t>(text[i + 1]) - 0xDC00));
       ++i;
     } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      Append(out, 0xFFFD);
+      append(out, 0xFFFD);
     } else {
-      Append(out, unit);
+      append(out, unit);
     }
   }
   return out;

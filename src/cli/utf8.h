@@ -7,6 +7,6 @@ namespace tarsil::cli {
 
 // UTF-16 (as the core keeps names) to UTF-8 for the terminal and JSON.
 // A lone surrogate becomes U+FFFD rather than invalid output.
-std::string ToUtf8(std::u16string_view text);
+std::string toUtf8(std::u16string_view text);
 
 }  // namespace tarsil::cli

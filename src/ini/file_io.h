@@ -16,6 +16,6 @@ struct FileBytes {
 
 // The whole file. A missing file, or a missing folder on its path, is no
 // error: exists stays false.
-FileBytes ReadWholeFile(const std::filesystem::path& path);
+FileBytes readWholeFile(const std::filesystem::path& path);
 
 }  // namespace tarsil::ini::detail

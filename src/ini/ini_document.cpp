@@ -10,14 +10,14 @@ namespace tarsil::ini {
 
 namespace {
 
-using detail::EqualFolded;
+using detail::equalFolded;
 using detail::NameMap;
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
-std::u16string_view Trim(std::u16string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+std::u16string_view trim(std::u16string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
   return text;
 }
 
@@ -35,25 +35,25 @@ struct Line {
   std::uint32_t valueBegin = 0;
   std::uint32_t valueLength = 0;
 
-  std::u16string_view Name() const {
+  std::u16string_view nameView() const {
     return std::u16string_view(text).substr(nameBegin, nameLength);
   }
-  std::u16string_view RawValue() const {
+  std::u16string_view rawValue() const {
     return std::u16string_view(text).substr(valueBegin, valueLength);
   }
 };
 
-std::uint32_t Offset(std::u16string_view whole, std::u16string_view part) {
+std::uint32_t offsetOf(std::u16string_view whole, std::u16string_view part) {
   return static_cast<std::uint32_t>(part.data() - whole.data());
 }
 
-std::uint32_t Length(std::u16string_view part) { return static_cast<std::uint32_t>(part.size()); }
+std::uint32_t lengthOf(std::u16string_view part) { return static_cast<std::uint32_t>(part.size()); }
 
-Line MakeLine(std::u16string text) {
+Line makeLine(std::u16string text) {
   Line line;
   line.text = std::move(text);
   const std::u16string_view whole = line.text;
-  const std::u16string_view trimmed = Trim(whole);
+  const std::u16string_view trimmed = trim(whole);
   if (trimmed.empty()) return line;
   line.kind = LineKind::kOther;
   if (trimmed.front() == u'[') {
@@ -61,28 +61,28 @@ Line MakeLine(std::u16string text) {
     // no header, and then no key either.
     const std::size_t close = trimmed.rfind(u']');
     if (close != std::u16string_view::npos) {
-      const std::u16string_view name = Trim(trimmed.substr(1, close - 1));
+      const std::u16string_view name = trim(trimmed.substr(1, close - 1));
       line.kind = LineKind::kHeader;
-      line.nameBegin = Offset(whole, name);
-      line.nameLength = Length(name);
+      line.nameBegin = offsetOf(whole, name);
+      line.nameLength = lengthOf(name);
       return line;
     }
   }
   if (trimmed.front() == u';') return line;  // a comment
   const std::size_t equals = trimmed.find(u'=');
   if (equals == std::u16string_view::npos) return line;
-  const std::u16string_view name = Trim(trimmed.substr(0, equals));
-  const std::u16string_view value = Trim(trimmed.substr(equals + 1));
+  const std::u16string_view name = trim(trimmed.substr(0, equals));
+  const std::u16string_view value = trim(trimmed.substr(equals + 1));
   line.kind = LineKind::kKey;
-  line.nameBegin = Offset(whole, name);
-  line.nameLength = Length(name);
-  line.valueBegin = Offset(whole, value);
-  line.valueLength = Length(value);
+  line.nameBegin = offsetOf(whole, name);
+  line.nameLength = lengthOf(name);
+  line.valueBegin = offsetOf(whole, value);
+  line.valueLength = lengthOf(value);
   return line;
 }
 
 // The value a reader sees: one pair of matching outer quotes comes off.
-std::u16string_view Unquote(std::u16string_view value) {
+std::u16string_view unquote(std::u16string_view value) {
   if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
       value.back() == value.front()) {
     return value.substr(1, value.size() - 2);
@@ -90,7 +90,7 @@ std::u16string_view Unquote(std::u16string_view value) {
   return value;
 }
 
-bool HasLineBreak(std::u16string_view text) {
+bool hasLineBreak(std::u16string_view text) {
   return text.find_first_of(u"\r\n") != std::u16string_view::npos;
 }
 
@@ -102,8 +102,9 @@ struct Section {
   std::size_t contentEnd = 0;
   NameMap<std::size_t> keys;  // first line of each key name
 
-  void Add(Line line) {
-    if (line.kind == LineKind::kKey) keys.try_emplace(std::u16string(line.Name()), lines.size());
+  void add(Line line) {
+    if (line.kind == LineKind::kKey)
+      keys.try_emplace(std::u16string(line.nameView()), lines.size());
     const bool blank = line.kind == LineKind::kBlank;
     lines.push_back(std::move(line));
     if (!blank) contentEnd = lines.size();
@@ -118,30 +119,30 @@ struct IniDocument::Impl {
   std::vector<Section> sections;
   NameMap<std::size_t> sectionIndex;  // first section of each name
 
-  void AddLine(Line line) {
+  void addLine(Line line) {
     if (line.kind == LineKind::kHeader) {
-      sectionIndex.try_emplace(std::u16string(line.Name()), sections.size());
+      sectionIndex.try_emplace(std::u16string(line.nameView()), sections.size());
       sections.push_back(Section{std::move(line), {}, 0, {}});
     } else if (sections.empty()) {
       preamble.push_back(std::move(line));
     } else {
-      sections.back().Add(std::move(line));
+      sections.back().add(std::move(line));
     }
   }
 
-  void Load(std::u16string_view text) {
+  void load(std::u16string_view text) {
     std::size_t start = 0;
     while (start < text.size()) {
       std::size_t end = text.find_first_of(u"\r\n", start);
       if (end == std::u16string_view::npos) end = text.size();
-      AddLine(MakeLine(std::u16string(text.substr(start, end - start))));
+      addLine(makeLine(std::u16string(text.substr(start, end - start))));
       start = end;
       if (start < text.size() && text[start] == u'\r') ++start;
       if (start < text.size() && text[start] == u'\n') ++start;
     }
   }
 
-  std::u16string Text() const {
+  std::u16string wholeText() const {
     std::size_t size = 0;
     const auto measure = [&](const Line& line) { size += line.text.size() + 2; };
     std::for_each(preamble.begin(), preamble.end(), measure);
@@ -165,23 +166,23 @@ struct IniDocument::Impl {
 
   // After a write of text that does not stay one line of the intended kind,
   // the document is read again from its own text, so it reads as the file will.
-  void Reload() {
-    const std::u16string text = Text();
+  void reload() {
+    const std::u16string text = wholeText();
     preamble.clear();
     sections.clear();
     sectionIndex.clear();
-    Load(text);
+    load(text);
   }
 
-  const Section* FindSection(std::u16string_view name) const {
-    const auto found = sectionIndex.find(Trim(name));
+  const Section* findSection(std::u16string_view name) const {
+    const auto found = sectionIndex.find(trim(name));
     return found == sectionIndex.end() ? nullptr : &sections[found->second];
   }
 
-  const Line* FindKey(std::u16string_view sectionName, std::u16string_view key) const {
-    const Section* section = FindSection(sectionName);
+  const Line* findKey(std::u16string_view sectionName, std::u16string_view key) const {
+    const Section* section = findSection(sectionName);
     if (section == nullptr) return nullptr;
-    const auto found = section->keys.find(Trim(key));
+    const auto found = section->keys.find(trim(key));
     return found == section->keys.end() ? nullptr : &section->lines[found->second];
   }
 };
@@ -203,82 +204,82 @@ IniDocument& IniDocument::operator=(IniDocument&& other) noexcept {
   return *this;
 }
 
-IniDocument IniDocument::Parse(std::string_view bytes) {
+IniDocument IniDocument::parse(std::string_view bytes) {
   IniDocument document;
   Impl& impl = *document.impl_;
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
     impl.encoding = Encoding::kUtf16Le;
-    impl.Load(detail::DecodeUtf16Le(bytes.substr(2)));
-  } else if (detail::IsValidUtf8(bytes)) {
-    impl.Load(detail::DecodeUtf8(bytes));
+    impl.load(detail::decodeUtf16Le(bytes.substr(2)));
+  } else if (detail::isValidUtf8(bytes)) {
+    impl.load(detail::decodeUtf8(bytes));
   } else {
-    impl.Load(detail::DecodeEightBit(bytes));
+    impl.load(detail::decodeEightBit(bytes));
   }
   return document;
 }
 
-std::string IniDocument::Serialize() const {
-  const std::u16string text = impl_->Text();
+std::string IniDocument::serialize() const {
+  const std::u16string text = impl_->wholeText();
   const bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
   if (impl_->encoding == Encoding::kEightBit && ascii) {
     return std::string(text.begin(), text.end());
   }
-  return "\xFF\xFE" + detail::EncodeUtf16Le(text);
+  return "\xFF\xFE" + detail::encodeUtf16Le(text);
 }
 
 Encoding IniDocument::encoding() const { return impl_->encoding; }
 
-std::optional<std::u16string> IniDocument::Find(std::u16string_view section,
+std::optional<std::u16string> IniDocument::find(std::u16string_view section,
                                                 std::u16string_view key) const {
-  const Line* line = impl_->FindKey(section, key);
+  const Line* line = impl_->findKey(section, key);
   if (line == nullptr) return std::nullopt;
-  return std::u16string(Unquote(line->RawValue()));
+  return std::u16string(unquote(line->rawValue()));
 }
 
-std::u16string IniDocument::GetString(std::u16string_view section, std::u16string_view key,
+std::u16string IniDocument::getString(std::u16string_view section, std::u16string_view key,
                                       std::u16string_view fallback) const {
-  if (std::optional<std::u16string> value = Find(section, key)) return std::move(*value);
+  if (std::optional<std::u16string> value = find(section, key)) return std::move(*value);
   while (!fallback.empty() && fallback.back() == u' ') fallback.remove_suffix(1);
   return std::u16string(fallback);
 }
 
-std::int32_t IniDocument::GetInt(std::u16string_view section, std::u16string_view key,
+std::int32_t IniDocument::getInt(std::u16string_view section, std::u16string_view key,
                                  std::int32_t fallback) const {
-  const Line* line = impl_->FindKey(section, key);
+  const Line* line = impl_->findKey(section, key);
   if (line == nullptr) return fallback;
-  const std::u16string_view value = Unquote(line->RawValue());
-  return value.empty() ? fallback : ParseProfileIntValue(value);
+  const std::u16string_view value = unquote(line->rawValue());
+  return value.empty() ? fallback : parseProfileIntValue(value);
 }
 
-bool IniDocument::HasSection(std::u16string_view section) const {
-  return impl_->FindSection(section) != nullptr;
+bool IniDocument::hasSection(std::u16string_view section) const {
+  return impl_->findSection(section) != nullptr;
 }
 
-std::vector<std::u16string> IniDocument::KeysOf(std::u16string_view sectionName) const {
+std::vector<std::u16string> IniDocument::keysOf(std::u16string_view sectionName) const {
   std::vector<std::u16string> names;
-  const Section* section = impl_->FindSection(sectionName);
+  const Section* section = impl_->findSection(sectionName);
   if (section == nullptr) return names;
   for (std::size_t i = 0; i < section->lines.size(); ++i) {
     const Line& line = section->lines[i];
     if (line.kind != LineKind::kKey) continue;
-    if (section->keys.find(line.Name())->second == i) names.emplace_back(line.Name());
+    if (section->keys.find(line.nameView())->second == i) names.emplace_back(line.nameView());
   }
   return names;
 }
 
-void IniDocument::SetString(std::u16string_view sectionName, std::u16string_view key,
+void IniDocument::setString(std::u16string_view sectionName, std::u16string_view key,
                             std::u16string_view value) {
   Impl& impl = *impl_;
-  sectionName = Trim(sectionName);
-  key = Trim(key);
+  sectionName = trim(sectionName);
+  key = trim(key);
   bool reload = false;
 
   auto foundSection = impl.sectionIndex.find(sectionName);
   if (foundSection == impl.sectionIndex.end()) {
     std::u16string headerText = u"[";
     headerText.append(sectionName).append(u"]");
-    Line header = MakeLine(std::move(headerText));
-    reload = HasLineBreak(sectionName) || header.Name() != sectionName;
+    Line header = makeLine(std::move(headerText));
+    reload = hasLineBreak(sectionName) || header.nameView() != sectionName;
     foundSection =
         impl.sectionIndex.try_emplace(std::u16string(sectionName), impl.sections.size()).first;
     impl.sections.push_back(Section{std::move(header), {}, 0, {}});
@@ -288,34 +289,35 @@ void IniDocument::SetString(std::u16string_view sectionName, std::u16string_view
   const auto foundKey = section.keys.find(key);
   if (foundKey != section.keys.end()) {
     Line& line = section.lines[foundKey->second];
-    if (line.RawValue() == value) return;  // nothing to change, as in Windows
-    std::u16string text(line.Name());
+    if (line.rawValue() == value) return;  // nothing to change, as in Windows
+    std::u16string text(line.nameView());
     text.append(u"=").append(value);
-    line = MakeLine(std::move(text));
-    reload = reload || HasLineBreak(value);
+    line = makeLine(std::move(text));
+    reload = reload || hasLineBreak(value);
   } else {
     std::u16string text(key);
     text.append(u"=").append(value);
-    Line line = MakeLine(std::move(text));
-    reload = reload || HasLineBreak(line.text) || line.kind != LineKind::kKey || line.Name() != key;
+    Line line = makeLine(std::move(text));
+    reload =
+        reload || hasLineBreak(line.text) || line.kind != LineKind::kKey || line.nameView() != key;
     const std::size_t at = section.contentEnd;
     section.lines.insert(section.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
     section.keys.try_emplace(std::u16string(key), at);
     ++section.contentEnd;
   }
-  if (reload) impl.Reload();
+  if (reload) impl.reload();
 }
 
-void IniDocument::SetInt(std::u16string_view section, std::u16string_view key, std::int32_t value) {
-  SetString(section, key, FormatInt(value));
+void IniDocument::setInt(std::u16string_view section, std::u16string_view key, std::int32_t value) {
+  setString(section, key, formatInt(value));
 }
 
-void IniDocument::ClearSection(std::u16string_view sectionName) {
-  sectionName = Trim(sectionName);
+void IniDocument::clearSection(std::u16string_view sectionName) {
+  sectionName = trim(sectionName);
   // Every section of the name, like Wine does: those after the first are
   // never read, and keeping them would only keep stale lines alive.
   for (Section& section : impl_->sections) {
-    if (!EqualFolded(section.header.Name(), sectionName)) continue;
+    if (!equalFolded(section.header.nameView(), sectionName)) continue;
     section.lines.clear();
     section.keys.clear();
     section.contentEnd = 0;

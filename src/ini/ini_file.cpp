@@ -4,12 +4,12 @@
 
 namespace tarsil::ini {
 
-ReadResult ReadIniFile(const std::filesystem::path& path) {
-  detail::FileBytes file = detail::ReadWholeFile(path);
+ReadResult readIniFile(const std::filesystem::path& path) {
+  detail::FileBytes file = detail::readWholeFile(path);
   ReadResult result;
   result.status = std::move(file.status);
   result.exists = file.exists;
-  if (result.status.ok() && file.exists) result.document = IniDocument::Parse(file.bytes);
+  if (result.status.ok() && file.exists) result.document = IniDocument::parse(file.bytes);
   return result;
 }
 

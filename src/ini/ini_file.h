@@ -22,15 +22,15 @@ struct ReadResult {
 };
 
 // Reads and parses a whole INI file.
-ReadResult ReadIniFile(const std::filesystem::path& path);
+ReadResult readIniFile(const std::filesystem::path& path);
 
 // Replaces the file in one step: the bytes go to a temporary file beside it,
 // are flushed to disk, and the temporary file is renamed over the old one.
 // A failure at any point leaves the old file as it was.
-FileStatus WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-inline FileStatus WriteIniFile(const std::filesystem::path& path, const IniDocument& document) {
-  return WriteFileAtomically(path, document.Serialize());
+inline FileStatus writeIniFile(const std::filesystem::path& path, const IniDocument& document) {
+  return writeFileAtomically(path, document.serialize());
 }
 
 }  // namespace tarsil::ini

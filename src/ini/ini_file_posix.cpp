@@ -14,13 +14,13 @@ namespace tarsil::ini {
 
 namespace {
 
-std::string Utf8(const std::filesystem::path& path) {
+std::string utf8Text(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
 }
 
-FileStatus Failure(const char* verb, const std::filesystem::path& path, int error) {
-  return FileStatus{std::string(verb) + " " + Utf8(path) + ": " + std::strerror(error)};
+FileStatus failure(const char* verb, const std::filesystem::path& path, int error) {
+  return FileStatus{std::string(verb) + " " + utf8Text(path) + ": " + std::strerror(error)};
 }
 
 // Closes the descriptor it holds when it goes out of scope.
@@ -34,7 +34,7 @@ class Descriptor {
   }
   int get() const { return fd_; }
   // Closes now, so that a failing close can be reported.
-  bool Close() {
+  bool close() {
     const int fd = fd_;
     fd_ = -1;
     return ::close(fd) == 0;
@@ -44,7 +44,7 @@ class Descriptor {
   int fd_;
 };
 
-bool WriteAll(int fd, std::string_view bytes) {
+bool writeAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0) {
@@ -57,7 +57,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 // A name no other writer uses at the same time: the process id and a counter.
-std::filesystem::path TemporaryPath(const std::filesystem::path& target) {
+std::filesystem::path temporaryPath(const std::filesystem::path& target) {
   static std::atomic<unsigned> counter{0};
   std::filesystem::path temporary = target;
   temporary += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
@@ -68,21 +68,21 @@ std::filesystem::path TemporaryPath(const std::filesystem::path& target) {
 
 namespace detail {
 
-FileBytes ReadWholeFile(const std::filesystem::path& path) {
+FileBytes readWholeFile(const std::filesystem::path& path) {
   FileBytes result;
   Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) {
     // A missing folder on the way reads as a missing file, as on Windows.
-    if (errno != ENOENT && errno != ENOTDIR) result.status = Failure("Cannot read", path, errno);
+    if (errno != ENOENT && errno != ENOTDIR) result.status = failure("Cannot read", path, errno);
     return result;
   }
   struct stat info {};
   if (::fstat(file.get(), &info) != 0) {
-    result.status = Failure("Cannot read", path, errno);
+    result.status = failure("Cannot read", path, errno);
     return result;
   }
   if (S_ISDIR(info.st_mode)) {
-    result.status = Failure("Cannot read", path, EISDIR);
+    result.status = failure("Cannot read", path, EISDIR);
     return result;
   }
   char buffer[65536];
@@ -91,7 +91,7 @@ FileBytes ReadWholeFile(const std::filesystem::path& path) {
     if (count == 0) break;
     if (count < 0) {
       if (errno == EINTR) continue;
-      result.status = Failure("Cannot read", path, errno);
+      result.status = failure("Cannot read", path, errno);
       result.bytes.clear();
       return result;
     }
@@ -103,30 +103,30 @@ FileBytes ReadWholeFile(const std::filesystem::path& path) {
 
 }  // namespace detail
 
-FileStatus WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
   std::filesystem::path temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = TemporaryPath(path);
+    temporary = temporaryPath(path);
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
-  if (fd < 0) return Failure("Cannot write", path, errno);
+  if (fd < 0) return failure("Cannot write", path, errno);
   Descriptor file(fd);
 
   const auto fail = [&](int error) {
-    if (file.get() >= 0) file.Close();
+    if (file.get() >= 0) file.close();
     ::unlink(temporary.c_str());
-    return Failure("Cannot write", path, error);
+    return failure("Cannot write", path, error);
   };
   // A replaced file keeps who may read it.
   struct stat old {};
   if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
     ::fchmod(file.get(), old.st_mode & 07777);
   }
-  if (!WriteAll(file.get(), bytes)) return fail(errno);
+  if (!writeAll(file.get(), bytes)) return fail(errno);
   if (::fsync(file.get()) != 0) return fail(errno);
-  if (!file.Close()) return fail(errno);
+  if (!file.close()) return fail(errno);
   if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(errno);
 
   // The rename itself lasts only once the folder is on disk too.

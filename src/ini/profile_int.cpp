@@ -9,7 +9,7 @@ namespace {
 
 // Digits in `base` from the start of `text`, accumulated modulo 2^32 as the
 // system's readers do: "4294967297" reads as 1.
-std::uint32_t AccumulateDigits(std::u16string_view text, std::uint32_t base) {
+std::uint32_t accumulateDigits(std::u16string_view text, std::uint32_t base) {
   std::uint32_t total = 0;
   for (const char16_t c : text) {
     std::uint32_t digit = 0;
@@ -29,31 +29,31 @@ std::uint32_t AccumulateDigits(std::u16string_view text, std::uint32_t base) {
 }
 
 // Takes a leading '+' or '-' off `text`; true for '-'.
-bool TakeSign(std::u16string_view& text) {
+bool takeSign(std::u16string_view& text) {
   if (text.empty() || (text.front() != u'+' && text.front() != u'-')) return false;
   const bool negative = text.front() == u'-';
   text.remove_prefix(1);
   return negative;
 }
 
-std::int32_t Signed(std::uint32_t magnitude, bool negative) {
+std::int32_t toSigned(std::uint32_t magnitude, bool negative) {
   return static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
 }
 
 }  // namespace
 
-std::int32_t ParseProfileInt(std::u16string_view text) {
+std::int32_t parseProfileInt(std::u16string_view text) {
   while (!text.empty() &&
          (text.front() == u' ' || (text.front() >= u'\t' && text.front() <= u'\r'))) {
     text.remove_prefix(1);
   }
-  const bool negative = TakeSign(text);
-  return Signed(AccumulateDigits(text, 10), negative);
+  const bool negative = takeSign(text);
+  return toSigned(accumulateDigits(text, 10), negative);
 }
 
-std::int32_t ParseProfileIntValue(std::u16string_view text) {
+std::int32_t parseProfileIntValue(std::u16string_view text) {
   while (!text.empty() && text.front() <= u' ') text.remove_prefix(1);
-  const bool negative = TakeSign(text);
+  const bool negative = takeSign(text);
   std::uint32_t base = 10;
   if (text.size() >= 2 && text[0] == u'0') {
     switch (text[1]) {
@@ -71,16 +71,16 @@ std::int32_t ParseProfileIntValue(std::u16string_view text) {
     }
     if (base != 10) text.remove_prefix(2);
   }
-  return Signed(AccumulateDigits(text, base), negative);
+  return toSigned(accumulateDigits(text, base), negative);
 }
 
-std::u16string FormatInt(std::int32_t value) {
+std::u16string formatInt(std::int32_t value) {
   char digits[16];
   const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  return Widen(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+  return widen(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
 }
 
-std::u16string Widen(std::string_view ascii) {
+std::u16string widen(std::string_view ascii) {
   std::u16string wide(ascii.size(), u'\0');
   for (std::size_t i = 0; i < ascii.size(); ++i) {
     wide[i] = static_cast<unsigned char>(ascii[i]);

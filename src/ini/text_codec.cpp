@@ -4,7 +4,7 @@
 
 namespace tarsil::ini::detail {
 
-std::u16string DecodeUtf16Le(std::string_view bytes) {
+std::u16string decodeUtf16Le(std::string_view bytes) {
   std::u16string text(bytes.size() / 2, u'\0');
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto low = static_cast<unsigned char>(bytes[2 * i]);
@@ -14,7 +14,7 @@ std::u16string DecodeUtf16Le(std::string_view bytes) {
   return text;
 }
 
-std::string EncodeUtf16Le(std::u16string_view text) {
+std::string encodeUtf16Le(std::u16string_view text) {
   std::string bytes(text.size() * 2, '\0');
   for (std::size_t i = 0; i < text.size(); ++i) {
     bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
@@ -27,7 +27,7 @@ namespace {
 
 // Length of the UTF-8 sequence that starts at `i` and its code point, or 0
 // when the bytes there are no valid sequence.
-std::size_t Utf8Sequence(std::string_view bytes, std::size_t i, char32_t& codePoint) {
+std::size_t utf8Sequence(std::string_view bytes, std::size_t i, char32_t& codePoint) {
   const auto byteAt = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
   const unsigned char lead = byteAt(i);
   if (lead < 0x80) {
@@ -64,22 +64,22 @@ std::size_t Utf8Sequence(std::string_view bytes, std::size_t i, char32_t& codePo
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view bytes) {
+bool isValidUtf8(std::string_view bytes) {
   char32_t codePoint = 0;
   for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t length = Utf8Sequence(bytes, i, codePoint);
+    const std::size_t length = utf8Sequence(bytes, i, codePoint);
     if (length == 0) return false;
     i += length;
   }
   return true;
 }
 
-std::u16string DecodeUtf8(std::string_view bytes) {
+std::u16string decodeUtf8(std::string_view bytes) {
   std::u16string text;
   text.reserve(bytes.size());
   char32_t codePoint = 0;
   for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t length = Utf8Sequence(bytes, i, codePoint);
+    const std::size_t length = utf8Sequence(bytes, i, codePoint);
     if (length == 0) {  // not reached for validated input; never loop forever
       text.push_back(u'\uFFFD');
       ++i;

@@ -8,16 +8,16 @@ namespace tarsil::ini::detail {
 
 // UTF-16LE code units; an odd last byte is dropped. Lone surrogates are kept
 // as they are, so such a file round-trips unchanged.
-std::u16string DecodeUtf16Le(std::string_view bytes);
-std::string EncodeUtf16Le(std::u16string_view text);
+std::u16string decodeUtf16Le(std::string_view bytes);
+std::string encodeUtf16Le(std::u16string_view text);
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view bytes);
+bool isValidUtf8(std::string_view bytes);
 // Only for text that passed IsValidUtf8.
-std::u16string DecodeUtf8(std::string_view bytes);
+std::u16string decodeUtf8(std::string_view bytes);
 
 // The 8-bit code page of the platform: Latin-1 off Windows, the ANSI code
 // page on Windows. Every byte sequence decodes to something.
-std::u16string DecodeEightBit(std::string_view bytes);
+std::u16string decodeEightBit(std::string_view bytes);
 
 }  // namespace tarsil::ini::detail

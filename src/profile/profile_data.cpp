@@ -4,7 +4,7 @@
 
 namespace tarsil {
 
-void AddIdentityEntries(TranslationTable& table, bool overwrite) {
+void addIdentityEntries(TranslationTable& table, bool overwrite) {
   for (KeyCode v = kFirstIdentityKey; v <= kLastIdentityKey; ++v) {
     if (overwrite) {
       table[v] = KeyList{v};
@@ -14,21 +14,21 @@ void AddIdentityEntries(TranslationTable& table, bool overwrite) {
   }
 }
 
-void RemoveAssigned(std::vector<std::int32_t>& assigned, std::int32_t index) {
+void removeAssigned(std::vector<std::int32_t>& assigned, std::int32_t index) {
   std::erase(assigned, index);
 }
 
 ProfileSet::ProfileSet() {
-  AddIdentityEntries(working.translation, false);
-  for (ProfileData& store : stores) AddIdentityEntries(store.translation, false);
+  addIdentityEntries(working.translation, false);
+  for (ProfileData& store : stores) addIdentityEntries(store.translation, false);
 }
 
-ProfileData* ProfileSet::Store(std::int32_t n) {
-  return IsProfileNumber(n) ? &stores[static_cast<std::size_t>(n - 1)] : nullptr;
+ProfileData* ProfileSet::store(std::int32_t n) {
+  return isProfileNumber(n) ? &stores[static_cast<std::size_t>(n - 1)] : nullptr;
 }
 
-const ProfileData* ProfileSet::Store(std::int32_t n) const {
-  return IsProfileNumber(n) ? &stores[static_cast<std::size_t>(n - 1)] : nullptr;
+const ProfileData* ProfileSet::store(std::int32_t n) const {
+  return isProfileNumber(n) ? &stores[static_cast<std::size_t>(n - 1)] : nullptr;
 }
 
 }  // namespace tarsil

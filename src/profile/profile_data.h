@@ -50,7 +50,7 @@ struct ProfileData {
 
 inline constexpr std::int32_t kProfileCount = 3;
 
-inline bool IsProfileNumber(std::int32_t n) { return n >= 1 && n <= kProfileCount; }
+inline bool isProfileNumber(std::int32_t n) { return n >= 1 && n <= kProfileCount; }
 
 // The working profile the user edits, the three committed stores the hook
 // plays from, and which store is active.
@@ -64,14 +64,14 @@ struct ProfileSet {
   ProfileSet();
 
   // The store of profile n, or nullptr when n is no profile number.
-  ProfileData* Store(std::int32_t n);
-  const ProfileData* Store(std::int32_t n) const;
+  ProfileData* store(std::int32_t n);
+  const ProfileData* store(std::int32_t n) const;
 };
 
 // Writes v -> {v} for 1..254; `overwrite` decides whether existing entries change.
-void AddIdentityEntries(TranslationTable& table, bool overwrite);
+void addIdentityEntries(TranslationTable& table, bool overwrite);
 
 // Removes every occurrence of a slot index from an assigned-key list.
-void RemoveAssigned(std::vector<std::int32_t>& assigned, std::int32_t index);
+void removeAssigned(std::vector<std::int32_t>& assigned, std::int32_t index);
 
 }  // namespace tarsil

@@ -6,25 +6,25 @@
 
 namespace tarsil {
 
-ini::FileStatus ExportProfile(const ProfileSet& profiles, const KeySlotTable& slots,
+ini::FileStatus exportProfile(const ProfileSet& profiles, const KeySlotTable& slots,
                               const std::filesystem::path& path) {
-  ini::ReadResult current = ini::ReadIniFile(path);
+  ini::ReadResult current = ini::readIniFile(path);
   if (!current.status.ok()) return current.status;
-  current.document.SetInt(kTypeSection, kTypeKey, profiles.activeProfile);
+  current.document.setInt(kTypeSection, kTypeKey, profiles.activeProfile);
   SaveProfile(profiles, slots, current.document, profiles.activeProfile);
-  return ini::WriteIniFile(path, current.document);
+  return ini::writeIniFile(path, current.document);
 }
 
-ini::FileStatus ImportProfile(ProfileSet& profiles, const MainLayout& layout,
+ini::FileStatus importProfile(ProfileSet& profiles, const MainLayout& layout,
                               const std::filesystem::path& path) {
-  ini::ReadResult read = ini::ReadIniFile(path);
+  ini::ReadResult read = ini::readIniFile(path);
   if (!read.status.ok()) return read.status;
   if (!read.exists) {
     const std::u8string name = path.u8string();
     return {"Cannot import " + std::string(name.begin(), name.end()) +
             ": the file does not exist."};
   }
-  LoadProfile(profiles, layout, read.document, ReadProfileNumber(read.document),
+  LoadProfile(profiles, layout, read.document, readProfileNumber(read.document),
               profiles.activeProfile);
   return {};
 }

@@ -7,7 +7,7 @@ namespace tarsil {
 
 namespace {
 
-void TakeMacroCopies(ProfileData& working, MacroEditCopies&& copies) {
+void takeMacroCopies(ProfileData& working, MacroEditCopies&& copies) {
   working.macroBindings = std::move(copies.macroBindings);
   working.macroNames = std::move(copies.macroNames);
   working.macroSteps = std::move(copies.macroSteps);
@@ -16,16 +16,16 @@ void TakeMacroCopies(ProfileData& working, MacroEditCopies&& copies) {
 }  // namespace
 
 void CommitWorkingProfile(ProfileSet& profiles) {
-  if (ProfileData* store = profiles.Store(profiles.activeProfile)) *store = profiles.working;
+  if (ProfileData* store = profiles.store(profiles.activeProfile)) *store = profiles.working;
   profiles.modified = false;
 }
 
 void SwitchProfile(ProfileSet& profiles, std::int32_t n, SavePrompt& prompt) {
-  ProfileData* target = profiles.Store(n);
+  ProfileData* target = profiles.store(n);
   if (target == nullptr) return;
   if (n != profiles.activeProfile && profiles.modified) {
-    if (prompt.ConfirmSaveChanges()) {
-      if (ProfileData* old = profiles.Store(profiles.activeProfile)) *old = profiles.working;
+    if (prompt.confirmSaveChanges()) {
+      if (ProfileData* old = profiles.store(profiles.activeProfile)) *old = profiles.working;
     }
     profiles.modified = false;
   }
@@ -35,7 +35,7 @@ void SwitchProfile(ProfileSet& profiles, std::int32_t n, SavePrompt& prompt) {
 
 void RestoreDefaults(ProfileSet& profiles, const KeySlotTable& slots) {
   ProfileData& working = profiles.working;
-  AddIdentityEntries(working.translation, true);
+  addIdentityEntries(working.translation, true);
   working.assigned.clear();
   for (std::size_t i = 0; i < working.keys.size(); ++i) {
     working.keys[i] = KeyAssignment{slots[i].caption, KindSingleKey, 0};
@@ -47,7 +47,7 @@ void RestoreDefaults(ProfileSet& profiles, const KeySlotTable& slots) {
   CommitWorkingProfile(profiles);
 }
 
-void RecordKeyEdit(ProfileSet& profiles, const KeySlotTable& slots, int slot,
+void recordKeyEdit(ProfileSet& profiles, const KeySlotTable& slots, int slot,
                    KeyEditResult result) {
   if (slot < 1 || slot > kLastAssignableSlot) return;
   ProfileData& working = profiles.working;
@@ -55,7 +55,7 @@ void RecordKeyEdit(ProfileSet& profiles, const KeySlotTable& slots, int slot,
   const std::u16string& caption = slots[index].caption;
   const auto listIndex = static_cast<std::int32_t>(index);
   if (result.name == caption || result.name.empty()) {
-    RemoveAssigned(working.assigned, listIndex);
+    removeAssigned(working.assigned, listIndex);
     result.name = caption;
   } else if (std::find(working.assigned.begin(), working.assigned.end(), listIndex) ==
              working.assigned.end()) {
@@ -63,16 +63,16 @@ void RecordKeyEdit(ProfileSet& profiles, const KeySlotTable& slots, int slot,
   }
   working.keys[index] = KeyAssignment{std::move(result.name), result.kind, result.macroIndex};
   profiles.modified = true;
-  RebindMacroKeys(working, slots, result.macros, RebindPath::kKeyDialog);
-  TakeMacroCopies(working, std::move(result.macros));
+  rebindMacroKeys(working, slots, result.macros, RebindPath::kKeyDialog);
+  takeMacroCopies(working, std::move(result.macros));
   CommitWorkingProfile(profiles);
 }
 
-void RecordMacroEditorResult(ProfileSet& profiles, const KeySlotTable& slots,
+void recordMacroEditorResult(ProfileSet& profiles, const KeySlotTable& slots,
                              MacroEditCopies copies) {
   profiles.modified = true;
-  RebindMacroKeys(profiles.working, slots, copies, RebindPath::kMacroEditor);
-  TakeMacroCopies(profiles.working, std::move(copies));
+  rebindMacroKeys(profiles.working, slots, copies, RebindPath::kMacroEditor);
+  takeMacroCopies(profiles.working, std::move(copies));
 }
 
 }  // namespace tarsil

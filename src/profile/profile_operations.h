@@ -15,7 +15,7 @@ class SavePrompt {
  public:
   virtual ~SavePrompt() = default;
   // true: keep the changes in the profile being left; false: discard them.
-  virtual bool ConfirmSaveChanges() = 0;
+  virtual bool confirmSaveChanges() = 0;
 };
 
 // Apply: the working profile becomes the active store, so the hook plays it.
@@ -40,10 +40,10 @@ struct KeyEditResult {
 
 // Records the dialog's result for assignable slot `slot` (1..104) and
 // commits. The dialog has already written the key's own translation entry.
-void RecordKeyEdit(ProfileSet& profiles, const KeySlotTable& slots, int slot, KeyEditResult result);
+void recordKeyEdit(ProfileSet& profiles, const KeySlotTable& slots, int slot, KeyEditResult result);
 
 // Records the macro editor's result; nothing is committed until Apply.
-void RecordMacroEditorResult(ProfileSet& profiles, const KeySlotTable& slots,
+void recordMacroEditorResult(ProfileSet& profiles, const KeySlotTable& slots,
                              MacroEditCopies copies);
 
 }  // namespace tarsil

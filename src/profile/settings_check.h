@@ -21,6 +21,6 @@ struct SettingsProblem {
 // what a section holds, list entries that name no slot, macro indices past
 // the macro list, names that match no multimedia key or function, kinds and
 // profile numbers out of range.
-std::vector<SettingsProblem> CheckSettings(const ini::IniDocument& file, const MainLayout& layout);
+std::vector<SettingsProblem> checkSettings(const ini::IniDocument& file, const MainLayout& layout);
 
 }  // namespace tarsil

@@ -9,12 +9,12 @@ namespace tarsil {
 
 namespace {
 
-using ini::FormatInt;
+using ini::formatInt;
 using ini::IniDocument;
 
-std::u16string KeyName(std::u16string_view pattern, std::int64_t n) {
+std::u16string keyName(std::u16string_view pattern, std::int64_t n) {
   std::u16string name(pattern);
-  name += FormatInt(static_cast<std::int32_t>(n));
+  name += formatInt(static_cast<std::int32_t>(n));
   return name;
 }
 
@@ -22,7 +22,7 @@ std::u16string KeyName(std::u16string_view pattern, std::int64_t n) {
 class FieldReader {
  public:
   explicit FieldReader(std::u16string_view text) : text_(text) {}
-  std::int32_t Next() {
+  std::int32_t next() {
     if (done_) return 0;
     const std::size_t comma = text_.find(u',', pos_);
     const std::u16string_view field =
@@ -32,7 +32,7 @@ class FieldReader {
     } else {
       pos_ = comma + 1;
     }
-    return ini::ParseProfileInt(field);
+    return ini::parseProfileInt(field);
   }
 
  private:
@@ -41,18 +41,18 @@ class FieldReader {
   bool done_ = false;
 };
 
-std::u16string JoinSteps(const MacroStepList& steps) {
+std::u16string joinSteps(const MacroStepList& steps) {
   std::u16string text;
   for (std::size_t i = 0; i < steps.size(); ++i) {
     if (i > 0) text += u',';
-    text += FormatInt(steps[i]);
+    text += formatInt(steps[i]);
   }
   return text;
 }
 
 // Reading trims blanks and removes one pair of outer quotes, so a name that
 // starts or ends with either is written inside quotes and reads back exactly.
-std::u16string Quoted(std::u16string_view name) {
+std::u16string quotedIfNeeded(std::u16string_view name) {
   if (name.empty()) return std::u16string(name);
   auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
   const bool wrapped = name.size() >= 2 && name.front() == name.back() &&
@@ -66,9 +66,9 @@ std::u16string Quoted(std::u16string_view name) {
 
 }  // namespace
 
-std::u16string ProfileSectionName(std::int32_t profile) { return KeyName(u"Profile", profile); }
+std::u16string profileSectionName(std::int32_t profile) { return keyName(u"Profile", profile); }
 
-std::filesystem::path SettingsFilePathFor(const std::filesystem::path& executable) {
+std::filesystem::path settingsFilePathFor(const std::filesystem::path& executable) {
   // The path is cut by hand rather than by parent_path() so that a backslash
   // separates on every platform, as it does in the executable's own path on Windows.
   const std::u16string full = executable.u16string();
@@ -77,9 +77,9 @@ std::filesystem::path SettingsFilePathFor(const std::filesystem::path& executabl
   return std::filesystem::path(folder + std::u16string(kSettingsFileName));
 }
 
-std::int32_t ReadProfileNumber(const IniDocument& file) {
-  const std::int32_t n = file.GetInt(kTypeSection, kTypeKey, 1);
-  return IsProfileNumber(n) ? n : 1;
+std::int32_t readProfileNumber(const IniDocument& file) {
+  const std::int32_t n = file.getInt(kTypeSection, kTypeKey, 1);
+  return isProfileNumber(n) ? n : 1;
 }
 
 void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocument& file,
@@ -90,30 +90,30 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocume
   working.macroSteps.clear();
   working.macroNames.clear();
   working.macroBindings.clear();
-  const std::u16string section = ProfileSectionName(p);
+  const std::u16string section = profileSectionName(p);
 
-  const std::int32_t listCount = std::min(file.GetInt(section, u"SetIndexNum", 0), kMaxListCount);
+  const std::int32_t listCount = std::min(file.getInt(section, u"SetIndexNum", 0), kMaxListCount);
   for (std::int32_t i = 0; i < listCount; ++i) {
-    const std::int32_t index = file.GetInt(section, KeyName(u"setindex", i), 0);
+    const std::int32_t index = file.getInt(section, keyName(u"setindex", i), 0);
     // An index that names no slot would be drawn or reset outside the table.
     if (index >= 0 && index < kSlotCount) working.assigned.push_back(index);
   }
 
-  const std::int32_t macroCount = std::min(file.GetInt(section, u"MacroStrNum", 0), kMaxListCount);
+  const std::int32_t macroCount = std::min(file.getInt(section, u"MacroStrNum", 0), kMaxListCount);
   for (std::int32_t i = 0; i < macroCount; ++i) {
-    working.macroNames.push_back(file.GetString(section, KeyName(u"MacroName", i)));
+    working.macroNames.push_back(file.getString(section, keyName(u"MacroName", i)));
   }
   std::int64_t budget = kMaxProfileIntegers;
   for (std::int32_t i = 0; i < macroCount; ++i) {
     MacroStepList steps;
-    std::int64_t count = file.GetInt(section, KeyName(u"MacroKeyNum", i), 0);
+    std::int64_t count = file.getInt(section, keyName(u"MacroKeyNum", i), 0);
     count = std::min<std::int64_t>({count, kMaxMacroIntegers, budget});
     if (count > 0) {
       budget -= count;
-      const std::u16string text = file.GetString(section, KeyName(u"MacroKey", i));
+      const std::u16string text = file.getString(section, keyName(u"MacroKey", i));
       FieldReader fields(text);
       steps.reserve(static_cast<std::size_t>(count));
-      for (std::int64_t k = 0; k < count; ++k) steps.push_back(fields.Next());
+      for (std::int64_t k = 0; k < count; ++k) steps.push_back(fields.next());
     }
     working.macroSteps.push_back(std::move(steps));
   }
@@ -122,68 +122,68 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocume
     const KeySlot& slot = layout.slots[static_cast<std::size_t>(s - 1)];
     const KeyCode v = slot.vk;
     KeyAssignment& record = working.keys[static_cast<std::size_t>(s - 1)];
-    record.kind = file.GetInt(section, KeyName(u"IndexPic", v), KindSingleKey);
-    record.macroIndex = file.GetInt(section, KeyName(u"MacroIndex", v), 0);
+    record.kind = file.getInt(section, keyName(u"IndexPic", v), KindSingleKey);
+    record.macroIndex = file.getInt(section, keyName(u"MacroIndex", v), 0);
     // A key nobody assigned keeps its caption and types itself; only a value
     // that is present in the file is taken as stored.
-    record.name = file.Find(section, KeyName(u"SetName", v)).value_or(slot.caption);
-    const KeyCode singleKey = file.Find(section, KeyName(u"Key", v)).has_value()
-                                  ? file.GetInt(section, KeyName(u"Key", v), 0)
+    record.name = file.find(section, keyName(u"SetName", v)).value_or(slot.caption);
+    const KeyCode singleKey = file.find(section, keyName(u"Key", v)).has_value()
+                                  ? file.getInt(section, keyName(u"Key", v), 0)
                                   : v;
     if (record.kind == KindMacro &&
         (record.macroIndex < 0 ||
          static_cast<std::size_t>(record.macroIndex) >= working.macroSteps.size())) {
       // A macro that is not in the list cannot be played: the key is unassigned.
       record = KeyAssignment{slot.caption, KindSingleKey, 0};
-      RemoveAssigned(working.assigned, s - 1);
+      removeAssigned(working.assigned, s - 1);
       working.translation[v] = KeyList{v};
       continue;
     }
     BuildEntry(working, v, record, singleKey, layout.media);
   }
 
-  if (ProfileData* store = profiles.Store(target)) *store = working;
+  if (ProfileData* store = profiles.store(target)) *store = working;
 }
 
 void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, IniDocument& file,
                  std::int32_t p) {
-  const ProfileData* store = profiles.Store(p);
+  const ProfileData* store = profiles.store(p);
   if (store == nullptr) return;
-  const std::u16string section = ProfileSectionName(p);
-  file.ClearSection(section);
+  const std::u16string section = profileSectionName(p);
+  file.clearSection(section);
   for (int s = 1; s <= kLastStoredSlot; ++s) {
     const KeyCode v = slots[static_cast<std::size_t>(s - 1)].vk;
     const KeyAssignment& record = store->keys[static_cast<std::size_t>(s - 1)];
-    file.SetInt(section, KeyName(u"IndexPic", v), record.kind);
-    file.SetInt(section, KeyName(u"MacroIndex", v), record.macroIndex);
-    file.SetString(section, KeyName(u"SetName", v), Quoted(record.name));
+    file.setInt(section, keyName(u"IndexPic", v), record.kind);
+    file.setInt(section, keyName(u"MacroIndex", v), record.macroIndex);
+    file.setString(section, keyName(u"SetName", v), quotedIfNeeded(record.name));
     if (record.kind == KindSingleKey) {
       // A single key without a stroke to play is written as itself, so it
       // loads back as a working key rather than as a dead one.
       auto entry = store->translation.find(v);
       const bool playable = entry != store->translation.end() && !entry->second.empty();
-      file.SetInt(section, KeyName(u"Key", v), playable ? entry->second.front() : v);
+      file.setInt(section, keyName(u"Key", v), playable ? entry->second.front() : v);
     }
   }
-  file.SetInt(section, u"MacroStrNum", static_cast<std::int32_t>(store->macroSteps.size()));
+  file.setInt(section, u"MacroStrNum", static_cast<std::int32_t>(store->macroSteps.size()));
   for (std::size_t i = 0; i < store->macroNames.size(); ++i) {
-    file.SetString(section, KeyName(u"MacroName", static_cast<std::int64_t>(i)),
-                   Quoted(store->macroNames[i]));
+    file.setString(section, keyName(u"MacroName", static_cast<std::int64_t>(i)),
+                   quotedIfNeeded(store->macroNames[i]));
   }
   for (std::size_t i = 0; i < store->macroSteps.size(); ++i) {
     const auto n = static_cast<std::int64_t>(i);
-    file.SetString(section, KeyName(u"MacroKey", n), JoinSteps(store->macroSteps[i]));
-    file.SetInt(section, KeyName(u"MacroKeyNum", n),
+    file.setString(section, keyName(u"MacroKey", n), joinSteps(store->macroSteps[i]));
+    file.setInt(section, keyName(u"MacroKeyNum", n),
                 static_cast<std::int32_t>(store->macroSteps[i].size()));
   }
-  file.SetInt(section, u"SetIndexNum", static_cast<std::int32_t>(store->assigned.size()));
+  file.setInt(section, u"SetIndexNum", static_cast<std::int32_t>(store->assigned.size()));
   for (std::size_t i = 0; i < store->assigned.size(); ++i) {
-    file.SetInt(section, KeyName(u"setindex", static_cast<std::int64_t>(i)), store->assigned[i]);
+    file.setInt(section, keyName(u"setindex", static_cast<std::int64_t>(i)), store->assigned[i]);
   }
 }
 
-void LoadSettings(ProfileSet& profiles, const MainLayout& layout, const IniDocument& file) {
-  profiles.activeProfile = ReadProfileNumber(file);
+void loadSettings(ProfileSet& profiles, const MainLayout& layout, const IniDocument& file) {
+  profiles.activeProfile = readProfileNumber(file);
   // The active profile loads last, leaving its data in the working profile.
   for (std::int32_t k = 1; k <= kProfileCount; ++k) {
     const std::int32_t p = (profiles.activeProfile + k - 1) % kProfileCount + 1;
@@ -191,15 +191,15 @@ void LoadSettings(ProfileSet& profiles, const MainLayout& layout, const IniDocum
   }
 }
 
-ini::FileStatus SaveSettings(ProfileSet& profiles, const KeySlotTable& slots,
+ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
                              const std::filesystem::path& path) {
   CommitWorkingProfile(profiles);
-  ini::ReadResult current = ini::ReadIniFile(path);
+  ini::ReadResult current = ini::readIniFile(path);
   if (!current.status.ok()) return current.status;
   for (std::int32_t p = 1; p <= kProfileCount; ++p)
     SaveProfile(profiles, slots, current.document, p);
-  current.document.SetInt(kTypeSection, kTypeKey, profiles.activeProfile);
-  return ini::WriteIniFile(path, current.document);
+  current.document.setInt(kTypeSection, kTypeKey, profiles.activeProfile);
+  return ini::writeIniFile(path, current.document);
 }
 
 }  // namespace tarsil

@@ -23,15 +23,15 @@ inline constexpr std::int32_t kMaxMacroIntegers = 300000;     // 100000 strokes 
 inline constexpr std::int64_t kMaxProfileIntegers = 1000000;  // all macros of one profile
 
 // "Profile1".."Profile3" (any number formats, as import may name another).
-std::u16string ProfileSectionName(std::int32_t profile);
+std::u16string profileSectionName(std::int32_t profile);
 
 // set.ini beside the executable: everything after the last path separator
 // of the executable's path is replaced.
-std::filesystem::path SettingsFilePathFor(const std::filesystem::path& executable);
+std::filesystem::path settingsFilePathFor(const std::filesystem::path& executable);
 
 // [TYPE] type, default 1. A hand-edited number outside 1..3 names no profile
 // and is read as 1, so the program never runs without a table to play.
-std::int32_t ReadProfileNumber(const ini::IniDocument& file);
+std::int32_t readProfileNumber(const ini::IniDocument& file);
 
 // Reads section "Profile<p>" into the working profile and copies it into
 // store `target` (nothing is copied when target is no profile number).
@@ -44,12 +44,12 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, ini::Ini
 
 // Start-up: the active profile number, then the three profiles with the
 // active one last, so the working profile ends up holding it.
-void LoadSettings(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file);
+void loadSettings(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file);
 
 // Exit: commits the working profile, then writes Profile1..3 and [TYPE] into
 // the file's current content and replaces the file in one step. Sections of
 // other names survive. A file that exists but cannot be read is left alone.
-ini::FileStatus SaveSettings(ProfileSet& profiles, const KeySlotTable& slots,
+ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
                              const std::filesystem::path& path);
 
 }  // namespace tarsil

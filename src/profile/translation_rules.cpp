@@ -13,7 +13,7 @@ constexpr KeyCode kSubtract = 109;
 constexpr KeyCode kAdd = 107;
 
 // The first assigned-key-list position whose slot has code v.
-std::vector<std::int32_t>::iterator FindAssignedWithCode(ProfileData& working,
+std::vector<std::int32_t>::iterator findAssignedWithCode(ProfileData& working,
                                                          const KeySlotTable& slots, KeyCode v) {
   return std::find_if(working.assigned.begin(), working.assigned.end(), [&](std::int32_t index) {
     return index >= 0 && index < kSlotCount && slots[static_cast<std::size_t>(index)].vk == v;
@@ -21,7 +21,7 @@ std::vector<std::int32_t>::iterator FindAssignedWithCode(ProfileData& working,
 }
 
 // Puts the key at an assigned-list position back to itself and drops the position.
-void ResetAssignedKey(ProfileData& working, const KeySlotTable& slots,
+void resetAssignedKey(ProfileData& working, const KeySlotTable& slots,
                       std::vector<std::int32_t>::iterator position) {
   const auto index = static_cast<std::size_t>(*position);
   working.keys[index] = KeyAssignment{slots[index].caption, KindSingleKey, 0};
@@ -46,14 +46,14 @@ const std::array<FunctionKeyRow, kFunctionKeyCount> kFunctionKeys = {{
     {u"Maximize", {kMenu, kSpace, 'X'}, 3},
 }};
 
-const FunctionKeyRow* FindFunctionKey(std::u16string_view name) {
+const FunctionKeyRow* findFunctionKey(std::u16string_view name) {
   for (const FunctionKeyRow& row : kFunctionKeys) {
     if (row.name == name) return &row;
   }
   return nullptr;
 }
 
-KeyList MacroPressCodes(const MacroStepList& steps) {
+KeyList macroPressCodes(const MacroStepList& steps) {
   KeyList presses;
   for (std::size_t k = 0; k + kMacroStepWidth <= steps.size(); k += kMacroStepWidth) {
     if (steps[k + 2] == 1) presses.push_back(steps[k + 1]);
@@ -71,7 +71,7 @@ void BuildEntry(ProfileData& working, KeyCode v, const KeyAssignment& record, Ke
       working.macroBindings[v] = record.macroIndex;
       const auto index = static_cast<std::size_t>(record.macroIndex);
       working.translation[v] = index < working.macroSteps.size()
-                                   ? MacroPressCodes(working.macroSteps[index])
+                                   ? macroPressCodes(working.macroSteps[index])
                                    : KeyList{};
       break;
     }
@@ -83,8 +83,8 @@ void BuildEntry(ProfileData& working, KeyCode v, const KeyAssignment& record, Ke
       break;
     case KindFunctionKey: {
       // An unknown name disables the key rather than guessing a function.
-      const FunctionKeyRow* row = FindFunctionKey(record.name);
-      working.translation[v] = row ? row->Keys() : KeyList{};
+      const FunctionKeyRow* row = findFunctionKey(record.name);
+      working.translation[v] = row ? row->strokes() : KeyList{};
       break;
     }
     default:
@@ -92,7 +92,7 @@ void BuildEntry(ProfileData& working, KeyCode v, const KeyAssignment& record, Ke
   }
 }
 
-void RebindMacroKeys(ProfileData& working, const KeySlotTable& slots, MacroEditCopies& copies,
+void rebindMacroKeys(ProfileData& working, const KeySlotTable& slots, MacroEditCopies& copies,
                      RebindPath path) {
   for (const auto& [v, oldIndex] : working.macroBindings) {
     (void)oldIndex;
@@ -101,8 +101,8 @@ void RebindMacroKeys(ProfileData& working, const KeySlotTable& slots, MacroEditC
       const auto index = static_cast<std::size_t>(bound->second);
       if (bound->second >= 0 && index < copies.macroSteps.size() &&
           index < copies.macroNames.size()) {
-        working.translation[v] = MacroPressCodes(copies.macroSteps[index]);
-        auto position = FindAssignedWithCode(working, slots, v);
+        working.translation[v] = macroPressCodes(copies.macroSteps[index]);
+        auto position = findAssignedWithCode(working, slots, v);
         if (position != working.assigned.end()) {
           KeyAssignment& record = working.keys[static_cast<std::size_t>(*position)];
           record.macroIndex = bound->second;
@@ -113,18 +113,18 @@ void RebindMacroKeys(ProfileData& working, const KeySlotTable& slots, MacroEditC
       // The macro it pointed at is gone: the key goes back to itself.
       copies.macroBindings.erase(bound);
       working.translation[v] = KeyList{v};
-      auto position = FindAssignedWithCode(working, slots, v);
-      if (position != working.assigned.end()) ResetAssignedKey(working, slots, position);
+      auto position = findAssignedWithCode(working, slots, v);
+      if (position != working.assigned.end()) resetAssignedKey(working, slots, position);
       continue;
     }
-    auto position = FindAssignedWithCode(working, slots, v);
+    auto position = findAssignedWithCode(working, slots, v);
     if (path == RebindPath::kMacroEditor) {
       working.translation[v] = KeyList{v};
-      if (position != working.assigned.end()) ResetAssignedKey(working, slots, position);
+      if (position != working.assigned.end()) resetAssignedKey(working, slots, position);
     } else if (position != working.assigned.end() &&
                working.keys[static_cast<std::size_t>(*position)].kind == KindMacro) {
       // A key of another kind is the one the dialog just gave a new meaning.
-      ResetAssignedKey(working, slots, position);
+      resetAssignedKey(working, slots, position);
       working.translation[v] = KeyList{v};
     }
   }

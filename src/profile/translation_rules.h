@@ -18,17 +18,17 @@ struct FunctionKeyRow {
   std::array<KeyCode, 3> keys;
   std::size_t count;
 
-  KeyList Keys() const { return KeyList(keys.begin(), keys.begin() + static_cast<long>(count)); }
+  KeyList strokes() const { return KeyList(keys.begin(), keys.begin() + static_cast<long>(count)); }
 };
 inline constexpr int kFunctionKeyCount = 13;
 extern const std::array<FunctionKeyRow, kFunctionKeyCount> kFunctionKeys;
 
 // The row whose name equals `name` exactly (with case), if any.
-const FunctionKeyRow* FindFunctionKey(std::u16string_view name);
+const FunctionKeyRow* findFunctionKey(std::u16string_view name);
 
 // The keys a macro presses: the vk of every step whose `down` is 1, in order.
 // A trailing partial step is ignored.
-KeyList MacroPressCodes(const MacroStepList& steps);
+KeyList macroPressCodes(const MacroStepList& steps);
 
 // The translation entry of one key slot while a profile loads. `singleKey`
 // is the stored "Key" value the single-key kind plays; a macro index must
@@ -50,7 +50,7 @@ enum class RebindPath { kKeyDialog, kMacroEditor };
 // the copies replace the working macro data. A binding to a macro that no
 // longer exists is treated like a removed one and dropped from the copies, so
 // it can never reach past the lists, now or at a later re-binding.
-void RebindMacroKeys(ProfileData& working, const KeySlotTable& slots, MacroEditCopies& copies,
+void rebindMacroKeys(ProfileData& working, const KeySlotTable& slots, MacroEditCopies& copies,
                      RebindPath path);
 
 }  // namespace tarsil

@@ -6,11 +6,11 @@ namespace tarsil {
 namespace {
 
 TEST(StartOptions, AlwaysOnIsFoundAmongOtherWordsAndQuotes) {
-  EXPECT_FALSE(ParseStartOptions(u"").alwaysOn);
-  EXPECT_TRUE(ParseStartOptions(u"--always-on").alwaysOn);
-  EXPECT_TRUE(ParseStartOptions(u"  \"--always-on\"\t").alwaysOn);
-  EXPECT_TRUE(ParseStartOptions(u"/always-on").alwaysOn);
-  const StartOptions mixed = ParseStartOptions(u"-x --always-on \"two words\"");
+  EXPECT_FALSE(parseStartOptions(u"").alwaysOn);
+  EXPECT_TRUE(parseStartOptions(u"--always-on").alwaysOn);
+  EXPECT_TRUE(parseStartOptions(u"  \"--always-on\"\t").alwaysOn);
+  EXPECT_TRUE(parseStartOptions(u"/always-on").alwaysOn);
+  const StartOptions mixed = parseStartOptions(u"-x --always-on \"two words\"");
   EXPECT_TRUE(mixed.alwaysOn);
   EXPECT_EQ(mixed.unknown, u"-x two words");
 }
@@ -18,7 +18,7 @@ TEST(StartOptions, AlwaysOnIsFoundAmongOtherWordsAndQuotes) {
 TEST(StartOptions, NearMissesDoNotSwitchTranslationOn) {
   for (const char16_t* line :
        {u"--always-onn", u"--Always-On", u"always-on", u"\"--always -on\""}) {
-    EXPECT_FALSE(ParseStartOptions(line).alwaysOn);
+    EXPECT_FALSE(parseStartOptions(line).alwaysOn);
   }
 }
 

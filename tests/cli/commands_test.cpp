@@ -24,7 +24,7 @@ struct Outcome {
 };
 
 template <typename Command>
-Outcome Invoke(const std::filesystem::path& settings, Command command,
+Outcome invoke(const std::filesystem::path& settings, Command command,
                std::optional<std::filesystem::path> layout = kLayout) {
   std::ostringstream out, err;
   const Context context{settings, layout, out, err};
@@ -33,7 +33,7 @@ Outcome Invoke(const std::filesystem::path& settings, Command command,
 }
 
 TEST(Dump, HasTheDocumentedShapeForTheSample) {
-  const Outcome run = Invoke(kSample, Dump);
+  const Outcome run = invoke(kSample, runDump);
   ASSERT_EQ(run.code, kExitOk) << run.err;
   const nlohmann::json dump = nlohmann::json::parse(run.out);
   EXPECT_EQ(dump["activeProfile"], 1);
@@ -59,7 +59,7 @@ TEST(Dump, HasTheDocumentedShapeForTheSample) {
 
 TEST(Dump, AMissingSettingsFileDumpsTheDefaults) {
   TempFolder folder;
-  const Outcome run = Invoke(folder / "set.ini", Dump);
+  const Outcome run = invoke(folder / "set.ini", runDump);
   ASSERT_EQ(run.code, kExitOk) << run.err;
   const nlohmann::json dump = nlohmann::json::parse(run.out);
   EXPECT_EQ(dump["profiles"][2]["translation"]["65"], nlohmann::json::array({65}));
@@ -67,7 +67,7 @@ TEST(Dump, AMissingSettingsFileDumpsTheDefaults) {
 }
 
 TEST(Show, SummarisesKeysAndMacrosPerProfile) {
-  const Outcome run = Invoke(kSample, Show);
+  const Outcome run = invoke(kSample, runShow);
   ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_NE(run.out.find("Active profile: 1"), std::string::npos);
   EXPECT_NE(run.out.find("Profile 1 (active)"), std::string::npos);
@@ -80,20 +80,20 @@ TEST(Show, SummarisesKeysAndMacrosPerProfile) {
 
 TEST(Show, FindsTheLayoutBesideTheSettingsOrSaysWhatIsMissing) {
   TempFolder folder;
-  const Outcome missing = Invoke(folder / "set.ini", Show, std::nullopt);
+  const Outcome missing = invoke(folder / "set.ini", runShow, std::nullopt);
   EXPECT_EQ(missing.code, kExitFailure);
   EXPECT_NE(missing.err.find("Main.ini"), std::string::npos);
   std::filesystem::copy_file(kLayout, folder / "Main.ini");
-  EXPECT_EQ(Invoke(folder / "set.ini", Show, std::nullopt).code, kExitOk);
+  EXPECT_EQ(invoke(folder / "set.ini", runShow, std::nullopt).code, kExitOk);
 }
 
 TEST(Check, TheSampleIsCleanAndAHandBrokenFileIsNot) {
-  EXPECT_EQ(Invoke(kSample, Check).code, kExitOk);
+  EXPECT_EQ(invoke(kSample, runCheck).code, kExitOk);
   TempFolder folder;
-  TempFolder::Write(folder / "set.ini",
+  TempFolder::write(folder / "set.ini",
                     "[TYPE]\ntype=9\n[Profile1]\nIndexPic112=3\nSetName112=copy\n"
                     "SetIndexNum=2000000000\n");
-  const Outcome run = Invoke(folder / "set.ini", Check);
+  const Outcome run = invoke(folder / "set.ini", runCheck);
   EXPECT_EQ(run.code, kExitProblems);
   EXPECT_NE(run.out.find("[TYPE] type: is 9"), std::string::npos);
   EXPECT_NE(run.out.find("[Profile1] SetName112 = \"copy\": matches no function"),
@@ -105,20 +105,20 @@ TEST(Check, TheSampleIsCleanAndAHandBrokenFileIsNot) {
 TEST(ExportImport, MoveTheActiveProfileAndSaveTheSettings) {
   TempFolder folder;
   std::filesystem::copy_file(kSample, folder / "set.ini");
-  ASSERT_EQ(
-      Invoke(folder / "set.ini", [&](const Context& c) { return Export(c, folder / "work.ini"); })
-          .code,
-      kExitOk);
-  const std::string exported = TempFolder::Read(folder / "work.ini");
+  ASSERT_EQ(invoke(folder / "set.ini",
+                   [&](const Context& c) { return runExport(c, folder / "work.ini"); })
+                .code,
+            kExitOk);
+  const std::string exported = TempFolder::read(folder / "work.ini");
   EXPECT_EQ(exported.rfind("[TYPE]\r\ntype=1\r\n[Profile1]\r\n", 0), 0u);
 
   // Make profile 3 active and import profile 1's export into it.
-  TempFolder::Write(folder / "set.ini", "[TYPE]\r\ntype=3\r\n");
-  ASSERT_EQ(
-      Invoke(folder / "set.ini", [&](const Context& c) { return Import(c, folder / "work.ini"); })
-          .code,
-      kExitOk);
-  const nlohmann::json dump = nlohmann::json::parse(Invoke(folder / "set.ini", Dump).out);
+  TempFolder::write(folder / "set.ini", "[TYPE]\r\ntype=3\r\n");
+  ASSERT_EQ(invoke(folder / "set.ini",
+                   [&](const Context& c) { return runImport(c, folder / "work.ini"); })
+                .code,
+            kExitOk);
+  const nlohmann::json dump = nlohmann::json::parse(invoke(folder / "set.ini", runDump).out);
   EXPECT_EQ(dump["activeProfile"], 3);
   EXPECT_EQ(dump["profiles"][2]["translation"]["112"], nlohmann::json::array({17, 67}));
   EXPECT_EQ(dump["profiles"][0]["translation"]["112"], nlohmann::json::array({112}));
@@ -127,17 +127,17 @@ TEST(ExportImport, MoveTheActiveProfileAndSaveTheSettings) {
 TEST(ExportImport, UnreadableOrUnwritableFilesFailWithTheirName) {
   TempFolder folder;
   std::filesystem::copy_file(kSample, folder / "set.ini");
-  const std::string before = TempFolder::Read(folder / "set.ini");
-  const Outcome import = Invoke(
-      folder / "set.ini", [&](const Context& c) { return Import(c, folder / "nowhere.ini"); });
+  const std::string before = TempFolder::read(folder / "set.ini");
+  const Outcome import = invoke(
+      folder / "set.ini", [&](const Context& c) { return runImport(c, folder / "nowhere.ini"); });
   EXPECT_EQ(import.code, kExitFailure);
   EXPECT_NE(import.err.find("nowhere.ini"), std::string::npos);
-  const Outcome exportRun = Invoke(folder / "set.ini", [&](const Context& c) {
-    return Export(c, folder / "missing-folder" / "out.ini");
+  const Outcome exportRun = invoke(folder / "set.ini", [&](const Context& c) {
+    return runExport(c, folder / "missing-folder" / "out.ini");
   });
   EXPECT_EQ(exportRun.code, kExitFailure);
   EXPECT_NE(exportRun.err.find("out.ini"), std::string::npos);
-  EXPECT_EQ(TempFolder::Read(folder / "set.ini"), before);  // nothing saved after a failure
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), before);  // nothing saved after a failure
 }
 
 }  // namespace

@@ -10,16 +10,16 @@
 namespace tarsil::ini {
 namespace {
 
-using testing::Doc;
-using testing::Utf16File;
+using testing::docOf;
+using testing::utf16File;
 
 TEST(IniEncoding, ANewDocumentIsPlainAsciiWhileItCan) {
   IniDocument doc;
   EXPECT_EQ(doc.encoding(), Encoding::kEightBit);
-  doc.SetString(u"S", u"k", u"v");
-  EXPECT_EQ(doc.Serialize(), "[S]\r\nk=v\r\n");
-  doc.SetString(u"S", u"name", u"\u00C9t\u00E9 \u65E5\u672C");
-  EXPECT_EQ(doc.Serialize(), Utf16File(u"[S]\r\nk=v\r\nname=\u00C9t\u00E9 \u65E5\u672C\r\n"));
+  doc.setString(u"S", u"k", u"v");
+  EXPECT_EQ(doc.serialize(), "[S]\r\nk=v\r\n");
+  doc.setString(u"S", u"name", u"\u00C9t\u00E9 \u65E5\u672C");
+  EXPECT_EQ(doc.serialize(), utf16File(u"[S]\r\nk=v\r\nname=\u00C9t\u00E9 \u65E5\u672C\r\n"));
 }
 
 TEST(IniEncoding, Utf16FilesStayUtf16AndKeepEveryCodeUnit) {
@@ -27,63 +27,63 @@ TEST(IniEncoding, Utf16FilesStayUtf16AndKeepEveryCodeUnit) {
   const std::u16string nul(1, u'\0');
   std::u16string text = u"[\u00C4]\r\nemoji=\U0001F600\r\nlone=\xD800x\xDC00\r\nnul=a";
   text.append(nul).append(u"b\r\n");
-  IniDocument doc = Doc(Utf16File(text));
+  IniDocument doc = docOf(utf16File(text));
   EXPECT_EQ(doc.encoding(), Encoding::kUtf16Le);
-  EXPECT_EQ(doc.Find(u"\u00E4", u"emoji"), u"\U0001F600");
-  EXPECT_EQ(doc.Find(u"\u00C4", u"lone"), u"\xD800x\xDC00");
-  EXPECT_EQ(doc.Find(u"\u00C4", u"nul"), u"a" + nul + u"b");
-  EXPECT_EQ(doc.Serialize(), Utf16File(text));
+  EXPECT_EQ(doc.find(u"\u00E4", u"emoji"), u"\U0001F600");
+  EXPECT_EQ(doc.find(u"\u00C4", u"lone"), u"\xD800x\xDC00");
+  EXPECT_EQ(doc.find(u"\u00C4", u"nul"), u"a" + nul + u"b");
+  EXPECT_EQ(doc.serialize(), utf16File(text));
 
-  IniDocument ascii = Doc(Utf16File(u"[S]\r\nk=1\r\n"));
-  ascii.SetString(u"S", u"k", u"2");
-  EXPECT_EQ(ascii.Serialize(), Utf16File(u"[S]\r\nk=2\r\n"));
-  EXPECT_EQ(Doc("\xFF\xFE").Serialize(), "\xFF\xFE");
+  IniDocument ascii = docOf(utf16File(u"[S]\r\nk=1\r\n"));
+  ascii.setString(u"S", u"k", u"2");
+  EXPECT_EQ(ascii.serialize(), utf16File(u"[S]\r\nk=2\r\n"));
+  EXPECT_EQ(docOf("\xFF\xFE").serialize(), "\xFF\xFE");
 }
 
 TEST(IniEncoding, AnOddLastByteOfUtf16IsDropped) {
-  const IniDocument doc = Doc(Utf16File(u"[S]\r\nk=1") + "\x41");
-  EXPECT_EQ(doc.Find(u"S", u"k"), u"1");
-  EXPECT_EQ(doc.Serialize(), Utf16File(u"[S]\r\nk=1\r\n"));
+  const IniDocument doc = docOf(utf16File(u"[S]\r\nk=1") + "\x41");
+  EXPECT_EQ(doc.find(u"S", u"k"), u"1");
+  EXPECT_EQ(doc.serialize(), utf16File(u"[S]\r\nk=1\r\n"));
 }
 
 TEST(IniEncoding, AUtf8ByteOrderMarkBelongsToTheFirstLineAsOnWindows) {
-  IniDocument doc = Doc("\xEF\xBB\xBF[S]\r\nk=1\r\n[T]\r\nt=2\r\n");
+  IniDocument doc = docOf("\xEF\xBB\xBF[S]\r\nk=1\r\n[T]\r\nt=2\r\n");
   EXPECT_EQ(doc.encoding(), Encoding::kEightBit);
-  EXPECT_FALSE(doc.HasSection(u"S"));
-  EXPECT_EQ(doc.Find(u"S", u"k"), std::nullopt);
-  EXPECT_EQ(doc.Find(u"T", u"t"), u"2");
-  doc.SetString(u"S", u"k", u"3");  // a second, visible [S]
-  EXPECT_EQ(doc.Find(u"S", u"k"), u"3");
-  const IniDocument reread = IniDocument::Parse(doc.Serialize());
-  EXPECT_EQ(reread.Find(u"S", u"k"), u"3");
-  EXPECT_EQ(reread.Find(u"T", u"t"), u"2");
+  EXPECT_FALSE(doc.hasSection(u"S"));
+  EXPECT_EQ(doc.find(u"S", u"k"), std::nullopt);
+  EXPECT_EQ(doc.find(u"T", u"t"), u"2");
+  doc.setString(u"S", u"k", u"3");  // a second, visible [S]
+  EXPECT_EQ(doc.find(u"S", u"k"), u"3");
+  const IniDocument reread = IniDocument::parse(doc.serialize());
+  EXPECT_EQ(reread.find(u"S", u"k"), u"3");
+  EXPECT_EQ(reread.find(u"T", u"t"), u"2");
 }
 
 TEST(IniEncoding, ValidUtf8IsReadAsUtf8AndWrittenBackAsUtf16) {
-  IniDocument doc = Doc("[S]\r\nname=\xC3\xA9t\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80\r\n");
-  EXPECT_EQ(doc.Find(u"S", u"name"), u"\u00E9t\u00E9 \u65E5 \U0001F600");
-  EXPECT_EQ(doc.Serialize(), Utf16File(u"[S]\r\nname=\u00E9t\u00E9 \u65E5 \U0001F600\r\n"));
+  IniDocument doc = docOf("[S]\r\nname=\xC3\xA9t\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80\r\n");
+  EXPECT_EQ(doc.find(u"S", u"name"), u"\u00E9t\u00E9 \u65E5 \U0001F600");
+  EXPECT_EQ(doc.serialize(), utf16File(u"[S]\r\nname=\u00E9t\u00E9 \u65E5 \U0001F600\r\n"));
 }
 
 TEST(IniEncoding, AnyInvalidUtf8MakesTheWholeFileEightBit) {
   // E9 alone is no UTF-8, so C3 A9 is two 8-bit characters too.
   // (The same in Latin-1 and in the Western ANSI code page.)
-  const IniDocument doc = Doc("[S]\r\nu=\xC3\xA9\r\nl=\xE9\r\n");
-  EXPECT_EQ(doc.Find(u"S", u"u"), u"\u00C3\u00A9");
-  EXPECT_EQ(doc.Find(u"S", u"l"), u"\u00E9");
+  const IniDocument doc = docOf("[S]\r\nu=\xC3\xA9\r\nl=\xE9\r\n");
+  EXPECT_EQ(doc.find(u"S", u"u"), u"\u00C3\u00A9");
+  EXPECT_EQ(doc.find(u"S", u"l"), u"\u00E9");
   // Overlong forms, encoded surrogates and code points past U+10FFFF are no UTF-8.
   for (const char* bad :
        {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xC3", "\xF0\x9F\x98"}) {
-    const IniDocument eightBit = Doc(std::string("[S]\r\nk=") + bad + "\r\n");
-    EXPECT_EQ(eightBit.Find(u"S", u"k")->size(), std::string(bad).size());
+    const IniDocument eightBit = docOf(std::string("[S]\r\nk=") + bad + "\r\n");
+    EXPECT_EQ(eightBit.find(u"S", u"k")->size(), std::string(bad).size());
   }
 }
 
-// Serialize() of anything Parse() made must read back to itself.
-void ExpectStableRoundTrip(std::string_view bytes) {
-  const IniDocument doc = IniDocument::Parse(bytes);
-  const std::string once = doc.Serialize();
-  const std::string twice = IniDocument::Parse(once).Serialize();
+// serialize() of anything parse() made must read back to itself.
+void expectStableRoundTrip(std::string_view bytes) {
+  const IniDocument doc = IniDocument::parse(bytes);
+  const std::string once = doc.serialize();
+  const std::string twice = IniDocument::parse(once).serialize();
   ASSERT_EQ(once, twice);
 }
 
@@ -97,10 +97,10 @@ TEST(IniRobustness, ArbitraryBytesParseAndRoundTrip) {
     const std::size_t count = random() % 40;
     for (std::size_t i = 0; i < count; ++i) bytes += pieces[random() % std::size(pieces)];
     if (round % 3 == 0) bytes.insert(0, "\xFF\xFE");
-    ExpectStableRoundTrip(bytes);
-    IniDocument doc = IniDocument::Parse(bytes);
-    doc.SetString(u"a", u"B", u"v");
-    ASSERT_EQ(IniDocument::Parse(doc.Serialize()).Find(u"A", u"b"), u"v");
+    expectStableRoundTrip(bytes);
+    IniDocument doc = IniDocument::parse(bytes);
+    doc.setString(u"a", u"B", u"v");
+    ASSERT_EQ(IniDocument::parse(doc.serialize()).find(u"A", u"b"), u"v");
   }
 }
 
@@ -110,11 +110,11 @@ TEST(IniRobustness, HugeLinesAndManyLinesAreFine) {
   bytes += "\r\n";
   bytes.append(1u << 20, '\n');
   bytes += "last=1";
-  IniDocument doc = Doc(bytes);
-  EXPECT_EQ(doc.Find(u"S", u"k")->size(), 8u << 20);
-  EXPECT_EQ(doc.Find(u"S", u"last"), u"1");
-  doc.SetString(u"S", u"new", u"2");
-  EXPECT_EQ(doc.KeysOf(u"S"), (std::vector<std::u16string>{u"k", u"last", u"new"}));
+  IniDocument doc = docOf(bytes);
+  EXPECT_EQ(doc.find(u"S", u"k")->size(), 8u << 20);
+  EXPECT_EQ(doc.find(u"S", u"last"), u"1");
+  doc.setString(u"S", u"new", u"2");
+  EXPECT_EQ(doc.keysOf(u"S"), (std::vector<std::u16string>{u"k", u"last", u"new"}));
 }
 
 }  // namespace

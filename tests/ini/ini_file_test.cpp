@@ -13,22 +13,22 @@ namespace {
 using testing::TempFolder;
 
 // Error sentences carry paths as UTF-8.
-std::string Utf8(const std::filesystem::path& path) {
+std::string utf8Text(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
 }
 
-std::string Contents(const std::filesystem::path& path) {
+std::string contentsOf(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-void Put(const std::filesystem::path& path, std::string_view bytes) {
+void put(const std::filesystem::path& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary)
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::size_t EntriesIn(const std::filesystem::path& folder) {
+std::size_t entriesIn(const std::filesystem::path& folder) {
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
                                                 std::filesystem::directory_iterator()));
 }
@@ -36,73 +36,74 @@ std::size_t EntriesIn(const std::filesystem::path& folder) {
 TEST(IniFileRead, AMissingFileOrFolderIsNoError) {
   TempFolder folder;
   for (const auto& path : {folder / "set.ini", folder / "no-folder" / "set.ini"}) {
-    const ReadResult result = ReadIniFile(path);
+    const ReadResult result = readIniFile(path);
     EXPECT_TRUE(result.status.ok()) << result.status.error;
     EXPECT_FALSE(result.exists);
-    EXPECT_EQ(result.document.Serialize(), "");
+    EXPECT_EQ(result.document.serialize(), "");
   }
 }
 
 TEST(IniFileRead, ReadsAndParsesTheWholeFile) {
   TempFolder folder;
-  Put(folder / "set.ini", "[TYPE]\r\ntype=3\r\n");
-  const ReadResult result = ReadIniFile(folder / "set.ini");
+  put(folder / "set.ini", "[TYPE]\r\ntype=3\r\n");
+  const ReadResult result = readIniFile(folder / "set.ini");
   ASSERT_TRUE(result.status.ok()) << result.status.error;
   EXPECT_TRUE(result.exists);
-  EXPECT_EQ(result.document.GetInt(u"TYPE", u"type", 1), 3);
+  EXPECT_EQ(result.document.getInt(u"TYPE", u"type", 1), 3);
 }
 
 TEST(IniFileRead, AFolderInPlaceOfTheFileIsAnErrorThatNamesIt) {
   TempFolder folder;
   std::filesystem::create_directory(folder / "set.ini");
-  const ReadResult result = ReadIniFile(folder / "set.ini");
+  const ReadResult result = readIniFile(folder / "set.ini");
   EXPECT_FALSE(result.status.ok());
-  EXPECT_EQ(result.status.error.rfind("Cannot read " + Utf8(folder / "set.ini") + ": ", 0), 0u)
+  EXPECT_EQ(result.status.error.rfind("Cannot read " + utf8Text(folder / "set.ini") + ": ", 0), 0u)
       << result.status.error;
-  EXPECT_GT(result.status.error.size(), ("Cannot read " + Utf8(folder / "set.ini") + ": ").size());
+  EXPECT_GT(result.status.error.size(),
+            ("Cannot read " + utf8Text(folder / "set.ini") + ": ").size());
 }
 
 TEST(IniFileWrite, CreatesAndReplacesFilesLeavingNothingElseBehind) {
   TempFolder folder;
   const auto path = folder / "set.ini";
-  ASSERT_TRUE(WriteFileAtomically(path, "first").ok());
-  EXPECT_EQ(Contents(path), "first");
+  ASSERT_TRUE(writeFileAtomically(path, "first").ok());
+  EXPECT_EQ(contentsOf(path), "first");
   const std::string big(1 << 20, 'x');
-  ASSERT_TRUE(WriteFileAtomically(path, big).ok());
-  EXPECT_EQ(Contents(path), big);
-  ASSERT_TRUE(WriteFileAtomically(path, "").ok());
-  EXPECT_EQ(Contents(path), "");
-  EXPECT_EQ(EntriesIn(folder.path()), 1u);
+  ASSERT_TRUE(writeFileAtomically(path, big).ok());
+  EXPECT_EQ(contentsOf(path), big);
+  ASSERT_TRUE(writeFileAtomically(path, "").ok());
+  EXPECT_EQ(contentsOf(path), "");
+  EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
 
 TEST(IniFileWrite, WriteIniFileStoresTheSerializedDocument) {
   TempFolder folder;
   IniDocument doc;
-  doc.SetString(u"S", u"name", u"\u00E9");
-  ASSERT_TRUE(WriteIniFile(folder / "set.ini", doc).ok());
-  EXPECT_EQ(Contents(folder / "set.ini"), doc.Serialize());
-  EXPECT_EQ(ReadIniFile(folder / "set.ini").document.Find(u"S", u"name"), u"\u00E9");
+  doc.setString(u"S", u"name", u"\u00E9");
+  ASSERT_TRUE(writeIniFile(folder / "set.ini", doc).ok());
+  EXPECT_EQ(contentsOf(folder / "set.ini"), doc.serialize());
+  EXPECT_EQ(readIniFile(folder / "set.ini").document.find(u"S", u"name"), u"\u00E9");
 }
 
 TEST(IniFileWrite, AFailureNamesTheFileAndLeavesTheFolderAsItWas) {
   TempFolder folder;
-  Put(folder / "plain", "x");
+  put(folder / "plain", "x");
   std::filesystem::create_directory(folder / "taken");
-  Put(folder / "taken" / "inside", "y");
+  put(folder / "taken" / "inside", "y");
   const std::filesystem::path targets[] = {
       folder / "taken",                // a folder where the file should go
       folder / "missing" / "set.ini",  // no folder to put the file in
       folder / "plain" / "set.ini",    // a file where a folder should be
   };
   for (const auto& target : targets) {
-    const FileStatus status = WriteFileAtomically(target, "new");
+    const FileStatus status = writeFileAtomically(target, "new");
     EXPECT_FALSE(status.ok()) << target;
-    EXPECT_EQ(status.error.rfind("Cannot write " + Utf8(target) + ": ", 0), 0u) << status.error;
+    EXPECT_EQ(status.error.rfind("Cannot write " + utf8Text(target) + ": ", 0), 0u) << status.error;
   }
-  EXPECT_EQ(EntriesIn(folder.path()), 2u);
-  EXPECT_EQ(Contents(folder / "plain"), "x");
-  EXPECT_EQ(Contents(folder / "taken" / "inside"), "y");
-  EXPECT_EQ(EntriesIn(folder / "taken"), 1u);
+  EXPECT_EQ(entriesIn(folder.path()), 2u);
+  EXPECT_EQ(contentsOf(folder / "plain"), "x");
+  EXPECT_EQ(contentsOf(folder / "taken" / "inside"), "y");
+  EXPECT_EQ(entriesIn(folder / "taken"), 1u);
 }
 
 }  // namespace

@@ -8,14 +8,14 @@
 namespace tarsil {
 
 // Readable failure messages: gtest would print these records as raw bytes.
-inline std::string Narrow(const std::u16string& text) {
+inline std::string narrow(const std::u16string& text) {
   std::string out;
   for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
   return out;
 }
 
 inline void PrintTo(const KeyAssignment& key, std::ostream* os) {
-  *os << "{\"" << Narrow(key.name) << "\", kind " << key.kind << ", macro " << key.macroIndex
+  *os << "{\"" << narrow(key.name) << "\", kind " << key.kind << ", macro " << key.macroIndex
       << "}";
 }
 

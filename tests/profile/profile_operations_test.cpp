@@ -12,12 +12,12 @@ namespace {
 using testing::kKeyA;
 using testing::kKeyB;
 using testing::kKeyF;
-using testing::MakeLayout;
+using testing::makeLayout;
 
 class ScriptedPrompt : public SavePrompt {
  public:
   explicit ScriptedPrompt(bool answer) : answer_(answer) {}
-  bool ConfirmSaveChanges() override {
+  bool confirmSaveChanges() override {
     ++asked;
     return answer_;
   }
@@ -27,9 +27,9 @@ class ScriptedPrompt : public SavePrompt {
   bool answer_;
 };
 
-ProfileSet Loaded(const MainLayout& layout) {
+ProfileSet loaded(const MainLayout& layout) {
   ProfileSet profiles;
-  LoadSettings(profiles, layout, ini::IniDocument::Parse("[TYPE]\ntype=1\n"));
+  loadSettings(profiles, layout, ini::IniDocument::parse("[TYPE]\ntype=1\n"));
   return profiles;
 }
 
@@ -44,8 +44,8 @@ TEST(ProfileSet, StartsWithIdentityTablesAndEmptyLists) {
 }
 
 TEST(Commit, CopiesIntoTheActiveStoreAndClearsTheFlag) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = Loaded(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = loaded(layout);
   profiles.activeProfile = 2;
   profiles.working.translation[kKeyA] = {kKeyB};
   profiles.modified = true;
@@ -56,8 +56,8 @@ TEST(Commit, CopiesIntoTheActiveStoreAndClearsTheFlag) {
 }
 
 TEST(SwitchProfile, AnsweredOkKeepsTheChangesInTheProfileLeft) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = Loaded(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = loaded(layout);
   profiles.stores[1].translation[kKeyA] = {kKeyF};
   profiles.working.translation[kKeyA] = {kKeyB};
   profiles.modified = true;
@@ -71,8 +71,8 @@ TEST(SwitchProfile, AnsweredOkKeepsTheChangesInTheProfileLeft) {
 }
 
 TEST(SwitchProfile, AnsweredCancelDiscardsTheChangesAndStillSwitches) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = Loaded(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = loaded(layout);
   profiles.working.translation[kKeyA] = {kKeyB};
   profiles.modified = true;
   ScriptedPrompt cancel(false);
@@ -84,8 +84,8 @@ TEST(SwitchProfile, AnsweredCancelDiscardsTheChangesAndStillSwitches) {
 }
 
 TEST(SwitchProfile, ToTheActiveProfileRevertsWithoutAskingAndKeepsTheFlag) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = Loaded(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = loaded(layout);
   profiles.working.translation[kKeyA] = {kKeyB};
   profiles.modified = true;
   ScriptedPrompt prompt(true);
@@ -96,8 +96,8 @@ TEST(SwitchProfile, ToTheActiveProfileRevertsWithoutAskingAndKeepsTheFlag) {
 }
 
 TEST(SwitchProfile, UnmodifiedSwitchAsksNothingAndIgnoresBadNumbers) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = Loaded(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = loaded(layout);
   ScriptedPrompt prompt(true);
   SwitchProfile(profiles, 4, prompt);
   SwitchProfile(profiles, 0, prompt);
@@ -108,8 +108,8 @@ TEST(SwitchProfile, UnmodifiedSwitchAsksNothingAndIgnoresBadNumbers) {
 }
 
 TEST(RestoreDefaults, EveryKeyTypesItselfAndTheActiveStoreFollows) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = Loaded(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = loaded(layout);
   profiles.activeProfile = 3;
   ProfileData& w = profiles.working;
   w.translation.erase(7);
@@ -132,44 +132,44 @@ TEST(RestoreDefaults, EveryKeyTypesItselfAndTheActiveStoreFollows) {
 }
 
 TEST(RecordKeyEdit, AssignsHighlightsAndCommitsAtOnce) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = Loaded(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = loaded(layout);
   profiles.working.translation[kKeyA] = {17, 67};  // what the dialog wrote
-  RecordKeyEdit(profiles, layout.slots, 1, {u"Copy", KindFunctionKey, 0, {}});
+  recordKeyEdit(profiles, layout.slots, 1, {u"Copy", KindFunctionKey, 0, {}});
   EXPECT_EQ(profiles.working.keys[0], (KeyAssignment{u"Copy", KindFunctionKey, 0}));
   EXPECT_EQ(profiles.working.assigned, std::vector<std::int32_t>{0});
   EXPECT_EQ(profiles.stores[0].translation.at(kKeyA), (KeyList{17, 67}));
   EXPECT_FALSE(profiles.modified);
 
   // Editing again does not list the key twice.
-  RecordKeyEdit(profiles, layout.slots, 1, {u"Paste", KindFunctionKey, 0, {}});
+  recordKeyEdit(profiles, layout.slots, 1, {u"Paste", KindFunctionKey, 0, {}});
   EXPECT_EQ(profiles.working.assigned, std::vector<std::int32_t>{0});
 }
 
 TEST(RecordKeyEdit, ANameEqualToTheCaptionOrEmptyUnassignsWhateverTheKind) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = Loaded(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = loaded(layout);
   profiles.working.assigned = {1, 0};
-  RecordKeyEdit(profiles, layout.slots, 1, {u"A", KindMultimedia, 0, {}});
+  recordKeyEdit(profiles, layout.slots, 1, {u"A", KindMultimedia, 0, {}});
   EXPECT_EQ(profiles.working.assigned, std::vector<std::int32_t>{1});
   EXPECT_EQ(profiles.working.keys[0].kind, KindMultimedia);
-  RecordKeyEdit(profiles, layout.slots, 2, {u"", KindSingleKey, 0, {}});
+  recordKeyEdit(profiles, layout.slots, 2, {u"", KindSingleKey, 0, {}});
   EXPECT_TRUE(profiles.working.assigned.empty());
   EXPECT_EQ(profiles.working.keys[1].name, u"B");
 }
 
 TEST(RecordKeyEdit, SlotsPastTheAssignableKeysAreRefused) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = Loaded(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = loaded(layout);
   const ProfileSet before = profiles;
-  RecordKeyEdit(profiles, layout.slots, 105, {u"x", KindSingleKey, 0, {}});
-  RecordKeyEdit(profiles, layout.slots, 0, {u"x", KindSingleKey, 0, {}});
+  recordKeyEdit(profiles, layout.slots, 105, {u"x", KindSingleKey, 0, {}});
+  recordKeyEdit(profiles, layout.slots, 0, {u"x", KindSingleKey, 0, {}});
   EXPECT_EQ(profiles.working, before.working);
 }
 
 // Key A plays macro 0, key B macro 1; both highlighted.
-ProfileSet TwoMacroKeys(const MainLayout& layout) {
-  ProfileSet profiles = Loaded(layout);
+ProfileSet twoMacroKeys(const MainLayout& layout) {
+  ProfileSet profiles = loaded(layout);
   ProfileData& w = profiles.working;
   w.macroNames = {u"first", u"second"};
   w.macroSteps = {{0, 67, 1, 0, 67, 0}, {0, 68, 1, 0, 69, 1}};
@@ -184,10 +184,10 @@ ProfileSet TwoMacroKeys(const MainLayout& layout) {
 }
 
 TEST(Rebinding, MacroEditorDeletingAMacroSendsItsKeyBackToItself) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = TwoMacroKeys(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = twoMacroKeys(layout);
   MacroEditCopies copies{{{kKeyB, 1}}, {u"first", u"renamed"}, {{0, 67, 1}, {0, 70, 1}}};
-  RecordMacroEditorResult(profiles, layout.slots, copies);
+  recordMacroEditorResult(profiles, layout.slots, copies);
   const ProfileData& w = profiles.working;
   EXPECT_EQ(w.keys[0], (KeyAssignment{u"A", KindSingleKey, 0}));
   EXPECT_EQ(w.translation.at(kKeyA), KeyList{kKeyA});
@@ -201,12 +201,12 @@ TEST(Rebinding, MacroEditorDeletingAMacroSendsItsKeyBackToItself) {
 }
 
 TEST(Rebinding, KeyDialogResetsOnlyKeysThatAreStillMacros) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = TwoMacroKeys(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = twoMacroKeys(layout);
   // The dialog gave key A a function and dropped its binding; key B's binding
   // vanished too, but B is still a macro key, so it goes back to itself.
   profiles.working.translation[kKeyA] = {17, 86};
-  RecordKeyEdit(profiles, layout.slots, 1,
+  recordKeyEdit(profiles, layout.slots, 1,
                 {u"Paste", KindFunctionKey, 0, {{}, {u"first", u"second"}, {{}, {}}}});
   const ProfileData& w = profiles.working;
   EXPECT_EQ(w.keys[0], (KeyAssignment{u"Paste", KindFunctionKey, 0}));
@@ -218,12 +218,12 @@ TEST(Rebinding, KeyDialogResetsOnlyKeysThatAreStillMacros) {
 }
 
 TEST(Rebinding, DeletingAnEarlierMacroNeverReadsPastTheList) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = TwoMacroKeys(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = twoMacroKeys(layout);
   // Macro 0 deleted; bindings are not renumbered, so B still points at 1,
   // which no longer exists: it goes back to itself and loses the binding.
   MacroEditCopies copies{{{kKeyB, 1}}, {u"second"}, {{0, 68, 1}}};
-  RecordMacroEditorResult(profiles, layout.slots, copies);
+  recordMacroEditorResult(profiles, layout.slots, copies);
   const ProfileData& w = profiles.working;
   EXPECT_EQ(w.keys[1], (KeyAssignment{u"B", KindSingleKey, 0}));
   EXPECT_EQ(w.translation.at(kKeyB), KeyList{kKeyB});
@@ -232,13 +232,13 @@ TEST(Rebinding, DeletingAnEarlierMacroNeverReadsPastTheList) {
 }
 
 TEST(Rebinding, ABindingThatStaysInRangeTakesWhateverMacroNowStandsThere) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = TwoMacroKeys(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = twoMacroKeys(layout);
   profiles.working.macroBindings = {{kKeyB, 1}};
   profiles.working.keys[0] = {u"A", KindSingleKey, 0};
   profiles.working.assigned = {1};
   MacroEditCopies copies{{{kKeyB, 1}}, {u"second", u"third"}, {{0, 68, 1}, {0, 71, 1}}};
-  RecordMacroEditorResult(profiles, layout.slots, copies);
+  recordMacroEditorResult(profiles, layout.slots, copies);
   EXPECT_EQ(profiles.working.keys[1], (KeyAssignment{u"third", KindMacro, 1}));
   EXPECT_EQ(profiles.working.translation.at(kKeyB), KeyList{71});
 }

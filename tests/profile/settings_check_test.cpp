@@ -8,27 +8,27 @@
 namespace tarsil {
 namespace {
 
-using testing::MakeLayout;
+using testing::makeLayout;
 
-std::vector<std::u16string> ProblemKeys(std::string_view text) {
+std::vector<std::u16string> problemKeys(std::string_view text) {
   std::vector<std::u16string> keys;
-  for (const SettingsProblem& p : CheckSettings(ini::IniDocument::Parse(text), MakeLayout())) {
+  for (const SettingsProblem& p : checkSettings(ini::IniDocument::parse(text), makeLayout())) {
     keys.push_back(p.section + u"/" + p.key);
   }
   return keys;
 }
 
 TEST(CheckSettings, AFileTheProgramWroteHasNoProblems) {
-  EXPECT_TRUE(ProblemKeys("[TYPE]\ntype=3\n[Profile1]\nMacroStrNum=1\nMacroName0=m\n"
+  EXPECT_TRUE(problemKeys("[TYPE]\ntype=3\n[Profile1]\nMacroStrNum=1\nMacroName0=m\n"
                           "MacroKey0=1,65,1\nMacroKeyNum0=3\nIndexPic65=1\nMacroIndex65=0\n"
                           "IndexPic66=2\nSetName66=Refresh\nIndexPic70=3\nSetName70=Zoom In\n"
                           "SetIndexNum=1\nsetindex0=131\n")
                   .empty());
-  EXPECT_TRUE(ProblemKeys("").empty());
+  EXPECT_TRUE(problemKeys("").empty());
 }
 
 TEST(CheckSettings, NamesEveryProblemWithSectionAndKey) {
-  const std::vector<std::u16string> keys = ProblemKeys(
+  const std::vector<std::u16string> keys = problemKeys(
       "[TYPE]\ntype=7\n"
       "[Profile2]\n"
       "IndexPic65=1\nMacroIndex65=2\n"        // past the macro list
@@ -52,7 +52,7 @@ TEST(CheckSettings, NamesEveryProblemWithSectionAndKey) {
 
 TEST(CheckSettings, ReportsCountsBeyondTheLimitWithoutWalkingThem) {
   const std::vector<std::u16string> keys =
-      ProblemKeys("[Profile1]\nSetIndexNum=2000000000\nMacroStrNum=-3\n");
+      problemKeys("[Profile1]\nSetIndexNum=2000000000\nMacroStrNum=-3\n");
   EXPECT_EQ(keys.front(), u"Profile1/SetIndexNum");
   EXPECT_NE(std::find(keys.begin(), keys.end(), u"Profile1/MacroStrNum"), keys.end());
 }

@@ -14,14 +14,14 @@ namespace {
 using testing::kKeyA;
 using testing::kKeyB;
 using testing::kKeyF;
-using testing::MakeLayout;
+using testing::makeLayout;
 
-ini::IniDocument Ini(std::string_view text) { return ini::IniDocument::Parse(text); }
+ini::IniDocument ini(std::string_view text) { return ini::IniDocument::parse(text); }
 
 // A profile with one key of every kind, as the program would write it.
-ProfileSet ProfilesWithEveryKind(const MainLayout& layout) {
+ProfileSet profilesWithEveryKind(const MainLayout& layout) {
   ProfileSet profiles;
-  LoadSettings(profiles, layout, Ini(""));
+  loadSettings(profiles, layout, ini(""));
   ProfileData& p = profiles.stores[1];
   p.macroNames = {u"define0", u"\u5b8f two"};
   p.macroSteps = {{1966080, 65, 1, -2145517568, 65, 0}, {}};
@@ -41,14 +41,14 @@ ProfileSet ProfilesWithEveryKind(const MainLayout& layout) {
 }
 
 TEST(SettingsRoundTrip, EveryKindSurvivesSaveAndLoad) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet saved = ProfilesWithEveryKind(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet saved = profilesWithEveryKind(layout);
   ini::IniDocument file;
   for (int p = 1; p <= 3; ++p) SaveProfile(saved, layout.slots, file, p);
-  file.SetInt(kTypeSection, kTypeKey, saved.activeProfile);
+  file.setInt(kTypeSection, kTypeKey, saved.activeProfile);
 
   ProfileSet loaded;
-  LoadSettings(loaded, layout, ini::IniDocument::Parse(file.Serialize()));
+  loadSettings(loaded, layout, ini::IniDocument::parse(file.serialize()));
   EXPECT_EQ(loaded.activeProfile, 2);
   for (int p = 0; p < 3; ++p) {
     // Loading rebuilds the table from the slots only, so compare what the slots own.
@@ -67,7 +67,7 @@ TEST(SettingsRoundTrip, EveryKindSurvivesSaveAndLoad) {
 
 TEST(SettingsRoundTrip, LongMacroIsReadWhole) {
   // Far past 259 characters: a cut would lose strokes and save the cut back.
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   ProfileSet profiles;
   MacroStepList steps;
   for (int i = 0; i < 200; ++i) {
@@ -77,15 +77,15 @@ TEST(SettingsRoundTrip, LongMacroIsReadWhole) {
   profiles.stores[0].macroSteps = {steps};
   ini::IniDocument file;
   SaveProfile(profiles, layout.slots, file, 1);
-  EXPECT_GT(file.GetString(u"Profile1", u"MacroKey0").size(), 3000u);
+  EXPECT_GT(file.getString(u"Profile1", u"MacroKey0").size(), 3000u);
 
   ProfileSet loaded;
-  LoadProfile(loaded, layout, ini::IniDocument::Parse(file.Serialize()), 1, 1);
+  LoadProfile(loaded, layout, ini::IniDocument::parse(file.serialize()), 1, 1);
   EXPECT_EQ(loaded.stores[0].macroSteps[0], steps);
 }
 
 TEST(SettingsRoundTrip, NamesWithOuterBlanksOrQuotesComeBackExactly) {
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   ProfileSet profiles;
   const std::vector<std::u16string> names = {u" lead", u"trail\t", u"\"quoted\"",
                                              u"'q'",   u"'",       u"a \"mid\" b"};
@@ -95,18 +95,18 @@ TEST(SettingsRoundTrip, NamesWithOuterBlanksOrQuotesComeBackExactly) {
   ini::IniDocument file;
   SaveProfile(profiles, layout.slots, file, 1);
   ProfileSet loaded;
-  LoadProfile(loaded, layout, ini::IniDocument::Parse(file.Serialize()), 1, 1);
+  LoadProfile(loaded, layout, ini::IniDocument::parse(file.serialize()), 1, 1);
   EXPECT_EQ(loaded.working.macroNames, names);
   EXPECT_EQ(loaded.working.keys[0].name, u"  spaced  ");
-  EXPECT_EQ(file.GetString(u"Profile1", u"MacroName5"), u"a \"mid\" b");
+  EXPECT_EQ(file.getString(u"Profile1", u"MacroName5"), u"a \"mid\" b");
 }
 
 TEST(SettingsSave, WritesKeysInTheFileOrderAndOnlySingleKeysGetKey) {
-  const MainLayout layout = MakeLayout();
-  ProfileSet profiles = ProfilesWithEveryKind(layout);
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = profilesWithEveryKind(layout);
   ini::IniDocument file;
   SaveProfile(profiles, layout.slots, file, 2);
-  const std::vector<std::u16string> keys = file.KeysOf(u"Profile2");
+  const std::vector<std::u16string> keys = file.keysOf(u"Profile2");
   ASSERT_GE(keys.size(), 8u);
   EXPECT_EQ(keys[0], u"IndexPic65");
   EXPECT_EQ(keys[1], u"MacroIndex65");
@@ -119,69 +119,69 @@ TEST(SettingsSave, WritesKeysInTheFileOrderAndOnlySingleKeysGetKey) {
                                                u"MacroKey0", u"MacroKeyNum0", u"MacroKey1",
                                                u"MacroKeyNum1", u"SetIndexNum", u"setindex0",
                                                u"setindex1", u"setindex2", u"setindex3"}));
-  EXPECT_EQ(file.GetString(u"Profile2", u"MacroKey0"), u"1966080,65,1,-2145517568,65,0");
-  EXPECT_EQ(file.GetString(u"Profile2", u"MacroKey1"), u"");
-  EXPECT_EQ(file.GetInt(u"Profile2", u"MacroKeyNum1", -1), 0);
-  EXPECT_FALSE(file.Find(u"Profile2", u"Key70").has_value());
-  EXPECT_EQ(file.GetInt(u"Profile2", u"Key65", 0), kKeyB);
+  EXPECT_EQ(file.getString(u"Profile2", u"MacroKey0"), u"1966080,65,1,-2145517568,65,0");
+  EXPECT_EQ(file.getString(u"Profile2", u"MacroKey1"), u"");
+  EXPECT_EQ(file.getInt(u"Profile2", u"MacroKeyNum1", -1), 0);
+  EXPECT_FALSE(file.find(u"Profile2", u"Key70").has_value());
+  EXPECT_EQ(file.getInt(u"Profile2", u"Key65", 0), kKeyB);
 }
 
 TEST(SettingsSave, SingleKeyWithoutAStrokeIsWrittenAsItself) {
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   ProfileSet profiles;
   profiles.stores[0].translation.erase(kKeyA);  // e.g. an unknown multimedia name given a key
   profiles.stores[0].translation[kKeyB] = {};
   ini::IniDocument file;
   SaveProfile(profiles, layout.slots, file, 1);
-  EXPECT_EQ(file.GetInt(u"Profile1", u"Key65", 0), kKeyA);
-  EXPECT_EQ(file.GetInt(u"Profile1", u"Key66", 0), kKeyB);
+  EXPECT_EQ(file.getInt(u"Profile1", u"Key65", 0), kKeyA);
+  EXPECT_EQ(file.getInt(u"Profile1", u"Key66", 0), kKeyB);
 }
 
 TEST(SettingsSave, EmptiesTheSectionFirstAndLeavesOthers) {
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   ini::IniDocument file =
-      Ini("[Other]\r\nkeep=1\r\n[Profile1]\r\nIndexPic9999=3\r\nMacroName7=old\r\n[Profile2]\r\nx="
+      ini("[Other]\r\nkeep=1\r\n[Profile1]\r\nIndexPic9999=3\r\nMacroName7=old\r\n[Profile2]\r\nx="
           "y\r\n");
   ProfileSet profiles;
   SaveProfile(profiles, layout.slots, file, 1);
-  EXPECT_FALSE(file.Find(u"Profile1", u"IndexPic9999"));
-  EXPECT_FALSE(file.Find(u"Profile1", u"MacroName7"));
-  EXPECT_EQ(file.GetInt(u"Profile1", u"MacroStrNum", -1), 0);
-  EXPECT_EQ(file.GetString(u"Other", u"keep"), u"1");
-  EXPECT_EQ(file.GetString(u"Profile2", u"x"), u"y");
+  EXPECT_FALSE(file.find(u"Profile1", u"IndexPic9999"));
+  EXPECT_FALSE(file.find(u"Profile1", u"MacroName7"));
+  EXPECT_EQ(file.getInt(u"Profile1", u"MacroStrNum", -1), 0);
+  EXPECT_EQ(file.getString(u"Other", u"keep"), u"1");
+  EXPECT_EQ(file.getString(u"Profile2", u"x"), u"y");
 }
 
 TEST(SettingsLoad, ActiveProfileLoadsLastIntoTheWorkingProfile) {
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   for (int type = 1; type <= 3; ++type) {
     std::string text = "[TYPE]\r\ntype=" + std::to_string(type) + "\r\n";
     for (int p = 1; p <= 3; ++p) {
       text += "[Profile" + std::to_string(p) + "]\r\nKey65=" + std::to_string(80 + p) + "\r\n";
     }
     ProfileSet profiles;
-    LoadSettings(profiles, layout, Ini(text));
+    loadSettings(profiles, layout, ini(text));
     EXPECT_EQ(profiles.activeProfile, type);
     EXPECT_EQ(profiles.working.translation.at(kKeyA), KeyList{80 + type});
     for (int p = 1; p <= 3; ++p)
-      EXPECT_EQ(profiles.Store(p)->translation.at(kKeyA), KeyList{80 + p});
+      EXPECT_EQ(profiles.store(p)->translation.at(kKeyA), KeyList{80 + p});
   }
 }
 
 TEST(SettingsLoad, ProfileNumberOutsideOneToThreeIsReadAsOne) {
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   for (const char* type : {"0", "4", "-1", "junk"}) {
     ProfileSet profiles;
-    LoadSettings(profiles, layout,
-                 Ini(std::string("[TYPE]\ntype=") + type + "\n[Profile1]\nKey65=66\n"));
+    loadSettings(profiles, layout,
+                 ini(std::string("[TYPE]\ntype=") + type + "\n[Profile1]\nKey65=66\n"));
     EXPECT_EQ(profiles.activeProfile, 1) << type;
     EXPECT_EQ(profiles.working.translation.at(kKeyA), KeyList{kKeyB}) << type;
   }
 }
 
 TEST(SettingsLoad, MissingFileGivesKeysThatTypeThemselves) {
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   ProfileSet profiles;
-  LoadSettings(profiles, layout, Ini(""));
+  loadSettings(profiles, layout, ini(""));
   EXPECT_EQ(profiles.activeProfile, 1);
   for (const ProfileData& store : profiles.stores) {
     for (int s = 0; s < kLastStoredSlot; ++s) {
@@ -195,9 +195,9 @@ TEST(SettingsLoad, MissingFileGivesKeysThatTypeThemselves) {
 }
 
 TEST(SettingsLoad, PresentValuesAreTakenAsStoredEvenZeroAndEmpty) {
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   ProfileSet profiles;
-  LoadProfile(profiles, layout, Ini("[Profile1]\nKey65=0\nSetName65=\nSetName66=Bee\n"), 1, 1);
+  LoadProfile(profiles, layout, ini("[Profile1]\nKey65=0\nSetName65=\nSetName66=Bee\n"), 1, 1);
   EXPECT_EQ(profiles.working.translation.at(kKeyA), KeyList{0});
   EXPECT_EQ(profiles.working.keys[0].name, u"");
   EXPECT_EQ(profiles.working.keys[1].name, u"Bee");
@@ -205,10 +205,10 @@ TEST(SettingsLoad, PresentValuesAreTakenAsStoredEvenZeroAndEmpty) {
 }
 
 TEST(SettingsLoad, EachKindBuildsItsEntry) {
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   ProfileSet profiles;
   LoadProfile(profiles, layout,
-              Ini("[Profile1]\n"
+              ini("[Profile1]\n"
                   "MacroStrNum=1\nMacroName0=ab\nMacroKeyNum0=12\n"
                   "MacroKey0=1966080,65,1,-2145517568,65,0,3145728,66,1,-2144468992,66,0\n"
                   "IndexPic65=1\nMacroIndex65=0\n"
@@ -230,10 +230,10 @@ TEST(SettingsLoad, EachKindBuildsItsEntry) {
 }
 
 TEST(SettingsLoad, MacroIndexPastTheListLoadsTheKeyAsUnassigned) {
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   ProfileSet profiles;
   LoadProfile(profiles, layout,
-              Ini("[Profile1]\nMacroStrNum=1\nMacroKeyNum0=3\nMacroKey0=1,67,1\n"
+              ini("[Profile1]\nMacroStrNum=1\nMacroKeyNum0=3\nMacroKey0=1,67,1\n"
                   "IndexPic65=1\nMacroIndex65=1\nSetName65=gone\n"
                   "IndexPic66=1\nMacroIndex66=-1\nSetName66=gone\n"
                   "SetIndexNum=3\nsetindex0=0\nsetindex1=1\nsetindex2=2\n"),
@@ -248,10 +248,10 @@ TEST(SettingsLoad, MacroIndexPastTheListLoadsTheKeyAsUnassigned) {
 }
 
 TEST(SettingsLoad, ListsAndCountsFromAHandEditedFile) {
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   ProfileSet profiles;
   LoadProfile(profiles, layout,
-              Ini("[Profile1]\nSetIndexNum=5\nsetindex0=3\nsetindex1=132\nsetindex2=-1\n"
+              ini("[Profile1]\nSetIndexNum=5\nsetindex0=3\nsetindex1=132\nsetindex2=-1\n"
                   "setindex3=131\n"
                   "MacroStrNum=2\nMacroKeyNum0=7\nMacroKey0=1,2,x,4\n"
                   "MacroKeyNum1=2\nMacroKey1=5,6,7,8\n"),
@@ -265,10 +265,10 @@ TEST(SettingsLoad, ListsAndCountsFromAHandEditedFile) {
 }
 
 TEST(SettingsLoad, HugeCountsNeitherHangNorExhaustMemory) {
-  const MainLayout layout = MakeLayout();
+  const MainLayout layout = makeLayout();
   ProfileSet profiles;
   LoadProfile(profiles, layout,
-              Ini("[Profile1]\nSetIndexNum=2000000000\nMacroStrNum=2000000000\n"
+              ini("[Profile1]\nSetIndexNum=2000000000\nMacroStrNum=2000000000\n"
                   "MacroKeyNum0=2000000000\nMacroKeyNum1=2000000000\nMacroKeyNum2=2000000000\n"),
               1, 1);
   const ProfileData& w = profiles.working;
@@ -282,10 +282,10 @@ TEST(SettingsLoad, HugeCountsNeitherHangNorExhaustMemory) {
 
 TEST(SettingsPath, IsBesideTheExecutable) {
   EXPECT_EQ(
-      SettingsFilePathFor(std::filesystem::path(u"C:\\Games\\Tarsil\\Tarsil.exe")).u16string(),
+      settingsFilePathFor(std::filesystem::path(u"C:\\Games\\Tarsil\\Tarsil.exe")).u16string(),
       u"C:\\Games\\Tarsil\\set.ini");
-  EXPECT_EQ(SettingsFilePathFor("/opt/tarsil/tarsil").u16string(), u"/opt/tarsil/set.ini");
-  EXPECT_EQ(SettingsFilePathFor("tarsil").u16string(), u"set.ini");
+  EXPECT_EQ(settingsFilePathFor("/opt/tarsil/tarsil").u16string(), u"/opt/tarsil/set.ini");
+  EXPECT_EQ(settingsFilePathFor("tarsil").u16string(), u"set.ini");
 }
 
 }  // namespace

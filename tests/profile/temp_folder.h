@@ -30,10 +30,10 @@ class TempFolder {
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-  static void Write(const std::filesystem::path& file, const std::string& bytes) {
+  static void write(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
   }
-  static std::string Read(const std::filesystem::path& file) {
+  static std::string read(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }

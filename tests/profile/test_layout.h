@@ -18,7 +18,7 @@ inline constexpr KeyCode kKeyB = 66;          // slot 2
 inline constexpr KeyCode kKeyF = 70;          // slot 3
 inline constexpr KeyCode kKeypadEnter = 108;  // slot 4
 
-inline MainLayout MakeLayout() {
+inline MainLayout makeLayout() {
   MainLayout layout;
   const KeyCode reserved[] = {kKeyA, kKeyB, kKeyF, kKeypadEnter, 176, 177, 179, 166, 167, 168, 169};
   KeyCode next = 33;
@@ -32,7 +32,7 @@ inline MainLayout MakeLayout() {
       while (std::find(std::begin(reserved), std::end(reserved), next) != std::end(reserved))
         ++next;
       slot.vk = next++;
-      slot.caption = u"K" + ini::FormatInt(slot.vk);
+      slot.caption = u"K" + ini::formatInt(slot.vk);
     }
   }
   auto set = [&](int s, KeyCode vk, std::u16string caption) {
@@ -60,7 +60,7 @@ inline MainLayout MakeLayout() {
   return layout;
 }
 
-inline std::size_t SlotIndexOf(const MainLayout& layout, KeyCode vk) {
+inline std::size_t slotIndexOf(const MainLayout& layout, KeyCode vk) {
   for (std::size_t i = 0; i < kLastStoredSlot; ++i) {
     if (layout.slots[i].vk == vk) return i;
   }

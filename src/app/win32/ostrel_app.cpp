@@ -35,7 +35,7 @@ bool COstrelApp::InitInstance() {
 
   const std::wstring& line = commandLine();
   const tarsil::StartOptions options =
-      tarsil::ParseStartOptions(std::u16string(line.begin(), line.end()));
+      tarsil::parseStartOptions(std::u16string(line.begin(), line.end()));
   auto mainWindow = std::make_unique<COstrelDlg>(options);
   m_pMainWnd = mainWindow.get();
   mainWindow->DoModal();

@@ -67,7 +67,7 @@ bool IsKeyboardPresent(HWND owner) {
   return found;
 }
 
-HDEVNOTIFY RegisterKeyboardNotifications(HWND window) {
+HDEVNOTIFY registerKeyboardNotifications(HWND window) {
   DEV_BROADCAST_DEVICEINTERFACE_W filter{};
   filter.dbcc_size = sizeof(filter);
   filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
@@ -75,7 +75,7 @@ HDEVNOTIFY RegisterKeyboardNotifications(HWND window) {
   return RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
-void UnregisterKeyboardNotifications(HDEVNOTIFY registration) {
+void unregisterKeyboardNotifications(HDEVNOTIFY registration) {
   if (registration != nullptr) UnregisterDeviceNotification(registration);
 }
 

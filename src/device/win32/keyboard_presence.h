@@ -16,8 +16,8 @@ bool IsKeyboardPresent(HWND owner = nullptr);
 // to `window` as WM_DEVICECHANGE. Register once; the window passes the handle
 // to UnregisterKeyboardNotifications when it is destroyed. Null on failure:
 // presence then stays as the start-up scan found it.
-HDEVNOTIFY RegisterKeyboardNotifications(HWND window);
-void UnregisterKeyboardNotifications(HDEVNOTIFY registration);
+HDEVNOTIFY registerKeyboardNotifications(HWND window);
+void unregisterKeyboardNotifications(HDEVNOTIFY registration);
 
 // Reads a WM_DEVICECHANGE message's record and says what to do. The window
 // acts on it and then returns TRUE, whatever the action:

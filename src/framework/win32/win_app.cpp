@@ -22,7 +22,7 @@ int CWinApp::Run(HINSTANCE instance, const wchar_t* commandLine) {
   return 0;
 }
 
-std::wstring ModuleFolder() {
+std::wstring moduleFolder() {
   // Long paths: grow the buffer until the whole path fits.
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

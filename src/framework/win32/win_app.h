@@ -38,4 +38,4 @@ class CWinApp {
 };
 
 // The folder of the running executable, with a trailing backslash.
-std::wstring ModuleFolder();
+std::wstring moduleFolder();

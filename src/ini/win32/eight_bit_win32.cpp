@@ -8,7 +8,7 @@ namespace tarsil::ini::detail {
 
 // A file without BOM that is not UTF-8 is what Notepad calls ANSI: the
 // system's code page, exactly as the profile functions read it.
-std::u16string DecodeEightBit(std::string_view bytes) {
+std::u16string decodeEightBit(std::string_view bytes) {
   std::u16string text;
   // MultiByteToWideChar takes an int length. Chunks end after a line feed,
   // which is never the second byte of a double-byte character.

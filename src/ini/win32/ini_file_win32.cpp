@@ -11,7 +11,7 @@ namespace tarsil::ini {
 
 namespace {
 
-std::string ToUtf8(const std::wstring& wide) {
+std::string toUtf8(const std::wstring& wide) {
   if (wide.empty()) return {};
   const int inLength = static_cast<int>(wide.size());
   const int length =
@@ -34,11 +34,11 @@ std::string Reason(DWORD error) {
     reason.pop_back();
   }
   if (reason.empty()) return "error " + std::to_string(error);
-  return ToUtf8(reason);
+  return toUtf8(reason);
 }
 
-FileStatus Failure(const char* verb, const std::filesystem::path& path, DWORD error) {
-  return FileStatus{std::string(verb) + " " + ToUtf8(path.wstring()) + ": " + Reason(error)};
+FileStatus failure(const char* verb, const std::filesystem::path& path, DWORD error) {
+  return FileStatus{std::string(verb) + " " + toUtf8(path.wstring()) + ": " + Reason(error)};
 }
 
 // Closes the handle it holds when it goes out of scope.
@@ -47,10 +47,10 @@ class Handle {
   explicit Handle(HANDLE handle) : handle_(handle) {}
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
-  ~Handle() { Close(); }
+  ~Handle() { close(); }
   HANDLE get() const { return handle_; }
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
+  bool close() {
     const HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
     return handle == INVALID_HANDLE_VALUE || CloseHandle(handle) != 0;
@@ -60,7 +60,7 @@ class Handle {
   HANDLE handle_;
 };
 
-bool WriteAll(HANDLE file, std::string_view bytes) {
+bool writeAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     DWORD written = 0;
@@ -70,7 +70,7 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-std::filesystem::path TemporaryPath(const std::filesystem::path& target) {
+std::filesystem::path temporaryPath(const std::filesystem::path& target) {
   static std::atomic<unsigned> counter{0};
   std::filesystem::path temporary = target;
   temporary += L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
@@ -81,7 +81,7 @@ std::filesystem::path TemporaryPath(const std::filesystem::path& target) {
 
 namespace detail {
 
-FileBytes ReadWholeFile(const std::filesystem::path& path) {
+FileBytes readWholeFile(const std::filesystem::path& path) {
   FileBytes result;
   Handle file(CreateFileW(path.c_str(), GENERIC_READ,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -89,7 +89,7 @@ FileBytes ReadWholeFile(const std::filesystem::path& path) {
   if (!file.valid()) {
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-      result.status = Failure("Cannot read", path, error);
+      result.status = failure("Cannot read", path, error);
     }
     return result;
   }
@@ -97,7 +97,7 @@ FileBytes ReadWholeFile(const std::filesystem::path& path) {
   for (;;) {
     DWORD count = 0;
     if (!ReadFile(file.get(), buffer, sizeof buffer, &count, nullptr)) {
-      result.status = Failure("Cannot read", path, GetLastError());
+      result.status = failure("Cannot read", path, GetLastError());
       result.bytes.clear();
       return result;
     }
@@ -110,26 +110,26 @@ FileBytes ReadWholeFile(const std::filesystem::path& path) {
 
 }  // namespace detail
 
-FileStatus WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
   std::filesystem::path temporary;
   HANDLE created = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-    temporary = TemporaryPath(path);
+    temporary = temporaryPath(path);
     created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
-  if (created == INVALID_HANDLE_VALUE) return Failure("Cannot write", path, GetLastError());
+  if (created == INVALID_HANDLE_VALUE) return failure("Cannot write", path, GetLastError());
   Handle file(created);
 
   const auto fail = [&](DWORD error) {
-    file.Close();
+    file.close();
     DeleteFileW(temporary.c_str());
-    return Failure("Cannot write", path, error);
+    return failure("Cannot write", path, error);
   };
-  if (!WriteAll(file.get(), bytes)) return fail(GetLastError());
+  if (!writeAll(file.get(), bytes)) return fail(GetLastError());
   if (!FlushFileBuffers(file.get())) return fail(GetLastError());
-  if (!file.Close()) return fail(GetLastError());
+  if (!file.close()) return fail(GetLastError());
   if (!MoveFileExW(temporary.c_str(), path.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return fail(GetLastError());

@@ -24,7 +24,7 @@ struct SlotRect {
   std::int32_t right = 0;
   std::int32_t bottom = 0;
 
-  bool Contains(std::int32_t x, std::int32_t y) const {
+  bool contains(std::int32_t x, std::int32_t y) const {
     return left <= x && x < right && top <= y && y < bottom;
   }
   bool operator==(const SlotRect&) const = default;

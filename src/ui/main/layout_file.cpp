@@ -4,7 +4,7 @@
 
 namespace tarsil {
 
-std::u16string_view LayoutField(std::u16string_view value, int k) {
+std::u16string_view layoutField(std::u16string_view value, int k) {
   std::size_t start = 0;
   for (int i = 0; i < k; ++i) {
     const std::size_t comma = value.find(u',', start);
@@ -15,27 +15,27 @@ std::u16string_view LayoutField(std::u16string_view value, int k) {
   return value.substr(start, end == std::u16string_view::npos ? value.npos : end - start);
 }
 
-KeySlot ParseLayoutEntry(std::u16string_view value, bool withKeyCode) {
+KeySlot parseLayoutEntry(std::u16string_view value, bool withKeyCode) {
   KeySlot slot;
-  slot.left = ini::ParseProfileInt(LayoutField(value, 0));
-  slot.top = ini::ParseProfileInt(LayoutField(value, 1));
-  slot.width = ini::ParseProfileInt(LayoutField(value, 2));
-  slot.height = ini::ParseProfileInt(LayoutField(value, 3));
+  slot.left = ini::parseProfileInt(layoutField(value, 0));
+  slot.top = ini::parseProfileInt(layoutField(value, 1));
+  slot.width = ini::parseProfileInt(layoutField(value, 2));
+  slot.height = ini::parseProfileInt(layoutField(value, 3));
   if (withKeyCode) {
-    slot.vk = ini::ParseProfileInt(LayoutField(value, 4));
-    slot.caption = LayoutField(value, 5);
+    slot.vk = ini::parseProfileInt(layoutField(value, 4));
+    slot.caption = layoutField(value, 5);
   } else {
-    slot.caption = LayoutField(value, 4);
+    slot.caption = layoutField(value, 4);
   }
   return slot;
 }
 
-MainLayout ReadMainLayout(const ini::IniDocument& file) {
+MainLayout readMainLayout(const ini::IniDocument& file) {
   MainLayout layout;
   for (int n = 1; n <= kSlotCount; ++n) {
-    const std::u16string value = file.GetString(kLayoutSection, ini::FormatInt(n));
+    const std::u16string value = file.getString(kLayoutSection, ini::formatInt(n));
     KeySlot& slot = layout.slots[static_cast<std::size_t>(n - 1)];
-    slot = ParseLayoutEntry(value, n <= kLastStoredSlot);
+    slot = parseLayoutEntry(value, n <= kLastStoredSlot);
     if (n >= kFirstMediaSlot && n <= kLastMediaSlot) {
       layout.media.emplace(slot.caption, slot.vk);  // emplace keeps an earlier code
     }
@@ -43,11 +43,11 @@ MainLayout ReadMainLayout(const ini::IniDocument& file) {
   return layout;
 }
 
-DialogLayout ReadDialogLayout(const ini::IniDocument& file) {
+DialogLayout readDialogLayout(const ini::IniDocument& file) {
   DialogLayout layout;
   for (int n = 1; n <= kDialogEntriesRead; ++n) {
     layout[static_cast<std::size_t>(n - 1)] =
-        ParseLayoutEntry(file.GetString(kLayoutSection, ini::FormatInt(n)), false);
+        parseLayoutEntry(file.getString(kLayoutSection, ini::formatInt(n)), false);
   }
   return layout;
 }

@@ -20,11 +20,11 @@ using DialogLayout = std::array<KeySlot, kDialogEntryCount>;
 
 // Field k (from 0) of a comma list: the text after the k-th comma up to the
 // next one. Nothing is trimmed or unquoted, so spaces belong to a caption.
-std::u16string_view LayoutField(std::u16string_view value, int k);
+std::u16string_view layoutField(std::u16string_view value, int k);
 
 // One layout value: left, top, width, height, [vk,] caption. Numbers read as
 // the C runtime's _wtoi does; missing fields are 0 or empty; extra ones ignored.
-KeySlot ParseLayoutEntry(std::u16string_view value, bool withKeyCode);
+KeySlot parseLayoutEntry(std::u16string_view value, bool withKeyCode);
 
 struct MainLayout {
   KeySlotTable slots;   // indexed by slot number minus one
@@ -33,9 +33,9 @@ struct MainLayout {
 
 // "Main.ini": slots 1..121 carry a key code, 122..132 are skin buttons. A
 // multimedia name that appears twice keeps the code of its first slot.
-MainLayout ReadMainLayout(const ini::IniDocument& file);
+MainLayout readMainLayout(const ini::IniDocument& file);
 
 // "Composite.ini": entries 1..23, five fields each; entry 24 stays empty.
-DialogLayout ReadDialogLayout(const ini::IniDocument& file);
+DialogLayout readDialogLayout(const ini::IniDocument& file);
 
 }  // namespace tarsil

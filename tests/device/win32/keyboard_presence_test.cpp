@@ -24,10 +24,10 @@ TEST(KeyboardPresence, RegistersForNotificationsOnceAndUnregisters) {
   const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                       GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
-  const HDEVNOTIFY registration = RegisterKeyboardNotifications(window);
+  const HDEVNOTIFY registration = registerKeyboardNotifications(window);
   EXPECT_NE(registration, nullptr);
-  UnregisterKeyboardNotifications(registration);
-  UnregisterKeyboardNotifications(nullptr);
+  unregisterKeyboardNotifications(registration);
+  unregisterKeyboardNotifications(nullptr);
   DestroyWindow(window);
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 using testing::TempFolder;
 
-std::string Contents(const std::filesystem::path& path) {
+std::string contentsOf(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
@@ -29,15 +29,15 @@ TEST(IniPosix, EightBitFilesAreLatin1) {
     bytes.push_back(static_cast<char>(byte));
     expected.push_back(static_cast<char16_t>(byte));
   }
-  EXPECT_EQ(IniDocument::Parse(bytes).Find(u"S", u"k"), expected);
+  EXPECT_EQ(IniDocument::parse(bytes).find(u"S", u"k"), expected);
 }
 
 TEST(IniPosix, AReplacedFileKeepsItsPermissions) {
   TempFolder folder;
   const auto path = folder / "set.ini";
-  ASSERT_TRUE(WriteFileAtomically(path, "old").ok());
+  ASSERT_TRUE(writeFileAtomically(path, "old").ok());
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-  ASSERT_TRUE(WriteFileAtomically(path, "new").ok());
+  ASSERT_TRUE(writeFileAtomically(path, "new").ok());
   struct stat info {};
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -68,14 +68,14 @@ class FileSizeLimit {
 TEST(IniPosix, AWriteThatFailsHalfWayLeavesTheOldFileAndNoTemporaryFile) {
   TempFolder folder;
   const auto path = folder / "set.ini";
-  ASSERT_TRUE(WriteFileAtomically(path, "old contents").ok());
+  ASSERT_TRUE(writeFileAtomically(path, "old contents").ok());
   FileStatus status;
   {
     FileSizeLimit limit(4096);
-    status = WriteFileAtomically(path, std::string(100000, 'x'));
+    status = writeFileAtomically(path, std::string(100000, 'x'));
   }
   EXPECT_EQ(status.error, "Cannot write " + path.string() + ": File too large");
-  EXPECT_EQ(Contents(path), "old contents");
+  EXPECT_EQ(contentsOf(path), "old contents");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                           std::filesystem::directory_iterator()),
             1);
@@ -84,25 +84,25 @@ TEST(IniPosix, AWriteThatFailsHalfWayLeavesTheOldFileAndNoTemporaryFile) {
 TEST(IniPosix, AFolderWithoutWritePermissionLeavesTheOldFile) {
   TempFolder folder;
   const auto path = folder / "set.ini";
-  ASSERT_TRUE(WriteFileAtomically(path, "old").ok());
+  ASSERT_TRUE(writeFileAtomically(path, "old").ok());
   ASSERT_EQ(::chmod(folder.path().c_str(), 0555), 0);
   if (::access(folder.path().c_str(), W_OK) == 0) {
     ::chmod(folder.path().c_str(), 0755);
     GTEST_SKIP() << "permissions do not bind this user (root)";
   }
-  const FileStatus status = WriteFileAtomically(path, "new");
+  const FileStatus status = writeFileAtomically(path, "new");
   ::chmod(folder.path().c_str(), 0755);
   EXPECT_EQ(status.error, "Cannot write " + path.string() + ": Permission denied");
-  EXPECT_EQ(Contents(path), "old");
+  EXPECT_EQ(contentsOf(path), "old");
 }
 
 TEST(IniPosix, AnUnreadableFileIsAnError) {
   TempFolder folder;
   const auto path = folder / "set.ini";
-  ASSERT_TRUE(WriteFileAtomically(path, "[S]\r\nk=1\r\n").ok());
+  ASSERT_TRUE(writeFileAtomically(path, "[S]\r\nk=1\r\n").ok());
   ASSERT_EQ(::chmod(path.c_str(), 0), 0);
   if (::access(path.c_str(), R_OK) == 0) GTEST_SKIP() << "permissions do not bind this user (root)";
-  const ReadResult result = ReadIniFile(path);
+  const ReadResult result = readIniFile(path);
   EXPECT_EQ(result.status.error, "Cannot read " + path.string() + ": Permission denied");
   EXPECT_FALSE(result.exists);
 }

@@ -19,11 +19,11 @@ namespace tarsil::ini {
 namespace {
 
 using testing::TempFolder;
-using testing::Utf16File;
+using testing::utf16File;
 
-std::wstring W(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
-std::string Printable(std::u16string_view text) {
+std::string printable(std::u16string_view text) {
   std::string out;
   for (const char16_t c : text) {
     if (c == u'\r') {
@@ -43,16 +43,16 @@ std::string Printable(std::u16string_view text) {
   return out;
 }
 
-std::string Printable(std::string_view bytes) {
-  return Printable(std::u16string(bytes.begin(), bytes.end()));
+std::string printable(std::string_view bytes) {
+  return printable(std::u16string(bytes.begin(), bytes.end()));
 }
 
-std::string Contents(const std::filesystem::path& path) {
+std::string contentsOf(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-const TempFolder& Folder() {
+const TempFolder& folder() {
   static const TempFolder folder;
   return folder;
 }
@@ -65,11 +65,11 @@ class Pair {
   // No bytes: the file does not exist yet.
   explicit Pair(std::optional<std::string_view> bytes) {
     static int counter = 0;
-    path_ = Folder() / ("case" + std::to_string(++counter) + ".ini");
+    path_ = folder() / ("case" + std::to_string(++counter) + ".ini");
     if (bytes) {
       std::ofstream(path_, std::ios::binary)
           .write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
-      doc_ = IniDocument::Parse(*bytes);
+      doc_ = IniDocument::parse(*bytes);
     }
   }
   Pair(const Pair&) = delete;
@@ -79,53 +79,53 @@ class Pair {
     DeleteFileW(path_.c_str());
   }
 
-  std::u16string SystemString(std::u16string_view section, std::u16string_view key,
+  std::u16string systemString(std::u16string_view section, std::u16string_view key,
                               std::u16string_view fallback = u"<missing>") const {
     // Big enough that the system never cuts a value.
     static std::vector<wchar_t> buffer(1 << 20);
     const DWORD length =
-        GetPrivateProfileStringW(W(section).c_str(), W(key).c_str(), W(fallback).c_str(),
+        GetPrivateProfileStringW(wide(section).c_str(), wide(key).c_str(), wide(fallback).c_str(),
                                  buffer.data(), static_cast<DWORD>(buffer.size()), path_.c_str());
     return std::u16string(buffer.begin(), buffer.begin() + length);
   }
-  std::u16string OurString(std::u16string_view section, std::u16string_view key,
+  std::u16string ourString(std::u16string_view section, std::u16string_view key,
                            std::u16string_view fallback = u"<missing>") const {
-    return doc_.GetString(section, key, fallback);
+    return doc_.getString(section, key, fallback);
   }
-  std::int32_t SystemInt(std::u16string_view section, std::u16string_view key,
+  std::int32_t systemInt(std::u16string_view section, std::u16string_view key,
                          std::int32_t fallback = -77) const {
     return static_cast<std::int32_t>(
-        GetPrivateProfileIntW(W(section).c_str(), W(key).c_str(), fallback, path_.c_str()));
+        GetPrivateProfileIntW(wide(section).c_str(), wide(key).c_str(), fallback, path_.c_str()));
   }
-  std::int32_t OurInt(std::u16string_view section, std::u16string_view key,
+  std::int32_t ourInt(std::u16string_view section, std::u16string_view key,
                       std::int32_t fallback = -77) const {
-    return doc_.GetInt(section, key, fallback);
+    return doc_.getInt(section, key, fallback);
   }
 
-  void ExpectSameString(std::u16string_view section, std::u16string_view key,
+  void expectSameString(std::u16string_view section, std::u16string_view key,
                         std::u16string_view fallback = u"<missing>") const {
-    EXPECT_EQ(Printable(SystemString(section, key, fallback)),
-              Printable(OurString(section, key, fallback)))
-        << "[" << Printable(section) << "] " << Printable(key);
+    EXPECT_EQ(printable(systemString(section, key, fallback)),
+              printable(ourString(section, key, fallback)))
+        << "[" << printable(section) << "] " << printable(key);
   }
-  void ExpectSameInt(std::u16string_view section, std::u16string_view key) const {
-    EXPECT_EQ(SystemInt(section, key), OurInt(section, key))
-        << "[" << Printable(section) << "] " << Printable(key);
-  }
-
-  void Write(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
-    ASSERT_TRUE(WritePrivateProfileStringW(W(section).c_str(), W(key).c_str(), W(value).c_str(),
-                                           path_.c_str()));
-    doc_.SetString(section, key, value);
-  }
-  void Clear(std::u16string_view section) {
-    ASSERT_TRUE(WritePrivateProfileSectionW(W(section).c_str(), L"\0", path_.c_str()));
-    doc_.ClearSection(section);
+  void expectSameInt(std::u16string_view section, std::u16string_view key) const {
+    EXPECT_EQ(systemInt(section, key), ourInt(section, key))
+        << "[" << printable(section) << "] " << printable(key);
   }
 
-  std::string SystemBytes() const { return Contents(path_); }
-  std::string OurBytes() const { return doc_.Serialize(); }
-  void ExpectSameBytes() const { EXPECT_EQ(Printable(SystemBytes()), Printable(OurBytes())); }
+  void write(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+    ASSERT_TRUE(WritePrivateProfileStringW(wide(section).c_str(), wide(key).c_str(),
+                                           wide(value).c_str(), path_.c_str()));
+    doc_.setString(section, key, value);
+  }
+  void clear(std::u16string_view section) {
+    ASSERT_TRUE(WritePrivateProfileSectionW(wide(section).c_str(), L"\0", path_.c_str()));
+    doc_.clearSection(section);
+  }
+
+  std::string systemBytes() const { return contentsOf(path_); }
+  std::string ourBytes() const { return doc_.serialize(); }
+  void expectSameBytes() const { EXPECT_EQ(printable(systemBytes()), printable(ourBytes())); }
 
  private:
   std::filesystem::path path_;
@@ -136,7 +136,7 @@ class Pair {
 // around names, '=' and values go. Windows and the engine leave lines they do
 // not write alone. This puts a file into the form Wine writes, so that the
 // lines the engine did write can be compared on files with loose formatting.
-std::string AsWineRewritesIt(std::string_view bytes) {
+std::string asWineRewritesIt(std::string_view bytes) {
   const bool utf16 = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
   std::u16string text;
   if (utf16) {
@@ -173,7 +173,7 @@ std::string AsWineRewritesIt(std::string_view bytes) {
     }
     out.append(u"\r\n");
   }
-  if (utf16) return Utf16File(out);
+  if (utf16) return utf16File(out);
   return std::string(out.begin(), out.end());
 }
 
@@ -198,18 +198,18 @@ class Generator {
                                               u"MacroKey0",  u"k",          u"K",     u"two words",
                                               u"#hash",      u"x]"};
 
-  std::u16string Section() { return kSections[random_() % std::size(kSections)]; }
-  std::u16string Key() { return kKeys[random_() % std::size(kKeys)]; }
+  std::u16string section() { return kSections[random_() % std::size(kSections)]; }
+  std::u16string key() { return kKeys[random_() % std::size(kKeys)]; }
   // Values never start or end with blanks: Wine strips the leading ones it
   // is given (see IniWineDiffers), and may or may not keep trailing ones
   // depending on whether it reread the file.
-  std::u16string Value() {
+  std::u16string value() {
     const int choice = static_cast<int>(random_() % (style_.utf16 ? 16 : 14));
     switch (choice) {
       case 0:
-        return FormatInt(static_cast<std::int32_t>(random_()));
+        return formatInt(static_cast<std::int32_t>(random_()));
       case 1:
-        return FormatInt(static_cast<std::int32_t>(random_() % 200));
+        return formatInt(static_cast<std::int32_t>(random_() % 200));
       case 2:
         return u"0x1F";
       case 3:
@@ -233,7 +233,7 @@ class Generator {
       case 12: {
         std::u16string steps;
         for (int i = 0; i < 50; ++i)
-          steps += FormatInt(static_cast<std::int32_t>(random_() % 99999)) + u",";
+          steps += formatInt(static_cast<std::int32_t>(random_() % 99999)) + u",";
         return steps + u"0";
       }
       case 13:
@@ -245,45 +245,45 @@ class Generator {
     }
   }
 
-  std::u16string Blanks() {
+  std::u16string blanks() {
     if (!style_.loose) return u"";
-    return Pick({u"", u"", u" ", u"\t", u"  \t"});
+    return pick({u"", u"", u" ", u"\t", u"  \t"});
   }
 
-  std::u16string Line() {
+  std::u16string line() {
     switch (random_() % 10) {
       case 0:
       case 1:
-        return Blanks() + u"[" + Blanks() + Section() + Blanks() + u"]" + Blanks();
+        return blanks() + u"[" + blanks() + section() + blanks() + u"]" + blanks();
       case 2:
-        return Blanks() + u";" + Pick({u"comment", u"k=1", u"[S]"});
+        return blanks() + u";" + pick({u"comment", u"k=1", u"[S]"});
       case 3:
-        return Pick({u"junk line", u"#####"});
+        return pick({u"junk line", u"#####"});
       case 4:
-        if (style_.loose) return Blanks();
+        if (style_.loose) return blanks();
         [[fallthrough]];
       default:
-        return Blanks() + Key() + Blanks() + u"=" + Blanks() + Value() + Blanks();
+        return blanks() + key() + blanks() + u"=" + blanks() + value() + blanks();
     }
   }
 
-  std::u16string File() {
+  std::u16string file() {
     std::u16string text;
     const std::size_t lines = random_() % 25;
     for (std::size_t i = 0; i < lines; ++i) {
-      text += Line();
+      text += line();
       text += style_.loose && random_() % 3 == 0 ? u"\n" : u"\r\n";
     }
     return text;
   }
 
-  bool Chance(unsigned percent) { return random_() % 100 < percent; }
+  bool chance(unsigned percent) { return random_() % 100 < percent; }
 
   // Query names may carry blanks: the system trims them as the engine does.
-  std::u16string QueryBlanks() { return Pick({u"", u"", u"", u" ", u"\t"}); }
+  std::u16string queryBlanks() { return pick({u"", u"", u"", u" ", u"\t"}); }
 
  private:
-  std::u16string Pick(std::initializer_list<const char16_t*> choices) {
+  std::u16string pick(std::initializer_list<const char16_t*> choices) {
     return *(choices.begin() + random_() % choices.size());
   }
 
@@ -291,47 +291,47 @@ class Generator {
   Style style_;
 };
 
-void RunGeneratedCase(unsigned seed, Style style) {
+void runGeneratedCase(unsigned seed, Style style) {
   Generator generate(seed, style);
-  const std::u16string text = generate.File();
-  const std::string bytes = style.utf16 ? Utf16File(text) : std::string(text.begin(), text.end());
+  const std::u16string text = generate.file();
+  const std::string bytes = style.utf16 ? utf16File(text) : std::string(text.begin(), text.end());
   std::optional<std::string_view> initial;
   if (style.fileExists) initial = bytes;
   Pair pair(initial);
   std::ostringstream log;
-  log << "seed " << seed << ", file: " << (style.fileExists ? Printable(text) : "<none>");
+  log << "seed " << seed << ", file: " << (style.fileExists ? printable(text) : "<none>");
 
   for (int step = 0; step < 25 && !::testing::Test::HasFailure(); ++step) {
-    const std::u16string section = generate.Section();
-    const std::u16string key = generate.Key();
-    if (generate.Chance(40)) {
-      const std::u16string value = generate.Value();
-      log << "\n write [" << Printable(section) << "] " << Printable(key) << "="
-          << Printable(value);
+    const std::u16string section = generate.section();
+    const std::u16string key = generate.key();
+    if (generate.chance(40)) {
+      const std::u16string value = generate.value();
+      log << "\n write [" << printable(section) << "] " << printable(key) << "="
+          << printable(value);
       SCOPED_TRACE(log.str());
-      pair.Write(section, key, value);
+      pair.write(section, key, value);
       if (style.loose) {
-        EXPECT_EQ(Printable(AsWineRewritesIt(pair.SystemBytes())),
-                  Printable(AsWineRewritesIt(pair.OurBytes())));
+        EXPECT_EQ(printable(asWineRewritesIt(pair.systemBytes())),
+                  printable(asWineRewritesIt(pair.ourBytes())));
       } else {
-        pair.ExpectSameBytes();
+        pair.expectSameBytes();
       }
-    } else if (generate.Chance(10)) {
-      log << "\n clear [" << Printable(section) << "]";
+    } else if (generate.chance(10)) {
+      log << "\n clear [" << printable(section) << "]";
       SCOPED_TRACE(log.str());
-      pair.Clear(section);
+      pair.clear(section);
       if (style.loose) {
-        EXPECT_EQ(Printable(AsWineRewritesIt(pair.SystemBytes())),
-                  Printable(AsWineRewritesIt(pair.OurBytes())));
+        EXPECT_EQ(printable(asWineRewritesIt(pair.systemBytes())),
+                  printable(asWineRewritesIt(pair.ourBytes())));
       } else {
-        pair.ExpectSameBytes();
+        pair.expectSameBytes();
       }
     } else {
-      const std::u16string querySection = generate.QueryBlanks() + section + generate.QueryBlanks();
-      const std::u16string queryKey = generate.QueryBlanks() + key + generate.QueryBlanks();
+      const std::u16string querySection = generate.queryBlanks() + section + generate.queryBlanks();
+      const std::u16string queryKey = generate.queryBlanks() + key + generate.queryBlanks();
       SCOPED_TRACE(log.str());
-      pair.ExpectSameString(querySection, queryKey);
-      pair.ExpectSameInt(querySection, queryKey);
+      pair.expectSameString(querySection, queryKey);
+      pair.expectSameInt(querySection, queryKey);
     }
   }
   // Finally every name the generator knows, in every spelling it has.
@@ -339,26 +339,26 @@ void RunGeneratedCase(unsigned seed, Style style) {
   for (const char16_t* section : Generator::kSections) {
     for (const char16_t* key : Generator::kKeys) {
       if (::testing::Test::HasFailure()) return;
-      pair.ExpectSameString(section, key);
+      pair.expectSameString(section, key);
     }
   }
 }
 
 TEST(IniDifferentialGenerated, PlainFiles) {
   for (unsigned seed = 1; seed <= 150 && !HasFailure(); ++seed) {
-    RunGeneratedCase(seed, Style{false, false, seed % 10 != 0});
+    runGeneratedCase(seed, Style{false, false, seed % 10 != 0});
   }
 }
 
 TEST(IniDifferentialGenerated, Utf16Files) {
   for (unsigned seed = 1001; seed <= 1060 && !HasFailure(); ++seed) {
-    RunGeneratedCase(seed, Style{false, true, true});
+    runGeneratedCase(seed, Style{false, true, true});
   }
 }
 
 TEST(IniDifferentialGenerated, LooselyFormattedFiles) {
   for (unsigned seed = 2001; seed <= 2090 && !HasFailure(); ++seed) {
-    RunGeneratedCase(seed, Style{true, seed % 4 == 0, true});
+    runGeneratedCase(seed, Style{true, seed % 4 == 0, true});
   }
 }
 
@@ -397,10 +397,10 @@ TEST(IniDifferential, IntegersIncludingHexadecimal) {
   }
   Pair pair(file);
   for (std::size_t i = 0; i < std::size(values); ++i) {
-    pair.ExpectSameInt(u"I", u"v" + FormatInt(static_cast<std::int32_t>(i)));
+    pair.expectSameInt(u"I", u"v" + formatInt(static_cast<std::int32_t>(i)));
   }
-  pair.ExpectSameInt(u"I", u"missing");
-  EXPECT_EQ(pair.SystemInt(u"I", u"v8"), 31);  // "0x1F"
+  pair.expectSameInt(u"I", u"missing");
+  EXPECT_EQ(pair.systemInt(u"I", u"v8"), 31);  // "0x1F"
 }
 
 TEST(IniDifferential, TrimmingAndQuotes) {
@@ -422,12 +422,12 @@ TEST(IniDifferential, TrimmingAndQuotes) {
   for (const char* line : lines) file += std::string(line) + "\r\n";
   Pair pair(file);
   for (int i = 0; i < static_cast<int>(std::size(lines)); ++i) {
-    pair.ExpectSameString(u"S", u"k" + FormatInt(i));
+    pair.expectSameString(u"S", u"k" + formatInt(i));
   }
   // The default loses its trailing spaces, not its tabs.
-  pair.ExpectSameString(u"S", u"missing", u" x  ");
-  pair.ExpectSameString(u"S", u"missing", u"x\t");
-  pair.ExpectSameString(u" s\t", u"\tK0 ");
+  pair.expectSameString(u"S", u"missing", u" x  ");
+  pair.expectSameString(u"S", u"missing", u"x\t");
+  pair.expectSameString(u" s\t", u"\tK0 ");
 }
 
 TEST(IniDifferential, HeadersAndOddLines) {
@@ -444,61 +444,61 @@ TEST(IniDifferential, HeadersAndOddLines) {
                                                                           {u"C", u"#hash"},
                                                                           {u"C", u""},
                                                                           {u"C", u"[x"}}) {
-    pair.ExpectSameString(section, key);
+    pair.expectSameString(section, key);
   }
-  pair.Write(u"C", u"new", u"1");
-  EXPECT_EQ(Printable(AsWineRewritesIt(pair.SystemBytes())),
-            Printable(AsWineRewritesIt(pair.OurBytes())));
+  pair.write(u"C", u"new", u"1");
+  EXPECT_EQ(printable(asWineRewritesIt(pair.systemBytes())),
+            printable(asWineRewritesIt(pair.ourBytes())));
 }
 
 TEST(IniDifferential, LineEnds) {
   Pair pair("[S]\na=1\rb=2\r\nc=3\nd=4");
-  for (const char16_t* key : {u"a", u"b", u"c", u"d"}) pair.ExpectSameString(u"S", key);
-  pair.Write(u"S", u"e", u"5");
-  pair.ExpectSameBytes();
+  for (const char16_t* key : {u"a", u"b", u"c", u"d"}) pair.expectSameString(u"S", key);
+  pair.write(u"S", u"e", u"5");
+  pair.expectSameBytes();
 }
 
 TEST(IniDifferential, DuplicatesAndEmptiedSections) {
   Pair pair("[A]\r\nk=1\r\nK=2\r\n;c\r\n[B]\r\nb=1\r\n[a]\r\nk=3\r\nj=4\r\n");
-  pair.ExpectSameString(u"a", u"K");
-  pair.ExpectSameString(u"A", u"j");
-  pair.Write(u"a", u"j", u"5");
-  pair.ExpectSameBytes();
+  pair.expectSameString(u"a", u"K");
+  pair.expectSameString(u"A", u"j");
+  pair.write(u"a", u"j", u"5");
+  pair.expectSameBytes();
   // Every section of the name is emptied; a missing one is not created.
-  pair.Clear(u"A");
-  pair.ExpectSameBytes();
-  pair.Clear(u"Missing");
-  pair.ExpectSameBytes();
-  pair.Write(u"A", u"k", u"6");
-  pair.ExpectSameBytes();
-  pair.ExpectSameString(u"A", u"k");
+  pair.clear(u"A");
+  pair.expectSameBytes();
+  pair.clear(u"Missing");
+  pair.expectSameBytes();
+  pair.write(u"A", u"k", u"6");
+  pair.expectSameBytes();
+  pair.expectSameString(u"A", u"k");
 }
 
 TEST(IniDifferential, Utf16FilesAndEveryCodeUnit) {
   // Lone surrogates and characters outside the BMP survive both readers.
-  Pair pair(Utf16File(u"[S]\r\nname=\u00C9t\u00E9 \U0001F600\r\nlone=\xD800x\xDC00\r\n"));
-  pair.ExpectSameString(u"S", u"name");
-  pair.ExpectSameString(u"S", u"lone");
-  pair.Write(u"S", u"new", u"\u65E5\u672C\xDBFF");
-  pair.Write(u"T", u"ascii", u"1");
-  pair.ExpectSameBytes();
-  pair.ExpectSameString(u"S", u"new");
+  Pair pair(utf16File(u"[S]\r\nname=\u00C9t\u00E9 \U0001F600\r\nlone=\xD800x\xDC00\r\n"));
+  pair.expectSameString(u"S", u"name");
+  pair.expectSameString(u"S", u"lone");
+  pair.write(u"S", u"new", u"\u65E5\u672C\xDBFF");
+  pair.write(u"T", u"ascii", u"1");
+  pair.expectSameBytes();
+  pair.expectSameString(u"S", u"new");
 }
 
 TEST(IniDifferential, AnAsciiFileWrittenFromScratch) {
   Pair pair(std::nullopt);
-  pair.Write(u"Profile1", u"IndexPic65", u"0");
-  pair.Write(u"Profile1", u"SetName65", u"A");
-  pair.Write(u"TYPE", u"type", u"1");
-  pair.Clear(u"Profile1");
-  pair.Write(u"Profile1", u"IndexPic65", u"1");
-  pair.ExpectSameBytes();
+  pair.write(u"Profile1", u"IndexPic65", u"0");
+  pair.write(u"Profile1", u"SetName65", u"A");
+  pair.write(u"TYPE", u"type", u"1");
+  pair.clear(u"Profile1");
+  pair.write(u"Profile1", u"IndexPic65", u"1");
+  pair.expectSameBytes();
 }
 
 TEST(IniDifferential, LongValuesAreReadWhole) {
   const std::string macro(5000, '7');
   Pair pair("[S]\r\nMacroKey0=" + macro + "\r\n");
-  pair.ExpectSameString(u"S", u"MacroKey0");
+  pair.expectSameString(u"S", u"MacroKey0");
 }
 
 // ---------------------------------------------------------------------------
@@ -508,38 +508,38 @@ TEST(IniDifferential, LongValuesAreReadWhole) {
 // of the first line, so a header there is no header. Wine skips the mark.
 TEST(IniWineDiffers, Utf8ByteOrderMark) {
   Pair pair("\xEF\xBB\xBF[S]\r\nk=1\r\n");
-  EXPECT_EQ(pair.SystemString(u"S", u"k"), u"1");
-  EXPECT_EQ(pair.OurString(u"S", u"k"), u"<missing>");
+  EXPECT_EQ(pair.systemString(u"S", u"k"), u"1");
+  EXPECT_EQ(pair.ourString(u"S", u"k"), u"<missing>");
 }
 
 // Windows compares names as it upper-cases them, beyond ASCII too; Wine 8
 // folds only ASCII letters.
 TEST(IniWineDiffers, CaseOfNonAsciiNames) {
-  Pair pair(Utf16File(u"[\u00C4rger]\r\nk\u00E9y\u0416=1\r\n"));
-  EXPECT_EQ(pair.SystemString(u"\u00E4RGER", u"K\u00C9Y\u0436"), u"<missing>");
-  EXPECT_EQ(pair.OurString(u"\u00E4RGER", u"K\u00C9Y\u0436"), u"1");
-  EXPECT_EQ(pair.SystemString(u"\u00C4RGER", u"K\u00E9Y\u0416"),
+  Pair pair(utf16File(u"[\u00C4rger]\r\nk\u00E9y\u0416=1\r\n"));
+  EXPECT_EQ(pair.systemString(u"\u00E4RGER", u"K\u00C9Y\u0436"), u"<missing>");
+  EXPECT_EQ(pair.ourString(u"\u00E4RGER", u"K\u00C9Y\u0436"), u"1");
+  EXPECT_EQ(pair.systemString(u"\u00C4RGER", u"K\u00E9Y\u0416"),
             u"1");  // same letters: both find it
-  EXPECT_EQ(pair.OurString(u"\u00C4RGER", u"K\u00E9Y\u0416"), u"1");
+  EXPECT_EQ(pair.ourString(u"\u00C4RGER", u"K\u00E9Y\u0416"), u"1");
 }
 
 // A line whose first non-blank character is ';' is a comment and holds no
 // key. Wine keeps such a line as a key named with the ';'.
 TEST(IniWineDiffers, CommentLinesHoldNoKey) {
   Pair pair("[S]\r\n;k=1\r\n");
-  EXPECT_EQ(pair.SystemString(u"S", u";k"), u"1");
-  EXPECT_EQ(pair.OurString(u"S", u";k"), u"<missing>");
+  EXPECT_EQ(pair.systemString(u"S", u";k"), u"1");
+  EXPECT_EQ(pair.ourString(u"S", u";k"), u"<missing>");
 }
 
 // A line without '=' is no key. Wine keeps it as a key without a value: it
 // hides a later key of the same name and is what a write of that name fills.
 TEST(IniWineDiffers, LinesWithoutEqualsHoldNoKey) {
   Pair pair("[S]\r\nalone\r\nalone=3\r\n");
-  EXPECT_EQ(pair.SystemString(u"S", u"alone"), u"<missing>");
-  EXPECT_EQ(pair.OurString(u"S", u"alone"), u"3");
-  pair.Write(u"S", u"alone", u"4");
-  EXPECT_EQ(pair.SystemBytes(), "[S]\r\nalone=4\r\nalone=3\r\n");
-  EXPECT_EQ(pair.OurBytes(), "[S]\r\nalone\r\nalone=4\r\n");
+  EXPECT_EQ(pair.systemString(u"S", u"alone"), u"<missing>");
+  EXPECT_EQ(pair.ourString(u"S", u"alone"), u"3");
+  pair.write(u"S", u"alone", u"4");
+  EXPECT_EQ(pair.systemBytes(), "[S]\r\nalone=4\r\nalone=3\r\n");
+  EXPECT_EQ(pair.ourBytes(), "[S]\r\nalone\r\nalone=4\r\n");
 }
 
 // Only spaces and tabs are blanks around names and values. Wine also strips
@@ -549,47 +549,47 @@ TEST(IniWineDiffers, OtherWhiteSpaceIsText) {
       "[S]\r\nv=\x0B"
       "1\x0B\r\nf=\x0C"
       "2\r\nz=3\x1A\r\n");
-  EXPECT_EQ(pair.SystemString(u"S", u"v"), u"1");
-  EXPECT_EQ(pair.OurString(u"S", u"v"), u"\v1\v");
-  EXPECT_EQ(pair.SystemString(u"S", u"f"), u"2");
-  EXPECT_EQ(pair.OurString(u"S", u"f"), u"\f2");
-  EXPECT_EQ(pair.SystemString(u"S", u"z"), u"3");
-  EXPECT_EQ(pair.OurString(u"S", u"z"), u"3\x1A");
+  EXPECT_EQ(pair.systemString(u"S", u"v"), u"1");
+  EXPECT_EQ(pair.ourString(u"S", u"v"), u"\v1\v");
+  EXPECT_EQ(pair.systemString(u"S", u"f"), u"2");
+  EXPECT_EQ(pair.ourString(u"S", u"f"), u"\f2");
+  EXPECT_EQ(pair.systemString(u"S", u"z"), u"3");
+  EXPECT_EQ(pair.ourString(u"S", u"z"), u"3\x1A");
   // The integer reader skips them anyway.
-  EXPECT_EQ(pair.SystemInt(u"S", u"v"), 1);
-  EXPECT_EQ(pair.OurInt(u"S", u"v"), 1);
+  EXPECT_EQ(pair.systemInt(u"S", u"v"), 1);
+  EXPECT_EQ(pair.ourInt(u"S", u"v"), 1);
 }
 
 // Lines before the first header belong to no section for Windows; Wine files
 // them under the section "".
 TEST(IniWineDiffers, LinesBeforeTheFirstHeader) {
   Pair pair("top=1\r\n[S]\r\nk=2\r\n");
-  EXPECT_EQ(pair.SystemString(u"", u"top"), u"1");
-  EXPECT_EQ(pair.OurString(u"", u"top"), u"<missing>");
+  EXPECT_EQ(pair.systemString(u"", u"top"), u"1");
+  EXPECT_EQ(pair.ourString(u"", u"top"), u"<missing>");
 }
 
 // Windows writes the value it is given. Wine drops the value's leading
 // blanks, and keeps trailing blanks of a new section or key name.
 TEST(IniWineDiffers, BlanksInWrittenText) {
   Pair pair("[S]\r\nk=1\r\n");
-  pair.Write(u"S", u"k", u"  lead");
-  EXPECT_EQ(pair.SystemBytes(), "[S]\r\nk=lead\r\n");
-  EXPECT_EQ(pair.OurBytes(), "[S]\r\nk=  lead\r\n");
-  EXPECT_EQ(pair.OurString(u"S", u"k"), pair.SystemString(u"S", u"k"));  // read back the same
+  pair.write(u"S", u"k", u"  lead");
+  EXPECT_EQ(pair.systemBytes(), "[S]\r\nk=lead\r\n");
+  EXPECT_EQ(pair.ourBytes(), "[S]\r\nk=  lead\r\n");
+  EXPECT_EQ(pair.ourString(u"S", u"k"), pair.systemString(u"S", u"k"));  // read back the same
 
   Pair names("[S]\r\nk=1\r\n");
-  names.Write(u"  T  ", u"  n  ", u"v");
-  EXPECT_EQ(names.SystemBytes(), "[S]\r\nk=1\r\n[T  ]\r\nn  =v\r\n");
-  EXPECT_EQ(names.OurBytes(), "[S]\r\nk=1\r\n[T]\r\nn=v\r\n");
+  names.write(u"  T  ", u"  n  ", u"v");
+  EXPECT_EQ(names.systemBytes(), "[S]\r\nk=1\r\n[T  ]\r\nn  =v\r\n");
+  EXPECT_EQ(names.ourBytes(), "[S]\r\nk=1\r\n[T]\r\nn=v\r\n");
 }
 
 // Windows changes only the line it writes. Wine writes every line again from
 // what it parsed: blank lines vanish and blanks around '=' go.
 TEST(IniWineDiffers, UntouchedLinesKeepTheirForm) {
   Pair pair("[S]\r\n  a = 1 \r\n\r\n[T]\r\nt=2\r\n");
-  pair.Write(u"S", u"b", u"2");
-  EXPECT_EQ(pair.SystemBytes(), "[S]\r\na=1\r\nb=2\r\n[T]\r\nt=2\r\n");
-  EXPECT_EQ(pair.OurBytes(), "[S]\r\n  a = 1 \r\nb=2\r\n\r\n[T]\r\nt=2\r\n");
+  pair.write(u"S", u"b", u"2");
+  EXPECT_EQ(pair.systemBytes(), "[S]\r\na=1\r\nb=2\r\n[T]\r\nt=2\r\n");
+  EXPECT_EQ(pair.ourBytes(), "[S]\r\n  a = 1 \r\nb=2\r\n\r\n[T]\r\nt=2\r\n");
 }
 
 // Our choice, not a difference between the systems: a file we write that
@@ -598,9 +598,9 @@ TEST(IniWineDiffers, UntouchedLinesKeepTheirForm) {
 // where characters outside it are lost.
 TEST(IniWineDiffers, NonAsciiTextInAnEightBitFile) {
   Pair pair(std::nullopt);
-  pair.Write(u"S", u"name", u"\u00E9\u65E5");
-  EXPECT_EQ(pair.SystemBytes(), "[S]\r\nname=\xE9?\r\n");
-  EXPECT_EQ(pair.OurBytes(), Utf16File(u"[S]\r\nname=\u00E9\u65E5\r\n"));
+  pair.write(u"S", u"name", u"\u00E9\u65E5");
+  EXPECT_EQ(pair.systemBytes(), "[S]\r\nname=\xE9?\r\n");
+  EXPECT_EQ(pair.ourBytes(), utf16File(u"[S]\r\nname=\u00E9\u65E5\r\n"));
 }
 
 // Also our choice: a file without BOM that is valid UTF-8 is read as UTF-8,
@@ -609,28 +609,28 @@ TEST(IniWineDiffers, NonAsciiTextInAnEightBitFile) {
 // all sides.
 TEST(IniWineDiffers, Utf8WithoutByteOrderMark) {
   Pair pair("[S]\r\nu=\xC3\xA9\r\n");
-  EXPECT_EQ(pair.SystemString(u"S", u"u"), u"\u00C3\u00A9");
-  EXPECT_EQ(pair.OurString(u"S", u"u"), u"\u00E9");
+  EXPECT_EQ(pair.systemString(u"S", u"u"), u"\u00C3\u00A9");
+  EXPECT_EQ(pair.ourString(u"S", u"u"), u"\u00E9");
   Pair ansi("[S]\r\nu=\xC3\xA9\r\nl=\xE9\r\n");
-  ansi.ExpectSameString(u"S", u"u");
-  ansi.ExpectSameString(u"S", u"l");
+  ansi.expectSameString(u"S", u"u");
+  ansi.expectSameString(u"S", u"l");
 }
 
 // Wine's integer read goes through a 30-character buffer, so a longer value
 // is cut first; the engine reads values whole.
 TEST(IniWineDiffers, IntegersLongerThan29Characters) {
   Pair pair("[S]\r\nk=000000000000000000000000000000123\r\n");
-  EXPECT_EQ(pair.SystemInt(u"S", u"k"), 0);
-  EXPECT_EQ(pair.OurInt(u"S", u"k"), 123);
+  EXPECT_EQ(pair.systemInt(u"S", u"k"), 0);
+  EXPECT_EQ(pair.ourInt(u"S", u"k"), 123);
 }
 
 // A UTF-16 file of an odd length ends in half a character, which the engine
 // drops. Wine reads it as a whole character, its other half taken from
 // beyond the end of the file.
 TEST(IniWineDiffers, AnOddLastByteOfUtf16) {
-  Pair pair(Utf16File(u"[S]\r\nk=1") + "\x41");
-  EXPECT_EQ(pair.SystemString(u"S", u"k"), u"1A");
-  EXPECT_EQ(pair.OurString(u"S", u"k"), u"1");
+  Pair pair(utf16File(u"[S]\r\nk=1") + "\x41");
+  EXPECT_EQ(pair.systemString(u"S", u"k"), u"1A");
+  EXPECT_EQ(pair.ourString(u"S", u"k"), u"1");
 }
 
 // The system hands values out as C strings, so a NUL in a file ends the value
@@ -641,11 +641,11 @@ TEST(IniWineDiffers, NulInsideAValue) {
       std::string("[S]\r\na=1\0"
                   "2\r\nb=3\r\n",
                   20));
-  EXPECT_EQ(pair.SystemString(u"S", u"a"), u"1");
-  EXPECT_EQ(pair.OurString(u"S", u"a"), std::u16string(u"1\0"
+  EXPECT_EQ(pair.systemString(u"S", u"a"), u"1");
+  EXPECT_EQ(pair.ourString(u"S", u"a"), std::u16string(u"1\0"
                                                        u"2",
                                                        3));
-  pair.ExpectSameString(u"S", u"b");
+  pair.expectSameString(u"S", u"b");
 }
 
 }  // namespace

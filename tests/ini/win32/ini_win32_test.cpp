@@ -14,12 +14,12 @@ namespace {
 
 using testing::TempFolder;
 
-std::string Contents(const std::filesystem::path& path) {
+std::string contentsOf(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-std::size_t EntriesIn(const std::filesystem::path& folder) {
+std::size_t entriesIn(const std::filesystem::path& folder) {
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
                                                 std::filesystem::directory_iterator()));
 }
@@ -31,7 +31,7 @@ TEST(IniWin32, EightBitFilesAreReadInTheAnsiCodePage) {
   expected.resize(static_cast<std::size_t>(
       MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), expected.data(),
                           static_cast<int>(expected.size()))));
-  const auto value = IniDocument::Parse("[S]\r\nk=" + bytes + "\r\n").Find(u"S", u"k");
+  const auto value = IniDocument::parse("[S]\r\nk=" + bytes + "\r\n").find(u"S", u"k");
   ASSERT_TRUE(value.has_value());
   EXPECT_EQ(std::wstring(value->begin(), value->end()), expected);
 }
@@ -39,22 +39,22 @@ TEST(IniWin32, EightBitFilesAreReadInTheAnsiCodePage) {
 TEST(IniWin32, AFileHeldOpenByAnotherProgramIsLeftAsItWas) {
   TempFolder folder;
   const auto path = folder / "set.ini";
-  ASSERT_TRUE(WriteFileAtomically(path, "old").ok());
+  ASSERT_TRUE(writeFileAtomically(path, "old").ok());
   const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  const FileStatus status = WriteFileAtomically(path, "new");
+  const FileStatus status = writeFileAtomically(path, "new");
   CloseHandle(held);
   EXPECT_FALSE(status.ok());
   EXPECT_EQ(status.error.rfind("Cannot write " + path.string() + ": ", 0), 0u) << status.error;
-  EXPECT_EQ(Contents(path), "old");
-  EXPECT_EQ(EntriesIn(folder.path()), 1u);
+  EXPECT_EQ(contentsOf(path), "old");
+  EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
 
 TEST(IniWin32, AReadOnlyFileIsLeftAsItWas) {
   TempFolder folder;
   const auto path = folder / "set.ini";
-  ASSERT_TRUE(WriteFileAtomically(path, "old").ok());
+  ASSERT_TRUE(writeFileAtomically(path, "old").ok());
   ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
   const HANDLE writable = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -64,11 +64,11 @@ TEST(IniWin32, AReadOnlyFileIsLeftAsItWas) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     GTEST_SKIP() << "read-only files can be written here";
   }
-  const FileStatus status = WriteFileAtomically(path, "new");
+  const FileStatus status = writeFileAtomically(path, "new");
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(status.error.rfind("Cannot write " + path.string() + ": ", 0), 0u) << status.error;
-  EXPECT_EQ(Contents(path), "old");
-  EXPECT_EQ(EntriesIn(folder.path()), 1u);
+  EXPECT_EQ(contentsOf(path), "old");
+  EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
 
 }  // namespace

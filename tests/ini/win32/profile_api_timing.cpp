@@ -18,16 +18,16 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using tarsil::ini::sample::Read;
 
-std::wstring W(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
 // What the loader does: every read a call of its own, strings into 260
 // characters.
-long long ProfileFunctionsLoad(const std::vector<Read>& reads, const std::wstring& file) {
+long long profileFunctionsLoad(const std::vector<Read>& reads, const std::wstring& file) {
   long long checksum = 0;
   wchar_t buffer[260];
   for (const Read& read : reads) {
-    const std::wstring section = W(read.section);
-    const std::wstring key = W(read.key);
+    const std::wstring section = wide(read.section);
+    const std::wstring key = wide(read.key);
     if (read.text) {
       checksum +=
           GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer, 260, file.c_str());
@@ -39,22 +39,22 @@ long long ProfileFunctionsLoad(const std::vector<Read>& reads, const std::wstrin
   return checksum;
 }
 
-long long EngineLoad(const std::vector<Read>& reads, const std::filesystem::path& file) {
-  const tarsil::ini::ReadResult result = tarsil::ini::ReadIniFile(file);
+long long engineLoad(const std::vector<Read>& reads, const std::filesystem::path& file) {
+  const tarsil::ini::ReadResult result = tarsil::ini::readIniFile(file);
   long long checksum = 0;
   for (const Read& read : reads) {
     if (read.text) {
       checksum += static_cast<long long>(
-          std::min<std::size_t>(result.document.GetString(read.section, read.key).size(), 259));
+          std::min<std::size_t>(result.document.getString(read.section, read.key).size(), 259));
     } else {
-      checksum += result.document.GetInt(read.section, read.key, 0);
+      checksum += result.document.getInt(read.section, read.key, 0);
     }
   }
   return checksum;
 }
 
 template <typename Load>
-double MedianMilliseconds(int runs, Load load, long long& checksum) {
+double medianMilliseconds(int runs, Load load, long long& checksum) {
   std::vector<double> times;
   for (int i = 0; i < runs; ++i) {
     const auto start = Clock::now();
@@ -71,19 +71,19 @@ int main() {
   const std::filesystem::path file =
       std::filesystem::temp_directory_path() /
       ("tarsil-timing-" + std::to_string(GetCurrentProcessId()) + ".ini");
-  const std::string bytes = tarsil::ini::sample::MakeSettings().Serialize();
-  if (!tarsil::ini::WriteFileAtomically(file, bytes).ok()) {
+  const std::string bytes = tarsil::ini::sample::makeSettings().serialize();
+  if (!tarsil::ini::writeFileAtomically(file, bytes).ok()) {
     std::fprintf(stderr, "cannot write %ls\n", file.c_str());
     return 1;
   }
-  const std::vector<Read> reads = tarsil::ini::sample::LoaderReads();
+  const std::vector<Read> reads = tarsil::ini::sample::loaderReads();
 
   long long systemSum = 0;
   long long engineSum = 0;
-  const double system = MedianMilliseconds(
-      9, [&] { return ProfileFunctionsLoad(reads, file.wstring()); }, systemSum);
-  const double engine = MedianMilliseconds(
-      9, [&] { return EngineLoad(reads, file); }, engineSum);
+  const double system = medianMilliseconds(
+      9, [&] { return profileFunctionsLoad(reads, file.wstring()); }, systemSum);
+  const double engine = medianMilliseconds(
+      9, [&] { return engineLoad(reads, file); }, engineSum);
   DeleteFileW(file.c_str());
 
   std::printf("settings file: %zu bytes, %zu reads\n", bytes.size(), reads.size());

@@ -6,37 +6,37 @@ namespace tarsil {
 namespace {
 
 TEST(LayoutEntry, ReadsSixOrFiveFieldsAsWritten) {
-  const KeySlot key = ParseLayoutEntry(u"12,-4,40,38,65, A ", true);
+  const KeySlot key = parseLayoutEntry(u"12,-4,40,38,65, A ", true);
   EXPECT_EQ(key.rect(), (SlotRect{12, -4, 52, 34}));
   EXPECT_EQ(key.vk, 65);
   EXPECT_EQ(key.caption, u" A ");  // spaces belong to the caption
 
-  const KeySlot button = ParseLayoutEntry(u"900,10,60,20,Close,extra,fields", false);
+  const KeySlot button = parseLayoutEntry(u"900,10,60,20,Close,extra,fields", false);
   EXPECT_EQ(button.caption, u"Close");
   EXPECT_EQ(button.vk, 0);
 }
 
 TEST(LayoutEntry, MissingOrOddFieldsReadAsZeroOrEmpty) {
-  const KeySlot few = ParseLayoutEntry(u"5,6", true);
+  const KeySlot few = parseLayoutEntry(u"5,6", true);
   EXPECT_EQ(few.rect(), (SlotRect{5, 6, 5, 6}));
   EXPECT_EQ(few.caption, u"");
-  const KeySlot odd = ParseLayoutEntry(u" +7px,x,,\t-3,0x41,Esc", true);
+  const KeySlot odd = parseLayoutEntry(u" +7px,x,,\t-3,0x41,Esc", true);
   EXPECT_EQ(odd.left, 7);
   EXPECT_EQ(odd.top, 0);
   EXPECT_EQ(odd.width, 0);
   EXPECT_EQ(odd.height, -3);
   EXPECT_EQ(odd.vk, 0);  // decimal only
-  EXPECT_EQ(ParseLayoutEntry(u"", false).caption, u"");
-  EXPECT_EQ(LayoutField(u"a,b,", 2), u"");
-  EXPECT_EQ(LayoutField(u"a,b,", 3), u"");
+  EXPECT_EQ(parseLayoutEntry(u"", false).caption, u"");
+  EXPECT_EQ(layoutField(u"a,b,", 2), u"");
+  EXPECT_EQ(layoutField(u"a,b,", 3), u"");
 }
 
 TEST(MainLayout, FillsSlotsAndTheMultimediaTableFromItsSlots) {
-  const ini::IniDocument file = ini::IniDocument::Parse(
+  const ini::IniDocument file = ini::IniDocument::parse(
       "[BUTTONINFO]\r\n1=0,0,40,40,27,Esc\r\n103=1,1,1,1,200,Dup\r\n104=0,0,1,1,173,Mute\r\n"
       "105=0,0,1,1,179,Play/Pause\r\n106=0,0,1,1,180,Play/Pause\r\n121=0,0,1,1,181,Mail\r\n"
       "122=900,5,50,20,Close\r\n132=9,9,9,9,Profile3\r\n");
-  const MainLayout layout = ReadMainLayout(file);
+  const MainLayout layout = readMainLayout(file);
   EXPECT_EQ(layout.slots[0].vk, 27);
   EXPECT_EQ(layout.slots[0].caption, u"Esc");
   EXPECT_EQ(layout.slots[121].caption, u"Close");
@@ -52,9 +52,9 @@ TEST(MainLayout, FillsSlotsAndTheMultimediaTableFromItsSlots) {
 }
 
 TEST(DialogLayout, ReadsTwentyThreeEntriesAndLeavesTheLastEmpty) {
-  const ini::IniDocument file = ini::IniDocument::Parse(
+  const ini::IniDocument file = ini::IniDocument::parse(
       "[buttoninfo]\r\n1=10,20,30,40,OK\r\n23=1,2,3,4,list\r\n24=9,9,9,9,never\r\n");
-  const DialogLayout layout = ReadDialogLayout(file);
+  const DialogLayout layout = readDialogLayout(file);
   EXPECT_EQ(layout[0].rect(), (SlotRect{10, 20, 40, 60}));
   EXPECT_EQ(layout[22].caption, u"list");
   EXPECT_EQ(layout[23].caption, u"");
@@ -62,11 +62,11 @@ TEST(DialogLayout, ReadsTwentyThreeEntriesAndLeavesTheLastEmpty) {
 
 TEST(SlotRect, ContainsItsTopLeftButNotItsFarEdges) {
   const SlotRect r{10, 20, 30, 40};
-  EXPECT_TRUE(r.Contains(10, 20));
-  EXPECT_TRUE(r.Contains(29, 39));
-  EXPECT_FALSE(r.Contains(30, 20));
-  EXPECT_FALSE(r.Contains(10, 40));
-  EXPECT_FALSE(SlotRect{}.Contains(0, 0));
+  EXPECT_TRUE(r.contains(10, 20));
+  EXPECT_TRUE(r.contains(29, 39));
+  EXPECT_FALSE(r.contains(30, 20));
+  EXPECT_FALSE(r.contains(10, 40));
+  EXPECT_FALSE(SlotRect{}.contains(0, 0));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "resource.h"
 
 COstrelDlg::COstrelDlg(const tarsil::StartOptions& options, CDialog* parent)
-    : CDialog(IDD_MAIN, parent), options_(options), folder_(ModuleFolder()) {
+    : CDialog(IDD_MAIN, parent), options_(options), folder_(moduleFolder()) {
   CWinApp* app = CWinApp::Current();
   icon_ =
       LoadIconW(app ? app->instance() : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARSIL));
@@ -20,7 +20,7 @@ COstrelDlg::COstrelDlg(const tarsil::StartOptions& options, CDialog* parent)
 
 COstrelDlg::~COstrelDlg() = default;
 
-void COstrelDlg::ApplyPresence(bool present) {
+void COstrelDlg::applyPresence(bool present) {
   if (present) {
     tarsil::InstallKeyHook();
     tarsil::keyHook.keyHookStopped = 0;
@@ -37,14 +37,14 @@ BOOL COstrelDlg::OnInitDialog() {
                                                      &profiles_.stores[2].translation};
   tarsil::SetKeyHookTables(tables, &profiles_.activeProfile);
 
-  ApplyPresence(options_.alwaysOn || tarsil::IsKeyboardPresent(m_hWnd));
-  tray_.Add(m_hWnd, icon_);
+  applyPresence(options_.alwaysOn || tarsil::IsKeyboardPresent(m_hWnd));
+  tray_.add(m_hWnd, icon_);
 
-  const tarsil::ini::ReadResult layoutFile = tarsil::ini::ReadIniFile(folder_ / L"Main.ini");
-  layout_ = tarsil::ReadMainLayout(layoutFile.document);
+  const tarsil::ini::ReadResult layoutFile = tarsil::ini::readIniFile(folder_ / L"Main.ini");
+  layout_ = tarsil::readMainLayout(layoutFile.document);
 
   const tarsil::ini::ReadResult settings =
-      tarsil::ini::ReadIniFile(tarsil::SettingsFilePathFor(folder_ / L"Tarsil.exe"));
+      tarsil::ini::readIniFile(tarsil::settingsFilePathFor(folder_ / L"Tarsil.exe"));
   if (!settings.status.ok()) {
     // The defaults run, and the exit save will not overwrite a file it
     // could not read.
@@ -52,9 +52,9 @@ BOOL COstrelDlg::OnInitDialog() {
     MessageBoxW(m_hWnd, std::filesystem::path(reason).wstring().c_str(), L"Tarsil Software",
                 MB_OK | MB_ICONWARNING);
   }
-  tarsil::LoadSettings(profiles_, layout_, settings.document);
+  tarsil::loadSettings(profiles_, layout_, settings.document);
 
-  deviceNotification_ = tarsil::RegisterKeyboardNotifications(m_hWnd);
+  deviceNotification_ = tarsil::registerKeyboardNotifications(m_hWnd);
   profiles_.modified = false;
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
@@ -65,13 +65,13 @@ BOOL COstrelDlg::OnInitDialog() {
 LRESULT COstrelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
   switch (tarsil::OnDeviceChange(event, data)) {
     case tarsil::PresenceAction::kStartTranslation:
-      ApplyPresence(true);
-      tray_.Modify(icon_);
+      applyPresence(true);
+      tray_.modify(icon_);
       break;
     case tarsil::PresenceAction::kStopTranslation:
       // With --always-on translation never depended on the device.
-      if (!options_.alwaysOn) ApplyPresence(false);
-      tray_.Modify(icon_);
+      if (!options_.alwaysOn) applyPresence(false);
+      tray_.modify(icon_);
       break;
     case tarsil::PresenceAction::kNone:
       break;
@@ -82,12 +82,12 @@ LRESULT COstrelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
 void COstrelDlg::OnDestroy() {
   // Held translated keys are released before the tables they came from go.
   tarsil::RemoveKeyHook();
-  tarsil::UnregisterKeyboardNotifications(deviceNotification_);
+  tarsil::unregisterKeyboardNotifications(deviceNotification_);
   deviceNotification_ = nullptr;
-  const std::filesystem::path settingsPath = tarsil::SettingsFilePathFor(folder_ / L"Tarsil.exe");
+  const std::filesystem::path settingsPath = tarsil::settingsFilePathFor(folder_ / L"Tarsil.exe");
   const tarsil::ini::FileStatus saved =
-      tarsil::SaveSettings(profiles_, layout_.slots, settingsPath);
-  tray_.Delete();
+      tarsil::saveSettings(profiles_, layout_.slots, settingsPath);
+  tray_.remove();
   RemovePropW(m_hWnd, kInstanceName);
   if (!saved.ok()) {
     const std::u8string reason(saved.error.begin(), saved.error.end());

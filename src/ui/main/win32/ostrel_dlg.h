@@ -24,7 +24,7 @@ class COstrelDlg : public CDialog {
 
  private:
   // Switches translation on or off by the keyboard's presence.
-  void ApplyPresence(bool present);
+  void applyPresence(bool present);
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
   // Commits, saves the three profiles and the active one, removes the tray icon.
   void OnDestroy();

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-void TrayIcon::Add(HWND owner, HICON icon) {
+void TrayIcon::add(HWND owner, HICON icon) {
   data_ = {};
   data_.cbSize = sizeof(data_);
   data_.hWnd = owner;
@@ -14,12 +14,12 @@ void TrayIcon::Add(HWND owner, HICON icon) {
   added_ = Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
 }
 
-void TrayIcon::Modify(HICON icon) {
+void TrayIcon::modify(HICON icon) {
   data_.hIcon = icon;
   Shell_NotifyIconW(NIM_MODIFY, &data_);
 }
 
-void TrayIcon::Delete() {
+void TrayIcon::remove() {
   if (!added_) return;
   Shell_NotifyIconW(NIM_DELETE, &data_);
   added_ = false;

@@ -11,10 +11,10 @@ class TrayIcon {
   static constexpr UINT kId = 133;
   static constexpr UINT kCallbackMessage = WM_USER + 100;
 
-  void Add(HWND owner, HICON icon);
+  void add(HWND owner, HICON icon);
   // Re-submits the record with a freshly loaded image, as after a device change.
-  void Modify(HICON icon);
-  void Delete();
+  void modify(HICON icon);
+  void remove();
 
  private:
   NOTIFYICONDATAW data_{};
