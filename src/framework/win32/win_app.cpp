@@ -22,7 +22,7 @@ int CWinApp::Run(HINSTANCE instance, const wchar_t* commandLine) {
   return 0;
 }
 
-std::wstring moduleFolder() {
+std::wstring modulePath() {
   // Long paths: grow the buffer until the whole path fits.
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -30,10 +30,8 @@ std::wstring moduleFolder() {
     if (length == 0) return {};
     if (length < path.size()) {
       path.resize(length);
-      break;
+      return path;
     }
     path.resize(path.size() * 2);
   }
-  const std::size_t cut = path.find_last_of(L"\\/");
-  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
 }

@@ -37,5 +37,5 @@ class CWinApp {
   std::wstring commandLine_;
 };
 
-// The folder of the running executable, with a trailing backslash.
-std::wstring moduleFolder();
+// The full path of the running executable, or empty when it cannot be had.
+std::wstring modulePath();

@@ -5,6 +5,7 @@
 #include "app/win32/instance_name.h"
 #include "device/win32/keyboard_presence.h"
 #include "engine/win32/key_hook.h"
+#include "framework/win32/wide_text.h"
 #include "framework/win32/win_app.h"
 #include "ini/ini_file.h"
 #include "profile/profile_operations.h"
@@ -12,7 +13,7 @@
 #include "resource.h"
 
 COstrelDlg::COstrelDlg(const tarsil::StartOptions& options, CDialog* parent)
-    : CDialog(IDD_MAIN, parent), options_(options), folder_(moduleFolder()) {
+    : CDialog(IDD_MAIN, parent), options_(options), executable_(modulePath()) {
   CWinApp* app = CWinApp::Current();
   icon_ =
       LoadIconW(app ? app->instance() : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARSIL));
@@ -40,19 +41,23 @@ BOOL COstrelDlg::OnInitDialog() {
   applyPresence(options_.alwaysOn || tarsil::IsKeyboardPresent(m_hWnd));
   tray_.add(m_hWnd, icon_);
 
-  const tarsil::ini::ReadResult layoutFile = tarsil::ini::readIniFile(folder_ / L"Main.ini");
+  const tarsil::ini::ReadResult layoutFile =
+      tarsil::ini::readIniFile(executable_.parent_path() / L"Main.ini");
   layout_ = tarsil::readMainLayout(layoutFile.document);
 
-  const tarsil::ini::ReadResult settings =
-      tarsil::ini::readIniFile(tarsil::settingsFilePathFor(folder_ / L"Tarsil.exe"));
-  if (!settings.status.ok()) {
-    // The defaults run, and the exit save will not overwrite a file it
-    // could not read.
-    const std::u8string reason(settings.status.error.begin(), settings.status.error.end());
-    MessageBoxW(m_hWnd, std::filesystem::path(reason).wstring().c_str(), L"Tarsil Software",
-                MB_OK | MB_ICONWARNING);
+  if (executable_.empty()) {
+    showNoSettingsPath();
+  } else {
+    const tarsil::ini::ReadResult settings =
+        tarsil::ini::readIniFile(tarsil::settingsFilePathFor(executable_));
+    if (!settings.status.ok()) {
+      // The defaults run, and the exit save will not overwrite a file it
+      // could not read.
+      MessageBoxW(m_hWnd, wideFromUtf8(settings.status.error).c_str(), L"Tarsil Software",
+                  MB_OK | MB_ICONWARNING);
+    }
+    tarsil::loadSettings(profiles_, layout_, settings.document);
   }
-  tarsil::loadSettings(profiles_, layout_, settings.document);
 
   deviceNotification_ = tarsil::registerKeyboardNotifications(m_hWnd);
   profiles_.modified = false;
@@ -84,17 +89,24 @@ void COstrelDlg::OnDestroy() {
   tarsil::RemoveKeyHook();
   tarsil::unregisterKeyboardNotifications(deviceNotification_);
   deviceNotification_ = nullptr;
-  const std::filesystem::path settingsPath = tarsil::settingsFilePathFor(folder_ / L"Tarsil.exe");
+  if (executable_.empty()) {
+    tray_.remove();
+    RemovePropW(m_hWnd, kInstanceName);
+    showNoSettingsPath();
+    return;
+  }
   const tarsil::ini::FileStatus saved =
-      tarsil::saveSettings(profiles_, layout_.slots, settingsPath);
+      tarsil::saveSettings(profiles_, layout_.slots, tarsil::settingsFilePathFor(executable_));
   tray_.remove();
   RemovePropW(m_hWnd, kInstanceName);
   if (!saved.ok()) {
-    const std::u8string reason(saved.error.begin(), saved.error.end());
-    const std::wstring text =
-        L"Your settings could not be saved.\n\n" + std::filesystem::path(reason).wstring();
+    const std::wstring text = L"Your settings could not be saved.\n\n" + wideFromUtf8(saved.error);
     MessageBoxW(nullptr, text.c_str(), L"Tarsil Software", MB_OK | MB_ICONERROR);
   }
+}
+
+void COstrelDlg::showNoSettingsPath() {
+  MessageBoxW(m_hWnd, L"Failed to get the saved file path!", L"Tarsil Software", MB_OK);
 }
 
 bool COstrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -28,9 +28,13 @@ class COstrelDlg : public CDialog {
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
   // Commits, saves the three profiles and the active one, removes the tray icon.
   void OnDestroy();
+  // The notice for a settings file whose place is unknown: nothing is read or saved.
+  void showNoSettingsPath();
 
   tarsil::StartOptions options_;
-  std::filesystem::path folder_;  // the executable's folder: layout, skin and set.ini live there
+  // Beside the executable live the layout, the skin and set.ini; empty when
+  // Windows could not say where the executable is.
+  std::filesystem::path executable_;
   tarsil::ProfileSet profiles_;
   tarsil::MainLayout layout_;
   TrayIcon tray_;
