@@ -15,10 +15,7 @@ namespace tarsil::cli {
 
 namespace {
 
-std::string pathText(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
+using ini::pathText;
 
 // The layout and the settings as the program has them after start-up.
 struct Loaded {

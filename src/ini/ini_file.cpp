@@ -4,6 +4,11 @@
 
 namespace tarsil::ini {
 
+std::string pathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 ReadResult readIniFile(const std::filesystem::path& path) {
   detail::FileBytes file = detail::readWholeFile(path);
   ReadResult result;

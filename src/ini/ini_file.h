@@ -21,6 +21,9 @@ struct ReadResult {
   IniDocument document;
 };
 
+// A path as UTF-8 text, for the sentences above.
+std::string pathText(const std::filesystem::path& path);
+
 // Reads and parses a whole INI file.
 ReadResult readIniFile(const std::filesystem::path& path);
 

@@ -14,13 +14,8 @@ namespace tarsil::ini {
 
 namespace {
 
-std::string utf8Text(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 FileStatus failure(const char* verb, const std::filesystem::path& path, int error) {
-  return FileStatus{std::string(verb) + " " + utf8Text(path) + ": " + std::strerror(error)};
+  return FileStatus{std::string(verb) + " " + pathText(path) + ": " + std::strerror(error)};
 }
 
 // Closes the descriptor it holds when it goes out of scope.

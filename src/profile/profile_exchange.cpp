@@ -20,9 +20,7 @@ ini::FileStatus importProfile(ProfileSet& profiles, const MainLayout& layout,
   ini::ReadResult read = ini::readIniFile(path);
   if (!read.status.ok()) return read.status;
   if (!read.exists) {
-    const std::u8string name = path.u8string();
-    return {"Cannot import " + std::string(name.begin(), name.end()) +
-            ": the file does not exist."};
+    return {"Cannot import " + ini::pathText(path) + ": the file does not exist."};
   }
   LoadProfile(profiles, layout, read.document, readProfileNumber(read.document),
               profiles.activeProfile);

@@ -38,7 +38,7 @@ std::string Reason(DWORD error) {
 }
 
 FileStatus failure(const char* verb, const std::filesystem::path& path, DWORD error) {
-  return FileStatus{std::string(verb) + " " + toUtf8(path.wstring()) + ": " + Reason(error)};
+  return FileStatus{std::string(verb) + " " + pathText(path) + ": " + Reason(error)};
 }
 
 // Closes the handle it holds when it goes out of scope.
