@@ -4,14 +4,14 @@
 
 namespace tarsil {
 
-PresenceAction decideDeviceChange(const DeviceChange& change) noexcept {
+PresenceAction decideDeviceChange(const DeviceChange& change, bool alwaysOn) noexcept {
   if (!isPresenceEvent(change.event) || change.deviceType != kDeviceTypeInterface) {
     return PresenceAction::kNone;
   }
   const auto vendor = vendorIdFromInterfaceName(change.interfaceName);
   if (!vendor || !isKeyboardVendor(*vendor)) return PresenceAction::kNone;
-  return change.event == kDeviceArrival ? PresenceAction::kStartTranslation
-                                        : PresenceAction::kStopTranslation;
+  if (change.event == kDeviceArrival) return PresenceAction::kStartTranslation;
+  return alwaysOn ? PresenceAction::kNone : PresenceAction::kStopTranslation;
 }
 
 }  // namespace tarsil

@@ -33,6 +33,9 @@ constexpr bool isPresenceEvent(std::uint32_t event) noexcept {
 // A keyboard brings one arrival (and one removal) per HID interface it
 // presents; each of them yields the same action, and acting on it twice
 // changes nothing, so there is nothing to count.
-PresenceAction decideDeviceChange(const DeviceChange& change) noexcept;
+//
+// With `alwaysOn` (the program was started to translate without the
+// keyboard) a removal changes nothing: translation never depended on it.
+PresenceAction decideDeviceChange(const DeviceChange& change, bool alwaysOn = false) noexcept;
 
 }  // namespace tarsil

@@ -80,6 +80,13 @@ TEST(DeviceChangeDecision, TheKeyboardsArrivalAndRemovalSwitchTranslation) {
             PresenceAction::kStartTranslation);
 }
 
+TEST(DeviceChangeDecision, AlwaysOnKeepsTranslatingWhenTheKeyboardGoes) {
+  EXPECT_EQ(decideDeviceChange(change(kDeviceRemoveComplete, kKeyboardInterface), true),
+            PresenceAction::kNone);
+  EXPECT_EQ(decideDeviceChange(change(kDeviceArrival, kKeyboardInterface), true),
+            PresenceAction::kStartTranslation);
+}
+
 TEST(DeviceChangeDecision, EverythingElseChangesNothing) {
   const std::u16string_view other = u"\\\\?\\HID#VID_046D&PID_C52B&MI_00#7&1&0&0000#{x}";
   EXPECT_EQ(decideDeviceChange(change(kDeviceArrival, other)), PresenceAction::kNone);

@@ -79,7 +79,7 @@ void unregisterKeyboardNotifications(HDEVNOTIFY registration) {
   if (registration != nullptr) UnregisterDeviceNotification(registration);
 }
 
-PresenceAction OnDeviceChange(WPARAM event, LPARAM data) {
+PresenceAction OnDeviceChange(WPARAM event, LPARAM data, bool alwaysOn) {
   DeviceChange change;
   change.event = static_cast<std::uint32_t>(event);
   // For other events lParam is no record, or none at all.
@@ -96,7 +96,7 @@ PresenceAction OnDeviceChange(WPARAM event, LPARAM data) {
           std::u16string_view(reinterpret_cast<const char16_t*>(record->dbcc_name), length);
     }
   }
-  return decideDeviceChange(change);
+  return decideDeviceChange(change, alwaysOn);
 }
 
 }  // namespace tarsil

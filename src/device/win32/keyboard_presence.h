@@ -23,6 +23,6 @@ void unregisterKeyboardNotifications(HDEVNOTIFY registration);
 // acts on it and then returns TRUE, whatever the action:
 //   kStartTranslation: InstallKeyHook(); keyHook.keyHookStopped = 0; refresh the tray icon
 //   kStopTranslation:  RemoveKeyHook();  keyHook.keyHookStopped = 1; refresh the tray icon
-PresenceAction OnDeviceChange(WPARAM event, LPARAM data);
+PresenceAction OnDeviceChange(WPARAM event, LPARAM data, bool alwaysOn = false);
 
 }  // namespace tarsil

@@ -68,14 +68,13 @@ BOOL COstrelDlg::OnInitDialog() {
 }
 
 LRESULT COstrelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
-  switch (tarsil::OnDeviceChange(event, data)) {
+  switch (tarsil::OnDeviceChange(event, data, options_.alwaysOn)) {
     case tarsil::PresenceAction::kStartTranslation:
       applyPresence(true);
       tray_.modify(icon_);
       break;
     case tarsil::PresenceAction::kStopTranslation:
-      // With --always-on translation never depended on the device.
-      if (!options_.alwaysOn) applyPresence(false);
+      applyPresence(false);
       tray_.modify(icon_);
       break;
     case tarsil::PresenceAction::kNone:
