@@ -28,11 +28,11 @@ LRESULT CALLBACK observe(int code, WPARAM, LPARAM lParam) {
   return 1;
 }
 
-// Serves the hooks until `count` strokes were seen, or five seconds passed:
+// Serves the hooks until `count` strokes were seen, or 15 seconds passed:
 // under a loaded machine the injected strokes can take a while to come round.
 void pumpMessagesUntil(std::size_t count) {
   MSG message;
-  const ULONGLONG deadline = GetTickCount64() + 5000;
+  const ULONGLONG deadline = GetTickCount64() + 15000;
   while (seen.size() < count && GetTickCount64() < deadline) {
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
