@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "../profile/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace tarsil::cli {
 namespace {

@@ -12,22 +12,6 @@ namespace {
 
 using testing::TempFolder;
 
-// Error sentences carry paths as UTF-8.
-std::string utf8Text(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-std::string contentsOf(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void put(const std::filesystem::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 std::size_t entriesIn(const std::filesystem::path& folder) {
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
                                                 std::filesystem::directory_iterator()));
@@ -45,7 +29,7 @@ TEST(IniFileRead, AMissingFileOrFolderIsNoError) {
 
 TEST(IniFileRead, ReadsAndParsesTheWholeFile) {
   TempFolder folder;
-  put(folder / "set.ini", "[TYPE]\r\ntype=3\r\n");
+  TempFolder::write(folder / "set.ini", "[TYPE]\r\ntype=3\r\n");
   const ReadResult result = readIniFile(folder / "set.ini");
   ASSERT_TRUE(result.status.ok()) << result.status.error;
   EXPECT_TRUE(result.exists);
@@ -57,22 +41,22 @@ TEST(IniFileRead, AFolderInPlaceOfTheFileIsAnErrorThatNamesIt) {
   std::filesystem::create_directory(folder / "set.ini");
   const ReadResult result = readIniFile(folder / "set.ini");
   EXPECT_FALSE(result.status.ok());
-  EXPECT_EQ(result.status.error.rfind("Cannot read " + utf8Text(folder / "set.ini") + ": ", 0), 0u)
+  EXPECT_EQ(result.status.error.rfind("Cannot read " + pathText(folder / "set.ini") + ": ", 0), 0u)
       << result.status.error;
   EXPECT_GT(result.status.error.size(),
-            ("Cannot read " + utf8Text(folder / "set.ini") + ": ").size());
+            ("Cannot read " + pathText(folder / "set.ini") + ": ").size());
 }
 
 TEST(IniFileWrite, CreatesAndReplacesFilesLeavingNothingElseBehind) {
   TempFolder folder;
   const auto path = folder / "set.ini";
   ASSERT_TRUE(writeFileAtomically(path, "first").ok());
-  EXPECT_EQ(contentsOf(path), "first");
+  EXPECT_EQ(TempFolder::read(path), "first");
   const std::string big(1 << 20, 'x');
   ASSERT_TRUE(writeFileAtomically(path, big).ok());
-  EXPECT_EQ(contentsOf(path), big);
+  EXPECT_EQ(TempFolder::read(path), big);
   ASSERT_TRUE(writeFileAtomically(path, "").ok());
-  EXPECT_EQ(contentsOf(path), "");
+  EXPECT_EQ(TempFolder::read(path), "");
   EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
 
@@ -81,15 +65,15 @@ TEST(IniFileWrite, WriteIniFileStoresTheSerializedDocument) {
   IniDocument doc;
   doc.setString(u"S", u"name", u"\u00E9");
   ASSERT_TRUE(writeIniFile(folder / "set.ini", doc).ok());
-  EXPECT_EQ(contentsOf(folder / "set.ini"), doc.serialize());
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), doc.serialize());
   EXPECT_EQ(readIniFile(folder / "set.ini").document.find(u"S", u"name"), u"\u00E9");
 }
 
 TEST(IniFileWrite, AFailureNamesTheFileAndLeavesTheFolderAsItWas) {
   TempFolder folder;
-  put(folder / "plain", "x");
+  TempFolder::write(folder / "plain", "x");
   std::filesystem::create_directory(folder / "taken");
-  put(folder / "taken" / "inside", "y");
+  TempFolder::write(folder / "taken" / "inside", "y");
   const std::filesystem::path targets[] = {
       folder / "taken",                // a folder where the file should go
       folder / "missing" / "set.ini",  // no folder to put the file in
@@ -98,11 +82,11 @@ TEST(IniFileWrite, AFailureNamesTheFileAndLeavesTheFolderAsItWas) {
   for (const auto& target : targets) {
     const FileStatus status = writeFileAtomically(target, "new");
     EXPECT_FALSE(status.ok()) << target;
-    EXPECT_EQ(status.error.rfind("Cannot write " + utf8Text(target) + ": ", 0), 0u) << status.error;
+    EXPECT_EQ(status.error.rfind("Cannot write " + pathText(target) + ": ", 0), 0u) << status.error;
   }
   EXPECT_EQ(entriesIn(folder.path()), 2u);
-  EXPECT_EQ(contentsOf(folder / "plain"), "x");
-  EXPECT_EQ(contentsOf(folder / "taken" / "inside"), "y");
+  EXPECT_EQ(TempFolder::read(folder / "plain"), "x");
+  EXPECT_EQ(TempFolder::read(folder / "taken" / "inside"), "y");
   EXPECT_EQ(entriesIn(folder / "taken"), 1u);
 }
 

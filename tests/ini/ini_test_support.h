@@ -1,13 +1,11 @@
 #pragma once
 
-#include <filesystem>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "ini/ini_document.h"
+#include "support/temp_folder.h"
 
 namespace tarsil::ini::testing {
 
@@ -28,29 +26,6 @@ inline std::string utf16File(std::u16string_view text) {
   return bytes;
 }
 
-// A folder of its own under the system's temporary folder, removed with
-// everything in it when the test ends.
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device seed;
-    const auto base = std::filesystem::temp_directory_path();
-    for (;;) {
-      path_ = base / ("tarsil-ini-" + std::to_string(seed()));
-      if (std::filesystem::create_directory(path_)) break;
-    }
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
+using tarsil::testing::TempFolder;
 
 }  // namespace tarsil::ini::testing

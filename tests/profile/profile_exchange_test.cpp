@@ -5,7 +5,7 @@
 #include "printers.h"
 #include "profile/profile_operations.h"
 #include "profile/settings_file.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 #include "test_layout.h"
 
 namespace tarsil {

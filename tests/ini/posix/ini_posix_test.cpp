@@ -17,11 +17,6 @@ namespace {
 
 using testing::TempFolder;
 
-std::string contentsOf(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 TEST(IniPosix, EightBitFilesAreLatin1) {
   std::string bytes = "[S]\r\nk=";
   std::u16string expected;
@@ -75,7 +70,7 @@ TEST(IniPosix, AWriteThatFailsHalfWayLeavesTheOldFileAndNoTemporaryFile) {
     status = writeFileAtomically(path, std::string(100000, 'x'));
   }
   EXPECT_EQ(status.error, "Cannot write " + path.string() + ": File too large");
-  EXPECT_EQ(contentsOf(path), "old contents");
+  EXPECT_EQ(TempFolder::read(path), "old contents");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                           std::filesystem::directory_iterator()),
             1);
@@ -93,7 +88,7 @@ TEST(IniPosix, AFolderWithoutWritePermissionLeavesTheOldFile) {
   const FileStatus status = writeFileAtomically(path, "new");
   ::chmod(folder.path().c_str(), 0755);
   EXPECT_EQ(status.error, "Cannot write " + path.string() + ": Permission denied");
-  EXPECT_EQ(contentsOf(path), "old");
+  EXPECT_EQ(TempFolder::read(path), "old");
 }
 
 TEST(IniPosix, AnUnreadableFileIsAnError) {

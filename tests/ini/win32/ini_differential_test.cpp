@@ -47,11 +47,6 @@ std::string printable(std::string_view bytes) {
   return printable(std::u16string(bytes.begin(), bytes.end()));
 }
 
-std::string contentsOf(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 const TempFolder& folder() {
   static const TempFolder folder;
   return folder;
@@ -123,7 +118,7 @@ class Pair {
     doc_.clearSection(section);
   }
 
-  std::string systemBytes() const { return contentsOf(path_); }
+  std::string systemBytes() const { return TempFolder::read(path_); }
   std::string ourBytes() const { return doc_.serialize(); }
   void expectSameBytes() const { EXPECT_EQ(printable(systemBytes()), printable(ourBytes())); }
 

@@ -14,11 +14,6 @@ namespace {
 
 using testing::TempFolder;
 
-std::string contentsOf(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 std::size_t entriesIn(const std::filesystem::path& folder) {
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
                                                 std::filesystem::directory_iterator()));
@@ -47,7 +42,7 @@ TEST(IniWin32, AFileHeldOpenByAnotherProgramIsLeftAsItWas) {
   CloseHandle(held);
   EXPECT_FALSE(status.ok());
   EXPECT_EQ(status.error.rfind("Cannot write " + path.string() + ": ", 0), 0u) << status.error;
-  EXPECT_EQ(contentsOf(path), "old");
+  EXPECT_EQ(TempFolder::read(path), "old");
   EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
 
@@ -67,7 +62,7 @@ TEST(IniWin32, AReadOnlyFileIsLeftAsItWas) {
   const FileStatus status = writeFileAtomically(path, "new");
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(status.error.rfind("Cannot write " + path.string() + ": ", 0), 0u) << status.error;
-  EXPECT_EQ(contentsOf(path), "old");
+  EXPECT_EQ(TempFolder::read(path), "old");
   EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
 
