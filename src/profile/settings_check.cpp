@@ -9,11 +9,6 @@ namespace tarsil {
 
 namespace {
 
-using ini::formatInt;
-
-std::u16string keyName(std::u16string_view pattern, std::int32_t n) {
-  return std::u16string(pattern) + formatInt(n);
-}
 
 std::string number(std::int64_t n) { return std::to_string(n); }
 
@@ -53,7 +48,7 @@ class SectionChecker {
   void checkMissing(std::u16string_view countKey, std::int32_t n, std::u16string_view pattern) {
     std::int32_t missing = 0;
     for (std::int32_t i = 0; i < n; ++i) {
-      if (!file_.find(section_, keyName(pattern, i))) ++missing;
+      if (!file_.find(section_, numberedName(pattern, i))) ++missing;
     }
     if (missing > 0) {
       report(std::u16string(countKey),
@@ -67,7 +62,7 @@ class SectionChecker {
     const std::int32_t n = checkCount(u"SetIndexNum", kMaxListCount);
     checkMissing(u"SetIndexNum", n, u"setindex");
     for (std::int32_t i = 0; i < n; ++i) {
-      const std::u16string key = keyName(u"setindex", i);
+      const std::u16string key = numberedName(u"setindex", i);
       if (!file_.find(section_, key)) continue;
       const std::int32_t index = file_.getInt(section_, key, 0);
       if (index < 0 || index >= kSlotCount) {
@@ -81,10 +76,10 @@ class SectionChecker {
     checkMissing(u"MacroStrNum", m, u"MacroName");
     checkMissing(u"MacroStrNum", m, u"MacroKeyNum");
     for (std::int32_t i = 0; i < m; ++i) {
-      const std::u16string countKey = keyName(u"MacroKeyNum", i);
+      const std::u16string countKey = numberedName(u"MacroKeyNum", i);
       if (!file_.find(section_, countKey)) continue;
       const std::int32_t c = checkCount(countKey, kMaxMacroIntegers);
-      const std::u16string text = file_.getString(section_, keyName(u"MacroKey", i));
+      const std::u16string text = file_.getString(section_, numberedName(u"MacroKey", i));
       std::int64_t fields = text.empty() ? 0 : 1;
       for (char16_t ch : text) fields += ch == u',' ? 1 : 0;
       if (c > fields) {
@@ -101,15 +96,15 @@ class SectionChecker {
   void checkSlots(std::int32_t macros) {
     for (int s = 1; s <= kLastStoredSlot; ++s) {
       const KeyCode v = layout_.slots[static_cast<std::size_t>(s - 1)].vk;
-      const std::u16string kindKey = keyName(u"IndexPic", v);
+      const std::u16string kindKey = numberedName(u"IndexPic", v);
       const std::int32_t kind = file_.getInt(section_, kindKey, KindSingleKey);
-      const std::u16string nameKey = keyName(u"SetName", v);
+      const std::u16string nameKey = numberedName(u"SetName", v);
       const std::u16string name = file_.getString(section_, nameKey);
       switch (kind) {
         case KindSingleKey:
           break;
         case KindMacro: {
-          const std::u16string indexKey = keyName(u"MacroIndex", v);
+          const std::u16string indexKey = numberedName(u"MacroIndex", v);
           const std::int32_t index = file_.getInt(section_, indexKey, 0);
           if (index < 0 || index >= macros) {
             report(indexKey, "names macro " + number(index) + " but the section has " +

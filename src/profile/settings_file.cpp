@@ -12,12 +12,6 @@ namespace {
 using ini::formatInt;
 using ini::IniDocument;
 
-std::u16string keyName(std::u16string_view pattern, std::int64_t n) {
-  std::u16string name(pattern);
-  name += formatInt(static_cast<std::int32_t>(n));
-  return name;
-}
-
 // The k-th comma-separated field of a stored step list.
 class FieldReader {
  public:
@@ -66,7 +60,15 @@ std::u16string quotedIfNeeded(std::u16string_view name) {
 
 }  // namespace
 
-std::u16string profileSectionName(std::int32_t profile) { return keyName(u"Profile", profile); }
+std::u16string numberedName(std::u16string_view pattern, std::int64_t n) {
+  std::u16string name(pattern);
+  name += formatInt(static_cast<std::int32_t>(n));
+  return name;
+}
+
+std::u16string profileSectionName(std::int32_t profile) {
+  return numberedName(u"Profile", profile);
+}
 
 std::filesystem::path settingsFilePathFor(const std::filesystem::path& executable) {
   // The path is cut by hand rather than by parent_path() so that a backslash
@@ -94,23 +96,23 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocume
 
   const std::int32_t listCount = std::min(file.getInt(section, u"SetIndexNum", 0), kMaxListCount);
   for (std::int32_t i = 0; i < listCount; ++i) {
-    const std::int32_t index = file.getInt(section, keyName(u"setindex", i), 0);
+    const std::int32_t index = file.getInt(section, numberedName(u"setindex", i), 0);
     // An index that names no slot would be drawn or reset outside the table.
     if (index >= 0 && index < kSlotCount) working.assigned.push_back(index);
   }
 
   const std::int32_t macroCount = std::min(file.getInt(section, u"MacroStrNum", 0), kMaxListCount);
   for (std::int32_t i = 0; i < macroCount; ++i) {
-    working.macroNames.push_back(file.getString(section, keyName(u"MacroName", i)));
+    working.macroNames.push_back(file.getString(section, numberedName(u"MacroName", i)));
   }
   std::int64_t budget = kMaxProfileIntegers;
   for (std::int32_t i = 0; i < macroCount; ++i) {
     MacroStepList steps;
-    std::int64_t count = file.getInt(section, keyName(u"MacroKeyNum", i), 0);
+    std::int64_t count = file.getInt(section, numberedName(u"MacroKeyNum", i), 0);
     count = std::min<std::int64_t>({count, kMaxMacroIntegers, budget});
     if (count > 0) {
       budget -= count;
-      const std::u16string text = file.getString(section, keyName(u"MacroKey", i));
+      const std::u16string text = file.getString(section, numberedName(u"MacroKey", i));
       FieldReader fields(text);
       steps.reserve(static_cast<std::size_t>(count));
       for (std::int64_t k = 0; k < count; ++k) steps.push_back(fields.next());
@@ -122,13 +124,13 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocume
     const KeySlot& slot = layout.slots[static_cast<std::size_t>(s - 1)];
     const KeyCode v = slot.vk;
     KeyAssignment& record = working.keys[static_cast<std::size_t>(s - 1)];
-    record.kind = file.getInt(section, keyName(u"IndexPic", v), KindSingleKey);
-    record.macroIndex = file.getInt(section, keyName(u"MacroIndex", v), 0);
+    record.kind = file.getInt(section, numberedName(u"IndexPic", v), KindSingleKey);
+    record.macroIndex = file.getInt(section, numberedName(u"MacroIndex", v), 0);
     // A key nobody assigned keeps its caption and types itself; only a value
     // that is present in the file is taken as stored.
-    record.name = file.find(section, keyName(u"SetName", v)).value_or(slot.caption);
-    const KeyCode singleKey = file.find(section, keyName(u"Key", v)).has_value()
-                                  ? file.getInt(section, keyName(u"Key", v), 0)
+    record.name = file.find(section, numberedName(u"SetName", v)).value_or(slot.caption);
+    const KeyCode singleKey = file.find(section, numberedName(u"Key", v)).has_value()
+                                  ? file.getInt(section, numberedName(u"Key", v), 0)
                                   : v;
     if (record.kind == KindMacro &&
         (record.macroIndex < 0 ||
@@ -154,31 +156,32 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, IniDocum
   for (int s = 1; s <= kLastStoredSlot; ++s) {
     const KeyCode v = slots[static_cast<std::size_t>(s - 1)].vk;
     const KeyAssignment& record = store->keys[static_cast<std::size_t>(s - 1)];
-    file.setInt(section, keyName(u"IndexPic", v), record.kind);
-    file.setInt(section, keyName(u"MacroIndex", v), record.macroIndex);
-    file.setString(section, keyName(u"SetName", v), quotedIfNeeded(record.name));
+    file.setInt(section, numberedName(u"IndexPic", v), record.kind);
+    file.setInt(section, numberedName(u"MacroIndex", v), record.macroIndex);
+    file.setString(section, numberedName(u"SetName", v), quotedIfNeeded(record.name));
     if (record.kind == KindSingleKey) {
       // A single key without a stroke to play is written as itself, so it
       // loads back as a working key rather than as a dead one.
       auto entry = store->translation.find(v);
       const bool playable = entry != store->translation.end() && !entry->second.empty();
-      file.setInt(section, keyName(u"Key", v), playable ? entry->second.front() : v);
+      file.setInt(section, numberedName(u"Key", v), playable ? entry->second.front() : v);
     }
   }
   file.setInt(section, u"MacroStrNum", static_cast<std::int32_t>(store->macroSteps.size()));
   for (std::size_t i = 0; i < store->macroNames.size(); ++i) {
-    file.setString(section, keyName(u"MacroName", static_cast<std::int64_t>(i)),
+    file.setString(section, numberedName(u"MacroName", static_cast<std::int64_t>(i)),
                    quotedIfNeeded(store->macroNames[i]));
   }
   for (std::size_t i = 0; i < store->macroSteps.size(); ++i) {
     const auto n = static_cast<std::int64_t>(i);
-    file.setString(section, keyName(u"MacroKey", n), joinSteps(store->macroSteps[i]));
-    file.setInt(section, keyName(u"MacroKeyNum", n),
+    file.setString(section, numberedName(u"MacroKey", n), joinSteps(store->macroSteps[i]));
+    file.setInt(section, numberedName(u"MacroKeyNum", n),
                 static_cast<std::int32_t>(store->macroSteps[i].size()));
   }
   file.setInt(section, u"SetIndexNum", static_cast<std::int32_t>(store->assigned.size()));
   for (std::size_t i = 0; i < store->assigned.size(); ++i) {
-    file.setInt(section, keyName(u"setindex", static_cast<std::int64_t>(i)), store->assigned[i]);
+    file.setInt(section, numberedName(u"setindex", static_cast<std::int64_t>(i)),
+                store->assigned[i]);
   }
 }
 

@@ -22,6 +22,10 @@ inline constexpr std::int32_t kMaxListCount = 10000;          // SetIndexNum, Ma
 inline constexpr std::int32_t kMaxMacroIntegers = 300000;     // 100000 strokes in one macro
 inline constexpr std::int64_t kMaxProfileIntegers = 1000000;  // all macros of one profile
 
+// A numbered key or section name: the pattern followed by n in decimal, as
+// "IndexPic65", "setindex0" or "Profile2".
+std::u16string numberedName(std::u16string_view pattern, std::int64_t n);
+
 // "Profile1".."Profile3" (any number formats, as import may name another).
 std::u16string profileSectionName(std::int32_t profile);
 
