@@ -747,12 +747,9 @@ def union_box(rects, pad):
     return (x0, y0, x1, y1)
 
 
-def draw_main_body(size, slots):
-    w, h = size
-    poly = main_outline(w, h)
-    inside = outline_mask(size, poly)
-    c = Canvas(w, h)
-    # Body: a dark shell, lighter at the top, with a bevelled rim.
+def draw_shell(c, poly, w, h):
+    """The dark shell both windows share: a rim, then a lighter-at-the-top body
+    inset by two pixels, with a light upper edge. Returns the inset outline."""
     c.polygon(poly, (10, 11, 14, 255))
     inner = [(x + (2 if x < w / 2 else -2), y + (2 if y < h / 2 else -2)) for x, y in poly]
     body = vgradient((w * SS, h * SS), BODY_TOP, BODY_BOTTOM).convert("RGBA")
@@ -760,6 +757,16 @@ def draw_main_body(size, slots):
     ImageDraw.Draw(shape).polygon([(x * SS, y * SS) for x, y in inner], fill=255)
     c.img.paste(body, (0, 0), shape)
     c.line(inner[:2], EDGE_LIGHT + (255,), 1.0)
+    return inner
+
+
+def draw_main_body(size, slots):
+    w, h = size
+    poly = main_outline(w, h)
+    inside = outline_mask(size, poly)
+    c = Canvas(w, h)
+    # Body: a dark shell, lighter at the top, with a bevelled rim.
+    inner = draw_shell(c, poly, w, h)
     # Cyan trim on the upper chamfers.
     c.line([inner[7], inner[0]], CYAN + (220,), 1.4)
     c.line([inner[1], inner[2]], CYAN + (220,), 1.4)
@@ -885,13 +892,7 @@ def draw_dialog_body(size, entries, kind, greyed=False):
     w, h = size
     poly = dialog_outline(w, h)
     c = Canvas(w, h)
-    c.polygon(poly, (10, 11, 14, 255))
-    inner = [(x + (2 if x < w / 2 else -2), y + (2 if y < h / 2 else -2)) for x, y in poly]
-    body = vgradient((w * SS, h * SS), BODY_TOP, BODY_BOTTOM).convert("RGBA")
-    shape = Image.new("L", body.size, 0)
-    ImageDraw.Draw(shape).polygon([(x * SS, y * SS) for x, y in inner], fill=255)
-    c.img.paste(body, (0, 0), shape)
-    c.line(inner[:2], EDGE_LIGHT + (255,), 1.0)
+    inner = draw_shell(c, poly, w, h)
     draw_logo(c, w - 46, 14, 22)
     c.line([(20, 54), (w - 20, 54)], (46, 50, 60, 255), 1.0)
     c.line([(20, 54), (150, 54)], CYAN + (255,), 1.2)
