@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "ini/ini_document.h"
-#include "ui/main/layout_file.h"
+#include "layout/layout_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const tarsil::ini::IniDocument file =

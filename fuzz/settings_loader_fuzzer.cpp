@@ -12,7 +12,7 @@ namespace {
 tarsil::MainLayout fuzzLayout() {
   tarsil::MainLayout layout;
   for (int s = 1; s <= tarsil::kLastStoredSlot; ++s) {
-    tarsil::KeySlot& slot = layout.slots[static_cast<std::size_t>(s - 1)];
+    tarsil::KeySlot& slot = layout.slots.slot(s);
     slot.vk = s + 7;  // 8..128: covers letters, digits and the keypad
     slot.caption = u"K" + tarsil::ini::formatInt(slot.vk);
   }

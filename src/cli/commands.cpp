@@ -99,8 +99,8 @@ int runShow(const Context& context) {
     context.out << "\nProfile " << p << (p == profiles.activeProfile ? " (active)" : "") << '\n';
     int assigned = 0;
     for (int s = 1; s <= kLastStoredSlot; ++s) {
-      const KeySlot& slot = loaded->layout.slots[static_cast<std::size_t>(s - 1)];
-      const KeyAssignment& key = store.keys[static_cast<std::size_t>(s - 1)];
+      const KeySlot& slot = loaded->layout.slots.slot(s);
+      const KeyAssignment& key = store.keys.slot(s);
       if (!isAssigned(slot, key, store.translation)) continue;
       if (assigned++ == 0) context.out << "  Keys:\n";
       context.out << "    " << toUtf8(slot.caption) << " (" << slot.vk
@@ -150,9 +150,9 @@ int runDump(const Context& context) {
     profile["macros"] = std::move(macros);
     ordered_json keys = ordered_json::array();
     for (int s = 1; s <= kLastStoredSlot; ++s) {
-      const KeyAssignment& key = store.keys[static_cast<std::size_t>(s - 1)];
+      const KeyAssignment& key = store.keys.slot(s);
       keys.push_back({{"slot", s},
-                      {"vk", loaded->layout.slots[static_cast<std::size_t>(s - 1)].vk},
+                      {"vk", loaded->layout.slots.slot(s).vk},
                       {"name", toUtf8(key.name)},
                       {"kind", key.kind},
                       {"macroIndex", key.macroIndex}});

@@ -1,15 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
-#include <string>
 #include <vector>
+
+#include "layout/key_code.h"
 
 namespace tarsil {
 
-// Windows virtual-key codes are the program's key vocabulary everywhere,
-// because they are what set.ini stores; they are 32-bit signed as stored.
-using KeyCode = std::int32_t;
 using KeyList = std::vector<KeyCode>;
 
 // Source key -> the keys the hook presses, in order, when it is intercepted.
@@ -19,8 +18,11 @@ using TranslationTable = std::map<KeyCode, KeyList>;
 // A key's code -> the index of the macro it plays, one per key of the macro kind.
 using MacroBindings = std::map<KeyCode, std::int32_t>;
 
-// Multimedia name -> the code it sends, from the layout's multimedia slots.
-using MediaKeyTable = std::map<std::u16string, KeyCode>;
+// The most codes one entry plays. All of them are sent inside one call of
+// the keyboard hook, and Windows silently removes a hook whose call takes
+// longer than a few hundred milliseconds; a longer macro plays its first
+// kMaxEntryCodes presses.
+inline constexpr std::size_t kMaxEntryCodes = 1000;
 
 // The identity entries cover 1..254; 255 is no real key.
 inline constexpr KeyCode kFirstIdentityKey = 1;

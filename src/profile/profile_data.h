@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "layout/key_slot.h"
 #include "profile/key_types.h"
-#include "ui/main/key_slot.h"
 
 namespace tarsil {
 
@@ -42,8 +42,8 @@ struct ProfileData {
   std::vector<std::int32_t> assigned;  // 0-based slot indices of keys shown as assigned
   MacroBindings macroBindings;
   std::vector<std::u16string> macroNames;
-  std::vector<MacroStepList> macroSteps;       // parallel to macroNames
-  std::array<KeyAssignment, kSlotCount> keys;  // indexed by slot number minus one
+  std::vector<MacroStepList> macroSteps;  // parallel to macroNames
+  SlotArray<KeyAssignment> keys;
 
   bool operator==(const ProfileData&) const = default;
 };

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "ini/ini_file.h"
+#include "layout/layout_file.h"
 #include "profile/profile_data.h"
-#include "ui/main/layout_file.h"
 
 namespace tarsil {
 

@@ -51,7 +51,7 @@ void recordKeyEdit(ProfileSet& profiles, const KeySlotTable& slots, int slot,
                    KeyEditResult result) {
   if (slot < 1 || slot > kLastAssignableSlot) return;
   ProfileData& working = profiles.working;
-  const auto index = static_cast<std::size_t>(slot - 1);
+  const std::size_t index = KeySlotTable::indexOf(slot);
   const std::u16string& caption = slots[index].caption;
   const auto listIndex = static_cast<std::int32_t>(index);
   if (result.name == caption || result.name.empty()) {

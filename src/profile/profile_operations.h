@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "layout/key_slot.h"
 #include "profile/profile_data.h"
 #include "profile/translation_rules.h"
-#include "ui/main/key_slot.h"
 
 namespace tarsil {
 

@@ -9,7 +9,6 @@ namespace tarsil {
 
 namespace {
 
-
 std::string number(std::int64_t n) { return std::to_string(n); }
 
 class SectionChecker {
@@ -95,7 +94,7 @@ class SectionChecker {
 
   void checkSlots(std::int32_t macros) {
     for (int s = 1; s <= kLastStoredSlot; ++s) {
-      const KeyCode v = layout_.slots[static_cast<std::size_t>(s - 1)].vk;
+      const KeyCode v = layout_.slots.slot(s).vk;
       const std::u16string kindKey = numberedName(u"IndexPic", v);
       const std::int32_t kind = file_.getInt(section_, kindKey, KindSingleKey);
       const std::u16string nameKey = numberedName(u"SetName", v);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "ini/ini_document.h"
-#include "ui/main/layout_file.h"
+#include "layout/layout_file.h"
 
 namespace tarsil {
 

@@ -121,9 +121,9 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocume
   }
 
   for (int s = 1; s <= kLastStoredSlot; ++s) {
-    const KeySlot& slot = layout.slots[static_cast<std::size_t>(s - 1)];
+    const KeySlot& slot = layout.slots.slot(s);
     const KeyCode v = slot.vk;
-    KeyAssignment& record = working.keys[static_cast<std::size_t>(s - 1)];
+    KeyAssignment& record = working.keys.slot(s);
     record.kind = file.getInt(section, numberedName(u"IndexPic", v), KindSingleKey);
     record.macroIndex = file.getInt(section, numberedName(u"MacroIndex", v), 0);
     // A key nobody assigned keeps its caption and types itself; only a value
@@ -137,7 +137,7 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocume
          static_cast<std::size_t>(record.macroIndex) >= working.macroSteps.size())) {
       // A macro that is not in the list cannot be played: the key is unassigned.
       record = KeyAssignment{slot.caption, KindSingleKey, 0};
-      removeAssigned(working.assigned, s - 1);
+      removeAssigned(working.assigned, static_cast<std::int32_t>(KeySlotTable::indexOf(s)));
       working.translation[v] = KeyList{v};
       continue;
     }
@@ -154,8 +154,8 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, IniDocum
   const std::u16string section = profileSectionName(p);
   file.clearSection(section);
   for (int s = 1; s <= kLastStoredSlot; ++s) {
-    const KeyCode v = slots[static_cast<std::size_t>(s - 1)].vk;
-    const KeyAssignment& record = store->keys[static_cast<std::size_t>(s - 1)];
+    const KeyCode v = slots.slot(s).vk;
+    const KeyAssignment& record = store->keys.slot(s);
     file.setInt(section, numberedName(u"IndexPic", v), record.kind);
     file.setInt(section, numberedName(u"MacroIndex", v), record.macroIndex);
     file.setString(section, numberedName(u"SetName", v), quotedIfNeeded(record.name));

@@ -7,8 +7,8 @@
 
 #include "ini/ini_document.h"
 #include "ini/ini_file.h"
+#include "layout/layout_file.h"
 #include "profile/profile_data.h"
-#include "ui/main/layout_file.h"
 
 namespace tarsil {
 

@@ -4,9 +4,9 @@
 #include <optional>
 #include <string_view>
 
+#include "layout/layout_file.h"
 #include "profile/key_types.h"
 #include "profile/profile_data.h"
-#include "ui/main/key_slot.h"
 
 namespace tarsil {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ini/ini_document.h"
-#include "ui/main/layout_file.h"
+#include "layout/layout_file.h"
 
 namespace tarsil::testing {
 
@@ -23,7 +23,7 @@ inline MainLayout makeLayout() {
   const KeyCode reserved[] = {kKeyA, kKeyB, kKeyF, kKeypadEnter, 176, 177, 179, 166, 167, 168, 169};
   KeyCode next = 33;
   for (int s = 1; s <= kSlotCount; ++s) {
-    KeySlot& slot = layout.slots[static_cast<std::size_t>(s - 1)];
+    KeySlot& slot = layout.slots.slot(s);
     slot.left = (s - 1) % 20 * 40;
     slot.top = (s - 1) / 20 * 40;
     slot.width = 38;
@@ -36,8 +36,8 @@ inline MainLayout makeLayout() {
     }
   }
   auto set = [&](int s, KeyCode vk, std::u16string caption) {
-    layout.slots[static_cast<std::size_t>(s - 1)].vk = vk;
-    layout.slots[static_cast<std::size_t>(s - 1)].caption = std::move(caption);
+    layout.slots.slot(s).vk = vk;
+    layout.slots.slot(s).caption = std::move(caption);
   };
   set(1, kKeyA, u"A");
   set(2, kKeyB, u"B");
@@ -52,9 +52,9 @@ inline MainLayout makeLayout() {
   set(110, 167, u"www Forward");
   const char16_t* buttons[] = {u"Close",  u"Macro..", u"Minimize", u"Menu",     u"Apply",   u"OK",
                                u"Cancel", u"Default", u"Profile1", u"Profile2", u"Profile3"};
-  for (int i = 0; i < 11; ++i) layout.slots[static_cast<std::size_t>(121 + i)].caption = buttons[i];
+  for (int i = 0; i < 11; ++i) layout.slots.slot(122 + i).caption = buttons[i];
   for (int s = kFirstMediaSlot; s <= kLastMediaSlot; ++s) {
-    const KeySlot& slot = layout.slots[static_cast<std::size_t>(s - 1)];
+    const KeySlot& slot = layout.slots.slot(s);
     layout.media.emplace(slot.caption, slot.vk);
   }
   return layout;

@@ -7,7 +7,7 @@
 #include "app/command_line.h"
 #include "framework/win32/dialog.h"
 #include "profile/profile_data.h"
-#include "ui/main/layout_file.h"
+#include "layout/layout_file.h"
 #include "ui/main/win32/tray_icon.h"
 
 // The program's one top-level window. It owns the profiles and the layout,

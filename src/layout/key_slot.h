@@ -1,10 +1,11 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "profile/key_types.h"
+#include "layout/key_code.h"
 
 namespace tarsil {
 
@@ -16,6 +17,7 @@ inline constexpr int kLastAssignableSlot = 104;
 inline constexpr int kLastStoredSlot = 121;
 inline constexpr int kFirstMediaSlot = 104;
 inline constexpr int kLastMediaSlot = 121;
+inline constexpr int kFirstButtonSlot = 122;
 inline constexpr int kFirstProfileButtonSlot = 128;  // 128, 129, 130 show the active profile
 
 struct SlotRect {
@@ -47,7 +49,33 @@ struct KeySlot {
   }
 };
 
-// Indexed by slot number minus one.
-using KeySlotTable = std::array<KeySlot, kSlotCount>;
+// One entry per key slot. The layout file and the windows number slots from
+// 1; the assigned-key list stores 0-based indices. slot(n) takes the number,
+// operator[] the index, so neither is ever converted by hand.
+template <typename T>
+class SlotArray {
+ public:
+  static constexpr std::size_t indexOf(int slotNumber) {
+    return static_cast<std::size_t>(slotNumber - 1);
+  }
+
+  T& slot(int number) { return items_[indexOf(number)]; }
+  const T& slot(int number) const { return items_[indexOf(number)]; }
+  T& operator[](std::size_t index) { return items_[index]; }
+  const T& operator[](std::size_t index) const { return items_[index]; }
+
+  static constexpr std::size_t size() { return kSlotCount; }
+  auto begin() { return items_.begin(); }
+  auto end() { return items_.end(); }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+
+  bool operator==(const SlotArray&) const = default;
+
+ private:
+  std::array<T, kSlotCount> items_{};
+};
+
+using KeySlotTable = SlotArray<KeySlot>;
 
 }  // namespace tarsil

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
+#include <string>
 #include <string_view>
 
 #include "ini/ini_document.h"
-#include "profile/key_types.h"
-#include "ui/main/key_slot.h"
+#include "layout/key_code.h"
+#include "layout/key_slot.h"
 
 namespace tarsil {
 
@@ -17,6 +19,9 @@ inline constexpr std::u16string_view kLayoutSection = u"BUTTONINFO";
 inline constexpr int kDialogEntryCount = 24;
 inline constexpr int kDialogEntriesRead = 23;
 using DialogLayout = std::array<KeySlot, kDialogEntryCount>;
+
+// Multimedia name -> the code it sends, from the layout's multimedia slots.
+using MediaKeyTable = std::map<std::u16string, KeyCode>;
 
 // Field k (from 0) of a comma list: the text after the k-th comma up to the
 // next one. Nothing is trimmed or unquoted, so spaces belong to a caption.

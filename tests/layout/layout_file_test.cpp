@@ -1,4 +1,4 @@
-#include "ui/main/layout_file.h"
+#include "layout/layout_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/main/layout_file.h"
+#include "layout/layout_file.h"
 
 #include "ini/ini_document.h"
 
@@ -34,7 +34,7 @@ MainLayout readMainLayout(const ini::IniDocument& file) {
   MainLayout layout;
   for (int n = 1; n <= kSlotCount; ++n) {
     const std::u16string value = file.getString(kLayoutSection, ini::formatInt(n));
-    KeySlot& slot = layout.slots[static_cast<std::size_t>(n - 1)];
+    KeySlot& slot = layout.slots.slot(n);
     slot = parseLayoutEntry(value, n <= kLastStoredSlot);
     if (n >= kFirstMediaSlot && n <= kLastMediaSlot) {
       layout.media.emplace(slot.caption, slot.vk);  // emplace keeps an earlier code
