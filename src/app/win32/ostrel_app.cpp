@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/win32/instance_name.h"
+#include "ui/main/win32/instance_name.h"
 #include "ui/main/win32/ostrel_dlg.h"
 
 bool COstrelApp::IsFirstInstance() {
@@ -36,7 +36,7 @@ bool COstrelApp::InitInstance() {
   const std::wstring& line = commandLine();
   const tarsil::StartOptions options =
       tarsil::parseStartOptions(std::u16string(line.begin(), line.end()));
-  auto mainWindow = std::make_unique<COstrelDlg>(options);
+  auto mainWindow = std::make_unique<COstrelDlg>(options.alwaysOn);
   m_pMainWnd = mainWindow.get();
   mainWindow->DoModal();
   m_pMainWnd = nullptr;

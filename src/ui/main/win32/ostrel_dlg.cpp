@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/win32/instance_name.h"
 #include "device/win32/keyboard_presence.h"
 #include "engine/win32/key_hook.h"
 #include "framework/win32/wide_text.h"
@@ -11,9 +10,10 @@
 #include "profile/profile_operations.h"
 #include "profile/settings_file.h"
 #include "resource.h"
+#include "ui/main/win32/instance_name.h"
 
-COstrelDlg::COstrelDlg(const tarsil::StartOptions& options, CDialog* parent)
-    : CDialog(IDD_MAIN, parent), options_(options), executable_(modulePath()) {
+COstrelDlg::COstrelDlg(bool alwaysOn, CDialog* parent)
+    : CDialog(IDD_MAIN, parent), alwaysOn_(alwaysOn), executable_(modulePath()) {
   CWinApp* app = CWinApp::Current();
   icon_ =
       LoadIconW(app ? app->instance() : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARSIL));
@@ -38,7 +38,7 @@ BOOL COstrelDlg::OnInitDialog() {
                                                      &profiles_.stores[2].translation};
   tarsil::SetKeyHookTables(tables, &profiles_.activeProfile);
 
-  applyPresence(options_.alwaysOn || tarsil::IsKeyboardPresent(m_hWnd));
+  applyPresence(alwaysOn_ || tarsil::IsKeyboardPresent(m_hWnd));
   tray_.add(m_hWnd, icon_);
 
   const tarsil::ini::ReadResult layoutFile =
@@ -68,7 +68,7 @@ BOOL COstrelDlg::OnInitDialog() {
 }
 
 LRESULT COstrelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
-  switch (tarsil::OnDeviceChange(event, data, options_.alwaysOn)) {
+  switch (tarsil::OnDeviceChange(event, data, alwaysOn_)) {
     case tarsil::PresenceAction::kStartTranslation:
       applyPresence(true);
       tray_.modify(icon_);

@@ -4,10 +4,9 @@
 
 #include <filesystem>
 
-#include "app/command_line.h"
 #include "framework/win32/dialog.h"
-#include "profile/profile_data.h"
 #include "layout/layout_file.h"
+#include "profile/profile_data.h"
 #include "ui/main/win32/tray_icon.h"
 
 // The program's one top-level window. It owns the profiles and the layout,
@@ -15,7 +14,8 @@
 // settings when it is destroyed.
 class COstrelDlg : public CDialog {
  public:
-  explicit COstrelDlg(const tarsil::StartOptions& options, CDialog* parent = nullptr);
+  // `alwaysOn`: translate keys as if the keyboard were attached.
+  explicit COstrelDlg(bool alwaysOn, CDialog* parent = nullptr);
   ~COstrelDlg() override;
 
  protected:
@@ -31,7 +31,7 @@ class COstrelDlg : public CDialog {
   // The notice for a settings file whose place is unknown: nothing is read or saved.
   void showNoSettingsPath();
 
-  tarsil::StartOptions options_;
+  bool alwaysOn_;
   // Beside the executable live the layout, the skin and set.ini; empty when
   // Windows could not say where the executable is.
   std::filesystem::path executable_;
