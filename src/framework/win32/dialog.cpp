@@ -2,9 +2,7 @@
 
 #include "framework/win32/win_app.h"
 
-CDialog::CDialog(UINT templateId, CDialog* parent) : templateId_(templateId), parent_(parent) {}
-
-CDialog::~CDialog() = default;
+CDialog::CDialog(UINT templateId, CWnd* parent) : templateId_(templateId), parent_(parent) {}
 
 INT_PTR CDialog::DoModal() {
   CWinApp* app = CWinApp::Current();
@@ -24,45 +22,30 @@ void CDialog::OnOK() { EndDialog(IDOK); }
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
-
-void CDialog::OnDestroyed() {}
-
-INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  CDialog* self;
-  if (message == WM_INITDIALOG) {
-    self = reinterpret_cast<CDialog*>(lParam);
-    SetWindowLongPtrW(window, DWLP_USER, lParam);
-    self->m_hWnd = window;
-  } else {
-    self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER));
-  }
-  if (self == nullptr) return FALSE;
-
-  if (message == WM_INITDIALOG) return self->OnInitDialog();
-  LRESULT result = 0;
-  if (self->OnMessage(message, wParam, lParam, result)) {
-    SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
-    return TRUE;
-  }
-  switch (message) {
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        self->OnOK();
-        return TRUE;
-      }
-      if (LOWORD(wParam) == IDCANCEL) {
-        self->OnCancel();
-        return TRUE;
-      }
+bool CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  // Enter, Esc and Close arrive as these two commands, from the dialog
+  // manager rather than from a control.
+  if (message != WM_COMMAND) return false;
+  switch (LOWORD(wParam)) {
+    case IDOK:
+      OnOK();
       break;
-    case WM_NCDESTROY:
-      self->OnDestroyed();
-      self->m_hWnd = nullptr;
-      SetWindowLongPtrW(window, DWLP_USER, 0);
+    case IDCANCEL:
+      OnCancel();
       break;
     default:
-      break;
+      return false;
   }
-  return FALSE;
+  result = 0;
+  return true;
+}
+
+// The dialog manager's procedure for the template. It only takes the window
+// over at WM_INITDIALOG; from then on CWnd's procedure sees every message
+// first, and this one answers "not handled" to whatever is handed on.
+INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_INITDIALOG) return FALSE;
+  auto* self = reinterpret_cast<CDialog*>(lParam);
+  if (!self->SubclassWindow(window)) return FALSE;
+  return self->OnInitDialog();
 }

@@ -7,7 +7,7 @@
 // The application object: one global instance, started by the entry point.
 // Only what this program uses of such a framework: the instance handle, the
 // command line, the main window, and a start-up operation.
-class CDialog;
+class CWnd;
 
 class CWinApp {
  public:
@@ -23,7 +23,7 @@ class CWinApp {
   HINSTANCE instance() const { return instance_; }
   const std::wstring& commandLine() const { return commandLine_; }
 
-  CDialog* m_pMainWnd = nullptr;
+  CWnd* m_pMainWnd = nullptr;
 
   // The one application object, or nullptr before it is constructed.
   static CWinApp* Current();

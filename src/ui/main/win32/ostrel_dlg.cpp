@@ -12,7 +12,7 @@
 #include "resource.h"
 #include "ui/main/win32/instance_name.h"
 
-COstrelDlg::COstrelDlg(bool alwaysOn, CDialog* parent)
+COstrelDlg::COstrelDlg(bool alwaysOn, CWnd* parent)
     : CDialog(IDD_MAIN, parent), alwaysOn_(alwaysOn), executable_(modulePath()) {
   CWinApp* app = CWinApp::Current();
   icon_ =
@@ -118,6 +118,6 @@ bool COstrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
       result = 0;
       return true;
     default:
-      return false;
+      return CDialog::OnMessage(message, wParam, lParam, result);
   }
 }

@@ -15,7 +15,7 @@
 class COstrelDlg : public CDialog {
  public:
   // `alwaysOn`: translate keys as if the keyboard were attached.
-  explicit COstrelDlg(bool alwaysOn, CDialog* parent = nullptr);
+  explicit COstrelDlg(bool alwaysOn, CWnd* parent = nullptr);
   ~COstrelDlg() override;
 
  protected:
