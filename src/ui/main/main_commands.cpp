@@ -1,0 +1,86 @@
+#include "ui/main/main_commands.h"
+
+#include <array>
+#include <utility>
+
+namespace tarsil {
+
+SkinButton skinButtonFor(std::u16string_view caption) {
+  static constexpr std::array<std::pair<std::u16string_view, SkinButton>, 11> kButtons = {{
+      {u"Close", SkinButton::kClose},
+      {u"Macro..", SkinButton::kMacro},
+      {u"Minimize", SkinButton::kMinimize},
+      {u"Menu", SkinButton::kMenu},
+      {u"Apply", SkinButton::kApply},
+      {u"OK", SkinButton::kOk},
+      {u"Cancel", SkinButton::kCancel},
+      {u"Default", SkinButton::kDefault},
+      {u"Profile1", SkinButton::kProfile1},
+      {u"Profile2", SkinButton::kProfile2},
+      {u"Profile3", SkinButton::kProfile3},
+  }};
+  for (const auto& [name, button] : kButtons) {
+    if (name == caption) return button;
+  }
+  return SkinButton::kNone;
+}
+
+bool MainCommands::press(std::int32_t x, std::int32_t y) {
+  const int slot = view_.hitTest(x, y);
+  if (slot == kNoSlot) return false;
+  // Any slot can carry a button's caption, a key included; the key is then
+  // edited after the button acts.
+  runButton(skinButtonFor(layout_.slots.slot(slot).caption));
+  if (slot <= kLastAssignableSlot) host_.editKey(slot);
+  return true;
+}
+
+void MainCommands::runButton(SkinButton button) {
+  switch (button) {
+    case SkinButton::kNone:
+      break;
+    case SkinButton::kClose:
+    case SkinButton::kCancel:
+      // Uncommitted edits stay in the working profile.
+      host_.hideWindow();
+      break;
+    case SkinButton::kMacro:
+      host_.editMacros();
+      break;
+    case SkinButton::kMinimize:
+      host_.minimizeWindow();
+      break;
+    case SkinButton::kMenu:
+      host_.showButtonMenu();
+      break;
+    case SkinButton::kApply:
+      CommitWorkingProfile(profiles_);
+      break;
+    case SkinButton::kOk:
+      CommitWorkingProfile(profiles_);
+      host_.hideWindow();
+      break;
+    case SkinButton::kDefault:
+      if (host_.confirmRestoreDefaults()) restoreDefaults();
+      break;
+    case SkinButton::kProfile1:
+    case SkinButton::kProfile2:
+    case SkinButton::kProfile3:
+      switchProfile(static_cast<std::int32_t>(button) -
+                    static_cast<std::int32_t>(SkinButton::kProfile1) + 1);
+      break;
+  }
+}
+
+void MainCommands::switchProfile(std::int32_t profile) {
+  SwitchProfile(profiles_, profile, host_);
+  drawAll(host_);
+  view_.drawAssignedKeys(host_, profiles_.working);
+}
+
+void MainCommands::restoreDefaults() {
+  RestoreDefaults(profiles_, layout_.slots);
+  drawAll(host_);
+}
+
+}  // namespace tarsil

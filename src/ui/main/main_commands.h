@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "layout/layout_file.h"
+#include "profile/profile_operations.h"
+#include "ui/main/keyboard_view.h"
+
+namespace tarsil {
+
+// The window's own buttons, known by the caption their slot carries in the
+// layout (compared exactly, with case: "close" is no button).
+enum class SkinButton : std::uint8_t {
+  kNone,
+  kClose,
+  kMacro,
+  kMinimize,
+  kMenu,
+  kApply,
+  kOk,
+  kCancel,
+  kDefault,
+  kProfile1,
+  kProfile2,
+  kProfile3,
+};
+SkinButton skinButtonFor(std::u16string_view caption);
+
+// What the commands ask of the window that shows them. The window paints
+// (SkinCanvas) on its own device context and answers the two questions
+// with message boxes.
+class MainWindowHost : public SkinCanvas, public SavePrompt {
+ public:
+  virtual void hideWindow() = 0;
+  virtual void minimizeWindow() = 0;
+  // The popup menu of the "Menu" button, at the pointer.
+  virtual void showButtonMenu() = 0;
+  // "Do you want to restore the default settings?"
+  virtual bool confirmRestoreDefaults() = 0;
+  // The key settings dialog for assignable slot 1..104, and the macro editor.
+  virtual void editKey(int slot) = 0;
+  virtual void editMacros() = 0;
+  // The window's width and height, for a full redraw.
+  virtual std::int32_t windowWidth() const = 0;
+  virtual std::int32_t windowHeight() const = 0;
+};
+
+// The main window's behaviour, apart from the window: a press on the
+// picture by the slot it hits, the hover and the full redraw.
+class MainCommands {
+ public:
+  MainCommands(ProfileSet& profiles, const MainLayout& layout, MainWindowHost& host)
+      : profiles_(profiles), layout_(layout), host_(host), view_(layout.slots) {}
+
+  // A mouse press at a window point. Returns false when it hit no slot:
+  // the press then drags the window, as a press on a caption does.
+  bool press(std::int32_t x, std::int32_t y);
+
+  // The pointer came to rest; see KeyboardView::hover.
+  std::optional<std::u16string> hover(std::int32_t x, std::int32_t y) {
+    return view_.hover(host_, x, y, profiles_);
+  }
+  // The whole picture on `canvas` (the background erase brings its own).
+  void drawAll(SkinCanvas& canvas) const {
+    view_.drawAll(canvas, profiles_, host_.windowWidth(), host_.windowHeight());
+  }
+
+  void switchProfile(std::int32_t profile);
+  void restoreDefaults();
+
+  const KeyboardView& view() const { return view_; }
+
+ private:
+  void runButton(SkinButton button);
+
+  ProfileSet& profiles_;
+  const MainLayout& layout_;
+  MainWindowHost& host_;
+  KeyboardView view_;
+};
+
+}  // namespace tarsil

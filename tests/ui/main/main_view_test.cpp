@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "profile/settings_file.h"
+#include "profile/test_layout.h"
+#include "ui/main/main_commands.h"
+
+namespace tarsil {
+namespace {
+
+using testing::makeLayout;
+
+// Records what the view paints and what the commands ask of the window, one
+// entry each: "over 5" (a slot in a state), "strip", "window" (the whole
+// picture), "hide", "ask default -> yes", "edit key 5".
+class RecordingHost : public MainWindowHost {
+ public:
+  explicit RecordingHost(const MainLayout& layout) : layout_(layout) {}
+
+  void copyPicture(SlotState picture, const SlotRect& area) override {
+    static const char* const kNames[] = {"normal", "over", "down"};
+    std::string what = "?";
+    if (area == SlotRect{0, 0, windowWidth(), windowHeight()}) {
+      what = "window";
+    } else if (area.right - area.left == 2) {
+      what = "strip";
+    } else {
+      for (int n = 1; n <= kSlotCount; ++n) {
+        if (layout_.slots.slot(n).rect() == area) what = std::to_string(n);
+      }
+    }
+    log(std::string(kNames[static_cast<int>(picture)]) + " " + what);
+  }
+  void hideWindow() override { log("hide"); }
+  void minimizeWindow() override { log("minimize"); }
+  void showButtonMenu() override { log("menu"); }
+  bool confirmRestoreDefaults() override { return answer("default"); }
+  bool confirmSaveChanges() override { return answer("save"); }
+  void editKey(int slot) override { log("edit key " + std::to_string(slot)); }
+  void editMacros() override { log("edit macros"); }
+  std::int32_t windowWidth() const override { return 800; }
+  std::int32_t windowHeight() const override { return 280; }
+
+  // The transcript since the last call.
+  std::string take() { return std::exchange(transcript_, std::string()); }
+  bool answerYes = true;
+
+ private:
+  void log(const std::string& entry) { transcript_ += (transcript_.empty() ? "" : ", ") + entry; }
+  bool answer(const std::string& question) {
+    log("ask " + question + (answerYes ? " -> yes" : " -> no"));
+    return answerYes;
+  }
+
+  const MainLayout& layout_;
+  std::string transcript_;
+};
+
+// The centre of a slot, where a test points.
+SlotRect centreOf(const MainLayout& layout, int slot) {
+  const SlotRect r = layout.slots.slot(slot).rect();
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2, 0, 0};
+}
+
+class MainViewTest : public ::testing::Test {
+ protected:
+  MainViewTest() : host(layout), commands(profiles, layout, host) {
+    // The buttons where the shipped layout has them: the profile indicator
+    // slots 128..130 carry the profile buttons.
+    const char16_t* buttons[] = {u"Close",    u"Macro..",  u"Minimize", u"Menu",   u"Apply",  u"OK",
+                                 u"Profile1", u"Profile2", u"Profile3", u"Cancel", u"Default"};
+    for (int i = 0; i < 11; ++i) layout.slots.slot(kFirstButtonSlot + i).caption = buttons[i];
+    loadSettings(profiles, layout, ini::IniDocument());
+    host.take();
+  }
+  std::optional<std::u16string> hover(int slot) {
+    const SlotRect at = centreOf(layout, slot);
+    return commands.hover(at.left, at.top);
+  }
+  bool press(int slot) {
+    const SlotRect at = centreOf(layout, slot);
+    return commands.press(at.left, at.top);
+  }
+
+  MainLayout layout = makeLayout();
+  ProfileSet profiles;
+  RecordingHost host;
+  MainCommands commands;
+};
+
+constexpr const char* kIndicator1 = "down 128, normal 129, normal 130";
+
+TEST_F(MainViewTest, HoveringAKeyLightsItAndNamesItsAssignmentInUpperCase) {
+  profiles.working.keys.slot(2).name = u"Copy";
+  profiles.working.keys.slot(5).name = u"";
+  EXPECT_EQ(hover(1), u"A");  // named as its own caption: only the caption
+  EXPECT_EQ(host.take(), std::string(kIndicator1) + ", over 1");
+  EXPECT_EQ(hover(2), u"B Key, Set As: COPY");
+  EXPECT_EQ(hover(5), u"K" + ini::formatInt(layout.slots.slot(5).vk) + u" Key, Set As: ");
+  // The upper case is the tooltip's alone: a later dialog result equal to
+  // the key's own name still counts as no assignment.
+  EXPECT_EQ(layout.slots.slot(2).caption, u"B");
+  EXPECT_EQ(profiles.working.keys.slot(2).name, u"Copy");
+}
+
+TEST_F(MainViewTest, MovingBetweenKeysRestoresWhatWasLeftAndKeepsAssignedKeysDown) {
+  profiles.working.assigned = {0, 2};  // slots 1 and 3
+  hover(1);
+  host.take();
+  EXPECT_EQ(hover(1), u"A");  // resting again on the same key
+  EXPECT_EQ(host.take(), std::string(kIndicator1) + ", over 1");
+  hover(2);
+  EXPECT_EQ(host.take(), std::string(kIndicator1) + ", normal 1, over 2, down 1, down 3");
+  // Onto the background: the last key back to normal, the tooltip cleared.
+  EXPECT_EQ(commands.hover(-5, -5), u"");
+  EXPECT_EQ(host.take(), std::string(kIndicator1) + ", normal 2, down 1, down 3");
+  EXPECT_EQ(commands.view().hoveredSlot(), kNoSlot);
+}
+
+TEST_F(MainViewTest, PictureOnlyKeysAndButtonsLeaveTheTooltipAlone) {
+  hover(1);
+  host.take();
+  EXPECT_EQ(hover(110), std::nullopt);  // 105..121: nothing but the indicator
+  EXPECT_EQ(host.take(), kIndicator1);
+  EXPECT_EQ(commands.view().hoveredSlot(), 1);
+  EXPECT_EQ(hover(126), std::nullopt);  // a skin button lights up, no tooltip
+  EXPECT_EQ(host.take(), std::string(kIndicator1) + ", normal 1, over 126");
+}
+
+TEST_F(MainViewTest, Slot28AlsoRepaintsTheStripToItsLeft) {
+  hover(28);
+  EXPECT_EQ(host.take(), std::string(kIndicator1) + ", over 28, normal strip");
+}
+
+TEST_F(MainViewTest, ProfileButtonsSwitchAndRedrawTheIndicatorAndAssignedKeys) {
+  profiles.stores[1].assigned = {3};
+  profiles.modified = true;
+  host.answerYes = false;
+  EXPECT_TRUE(press(129));  // "Profile2"
+  EXPECT_EQ(host.take(),
+            "ask save -> no, normal window, down 129, normal 128, normal 130, down 4, down 4");
+  EXPECT_EQ(profiles.activeProfile, 2);
+  EXPECT_TRUE(press(130));
+  EXPECT_EQ(host.take(), "normal window, down 130, normal 129, normal 128");
+}
+
+TEST_F(MainViewTest, DefaultAsksFirstAndRestoresEveryKeyAtOnce) {
+  profiles.working.translation[testing::kKeyA] = {testing::kKeyB};
+  profiles.working.assigned = {0};
+  host.answerYes = false;
+  press(132);  // "Default"
+  EXPECT_EQ(host.take(), "ask default -> no");
+  EXPECT_EQ(profiles.working.translation.at(testing::kKeyA), KeyList{testing::kKeyB});
+  host.answerYes = true;
+  press(132);
+  EXPECT_EQ(host.take(), std::string("ask default -> yes, normal window, ") + kIndicator1);
+  EXPECT_EQ(profiles.stores[0].translation.at(testing::kKeyA), KeyList{testing::kKeyA});
+  EXPECT_TRUE(profiles.working.assigned.empty());
+}
+
+TEST_F(MainViewTest, PressesActByCaptionThenEditAssignableKeys) {
+  profiles.working.translation[testing::kKeyA] = {testing::kKeyB};
+  EXPECT_TRUE(press(5));
+  EXPECT_TRUE(press(110));  // picture only: nothing
+  EXPECT_TRUE(press(126));  // "Apply"
+  EXPECT_EQ(profiles.stores[0].translation.at(testing::kKeyA), KeyList{testing::kKeyB});
+  press(122);  // "Close"
+  press(123);  // "Macro.."
+  press(127);  // "OK"
+  press(131);  // "Cancel"
+  press(124);  // "Minimize"
+  EXPECT_EQ(host.take(), "edit key 5, hide, edit macros, hide, hide, minimize");
+  EXPECT_FALSE(commands.press(-5, -5));  // the background drags the window
+
+  // A key whose caption happens to be a button's name does both.
+  layout.slots.slot(6).caption = u"Menu";
+  layout.slots.slot(7).caption = u"menu";
+  press(6);
+  press(7);
+  EXPECT_EQ(host.take(), "menu, edit key 6, edit key 7");
+}
+
+}  // namespace
+}  // namespace tarsil
