@@ -2,6 +2,10 @@
 
 // Resource identifiers. The numbers are the program's own and stay fixed:
 // the tray icon's id and the menu commands travel in window messages.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 #define IDD_ABOUTBOX 100
 #define IDI_TARSIL 133
 #define IDD_MAIN 137

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+// The OFN_ options callers pass; commdlg.h builds on windows.h.
+#include <commdlg.h>
 
 #include <string>
 

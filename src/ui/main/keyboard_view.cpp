@@ -59,20 +59,23 @@ void KeyboardView::drawAll(SkinCanvas& canvas, const ProfileSet& profiles, std::
 
 std::optional<std::u16string> KeyboardView::hover(SkinCanvas& canvas, std::int32_t x,
                                                   std::int32_t y, const ProfileSet& profiles) {
-  drawProfileIndicator(canvas, profiles.activeProfile);
   const int hit = hitTest(x, y);
+  // Keys that are only part of the picture neither light up nor change
+  // what is lit.
+  if (hit > kLastAssignableSlot && hit < kFirstButtonSlot) {
+    drawProfileIndicator(canvas, profiles.activeProfile);
+    return std::nullopt;
+  }
+  // The slot the pointer left goes back to normal before the indicator is
+  // drawn, so that leaving the active profile's button shows it down again.
+  const bool moved = hovered_ != hit;
+  if (moved) drawSlot(canvas, SlotState::kNormal, hovered_);
+  drawProfileIndicator(canvas, profiles.activeProfile);
   if (hit == kNoSlot) {
-    drawSlot(canvas, SlotState::kNormal, hovered_);
     hovered_ = kNoSlot;
     drawAssignedKeys(canvas, profiles.working);
     return std::u16string();
   }
-  // Keys that are only part of the picture neither light up nor change
-  // what is lit.
-  if (hit > kLastAssignableSlot && hit < kFirstButtonSlot) return std::nullopt;
-
-  const bool moved = hovered_ != hit;
-  if (moved) drawSlot(canvas, SlotState::kNormal, hovered_);
   drawSlot(canvas, SlotState::kOver, hit);
   hovered_ = hit;
   std::optional<std::u16string> tooltip;

@@ -112,10 +112,10 @@ TEST_F(MainViewTest, MovingBetweenKeysRestoresWhatWasLeftAndKeepsAssignedKeysDow
   EXPECT_EQ(hover(1), u"A");  // resting again on the same key
   EXPECT_EQ(host.take(), std::string(kIndicator1) + ", over 1");
   hover(2);
-  EXPECT_EQ(host.take(), std::string(kIndicator1) + ", normal 1, over 2, down 1, down 3");
+  EXPECT_EQ(host.take(), std::string("normal 1, ") + kIndicator1 + ", over 2, down 1, down 3");
   // Onto the background: the last key back to normal, the tooltip cleared.
   EXPECT_EQ(commands.hover(-5, -5), u"");
-  EXPECT_EQ(host.take(), std::string(kIndicator1) + ", normal 2, down 1, down 3");
+  EXPECT_EQ(host.take(), std::string("normal 2, ") + kIndicator1 + ", down 1, down 3");
   EXPECT_EQ(commands.view().hoveredSlot(), kNoSlot);
 }
 
@@ -126,7 +126,14 @@ TEST_F(MainViewTest, PictureOnlyKeysAndButtonsLeaveTheTooltipAlone) {
   EXPECT_EQ(host.take(), kIndicator1);
   EXPECT_EQ(commands.view().hoveredSlot(), 1);
   EXPECT_EQ(hover(126), std::nullopt);  // a skin button lights up, no tooltip
-  EXPECT_EQ(host.take(), std::string(kIndicator1) + ", normal 1, over 126");
+  EXPECT_EQ(host.take(), std::string("normal 1, ") + kIndicator1 + ", over 126");
+}
+
+TEST_F(MainViewTest, LeavingTheActiveProfilesButtonShowsItDownAgain) {
+  hover(128);
+  EXPECT_EQ(host.take(), std::string(kIndicator1) + ", over 128");
+  hover(126);
+  EXPECT_EQ(host.take(), std::string("normal 128, ") + kIndicator1 + ", over 126");
 }
 
 TEST_F(MainViewTest, Slot28AlsoRepaintsTheStripToItsLeft) {

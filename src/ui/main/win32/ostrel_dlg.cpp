@@ -1,22 +1,44 @@
 #include "ui/main/win32/ostrel_dlg.h"
 
+#include <windowsx.h>
+
 #include <string>
 
 #include "device/win32/keyboard_presence.h"
 #include "engine/win32/key_hook.h"
+#include "framework/win32/gdi.h"
 #include "framework/win32/wide_text.h"
 #include "framework/win32/win_app.h"
 #include "ini/ini_file.h"
-#include "profile/profile_operations.h"
 #include "profile/settings_file.h"
 #include "resource.h"
+#include "ui/main/win32/about_dlg.h"
 #include "ui/main/win32/instance_name.h"
+#include "ui/main/win32/notices.h"
+#include "ui/main/win32/popup_menu.h"
+#include "ui/main/win32/profile_files.h"
+
+namespace {
+
+// The pointer counts as resting once it has not moved for this long.
+constexpr DWORD kHoverTime = 10;  // milliseconds
+
+constexpr wchar_t kQuestionCaption[] = L"KEYBOARD";
+
+HINSTANCE programInstance() {
+  CWinApp* app = CWinApp::Current();
+  return app != nullptr ? app->instance() : GetModuleHandleW(nullptr);
+}
+
+}  // namespace
 
 COstrelDlg::COstrelDlg(bool alwaysOn, CWnd* parent)
-    : CDialog(IDD_MAIN, parent), alwaysOn_(alwaysOn), executable_(modulePath()) {
-  CWinApp* app = CWinApp::Current();
-  icon_ =
-      LoadIconW(app ? app->instance() : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TARSIL));
+    : CDialog(IDD_MAIN, parent),
+      alwaysOn_(alwaysOn),
+      executable_(modulePath()),
+      commands_(profiles_, layout_, *this) {
+  icon_ = LoadIconW(programInstance(), MAKEINTRESOURCEW(IDI_TARSIL));
+  skinProblem_ = skin_.load(executable_.parent_path());
 }
 
 COstrelDlg::~COstrelDlg() = default;
@@ -31,8 +53,22 @@ void COstrelDlg::applyPresence(bool present) {
   }
 }
 
+void COstrelDlg::endWithNotice(const std::wstring& text) {
+  showNotice(m_hWnd, text, MB_ICONERROR);
+  EndDialog(IDABORT);
+}
+
 BOOL COstrelDlg::OnInitDialog() {
   SetPropW(m_hWnd, kInstanceName, reinterpret_cast<HANDLE>(1));
+  SetWindowTextW(m_hWnd, kProgramCaption);
+  if (!skinProblem_.empty()) {
+    endWithNotice(skinProblem_);
+    return TRUE;
+  }
+  if (executable_.empty()) {
+    endWithNotice(L"Failed to get the saved file path!");
+    return TRUE;
+  }
   const tarsil::TranslationTable* const tables[3] = {&profiles_.stores[0].translation,
                                                      &profiles_.stores[1].translation,
                                                      &profiles_.stores[2].translation};
@@ -40,31 +76,89 @@ BOOL COstrelDlg::OnInitDialog() {
 
   applyPresence(alwaysOn_ || tarsil::IsKeyboardPresent(m_hWnd));
   tray_.add(m_hWnd, icon_);
+  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
-  const tarsil::ini::ReadResult layoutFile =
-      tarsil::ini::readIniFile(executable_.parent_path() / L"Main.ini");
+  const std::filesystem::path layoutPath = executable_.parent_path() / L"Main.ini";
+  const tarsil::ini::ReadResult layoutFile = tarsil::ini::readIniFile(layoutPath);
+  if (!layoutFile.status.ok() || !layoutFile.exists) {
+    endWithNotice(layoutFile.status.ok()
+                      ? L"The keyboard layout " + layoutPath.wstring() +
+                            L" is missing.\n\nReinstall the program to restore it."
+                      : wideFromUtf8(layoutFile.status.error));
+    return TRUE;
+  }
   layout_ = tarsil::readMainLayout(layoutFile.document);
 
-  if (executable_.empty()) {
-    showNoSettingsPath();
+  const tarsil::ini::ReadResult settings =
+      tarsil::ini::readIniFile(tarsil::settingsFilePathFor(executable_));
+  if (settings.status.ok()) {
+    settingsLoaded_ = true;
   } else {
-    const tarsil::ini::ReadResult settings =
-        tarsil::ini::readIniFile(tarsil::settingsFilePathFor(executable_));
-    if (!settings.status.ok()) {
-      // The defaults run, and the exit save will not overwrite a file it
-      // could not read.
-      MessageBoxW(m_hWnd, wideFromUtf8(settings.status.error).c_str(), L"Tarsil Software",
-                  MB_OK | MB_ICONWARNING);
-    }
-    tarsil::loadSettings(profiles_, layout_, settings.document);
+    // The defaults run, and the exit save will not overwrite a file it
+    // could not read.
+    showNotice(m_hWnd, wideFromUtf8(settings.status.error));
   }
+  tarsil::loadSettings(profiles_, layout_, settings.document);
 
+  applyOutline();
+  tooltip_.create(m_hWnd);
   deviceNotification_ = tarsil::registerKeyboardNotifications(m_hWnd);
   profiles_.modified = false;
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
-  SetWindowTextW(m_hWnd, L"Tarsil Software");
   return TRUE;
+}
+
+void COstrelDlg::applyOutline() {
+  const SIZE size = skin_.size();
+  SetWindowPos(m_hWnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The system owns the region once the window has it.
+  SetWindowRgn(m_hWnd, skin_.createOutline(), TRUE);
+  const LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE);
+  SetWindowLongPtrW(m_hWnd, GWL_STYLE, (style & ~WS_BORDER) | WS_SYSMENU | WS_MINIMIZEBOX);
+}
+
+POINT COstrelDlg::toWindow(LPARAM screenPoint) const {
+  RECT window{};
+  GetWindowRect(m_hWnd, &window);
+  return {GET_X_LPARAM(screenPoint) - window.left, GET_Y_LPARAM(screenPoint) - window.top};
+}
+
+void COstrelDlg::copyPicture(tarsil::SlotState picture, const tarsil::SlotRect& area) {
+  WindowDC dc(m_hWnd);
+  SkinPainter(skin_, dc.get()).copyPicture(picture, area);
+}
+
+void COstrelDlg::hideWindow() { ShowWindow(m_hWnd, SW_HIDE); }
+
+void COstrelDlg::minimizeWindow() { ShowWindow(m_hWnd, SW_MINIMIZE); }
+
+void COstrelDlg::showButtonMenu() { showPopupMenu(m_hWnd, IDR_BUTTON_MENU); }
+
+bool COstrelDlg::confirmRestoreDefaults() {
+  return MessageBoxW(m_hWnd, L"Do you want to restore the default settings?", kQuestionCaption,
+                     MB_OKCANCEL | MB_ICONWARNING) == IDOK;
+}
+
+bool COstrelDlg::confirmSaveChanges() {
+  return MessageBoxW(m_hWnd, L"Do you want to save the settings?", kQuestionCaption,
+                     MB_OKCANCEL | MB_ICONWARNING) == IDOK;
+}
+
+void COstrelDlg::editKey(int) {}
+
+void COstrelDlg::editMacros() {}
+
+std::int32_t COstrelDlg::windowWidth() const {
+  RECT window{};
+  GetWindowRect(m_hWnd, &window);
+  return window.right - window.left;
+}
+
+std::int32_t COstrelDlg::windowHeight() const {
+  RECT window{};
+  GetWindowRect(m_hWnd, &window);
+  return window.bottom - window.top;
 }
 
 LRESULT COstrelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
@@ -83,33 +177,140 @@ LRESULT COstrelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
   return TRUE;
 }
 
+void COstrelDlg::OnCommand(UINT id) {
+  switch (id) {
+    case ID_APP_EXIT_COMMAND:
+      exit();
+      break;
+    case ID_OPEN_COMMAND:
+      ShowWindow(m_hWnd, SW_SHOWNORMAL);
+      SetForegroundWindow(m_hWnd);
+      break;
+    case ID_ABOUT_COMMAND:
+      CAboutDlg(this).DoModal();
+      break;
+    case ID_EXPORT_COMMAND:
+      exportWithDialog(m_hWnd, profiles_, layout_.slots);
+      break;
+    case ID_IMPORT_COMMAND:
+      // The imported keys show at once, not only at the next repaint.
+      if (importWithDialog(m_hWnd, profiles_, layout_)) InvalidateRect(m_hWnd, nullptr, TRUE);
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT COstrelDlg::OnTrayNotification(WPARAM id, LPARAM mouseMessage) {
+  if (id != TrayIcon::kId) return 1;
+  switch (mouseMessage) {
+    case WM_LBUTTONDBLCLK:
+      ShowWindow(m_hWnd, SW_RESTORE);
+      SetForegroundWindow(m_hWnd);
+      break;
+    case WM_RBUTTONUP:
+      showPopupMenu(m_hWnd, IDR_TRAY_MENU);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void COstrelDlg::exit() {
+  tarsil::RemoveKeyHook();
+  EndDialog(IDCANCEL);
+}
+
+void COstrelDlg::paintIconic() {
+  PaintDC dc(m_hWnd);
+  SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0);
+  RECT client{};
+  GetClientRect(m_hWnd, &client);
+  const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(dc.get(), x, y, icon_);
+}
+
 void COstrelDlg::OnDestroy() {
   // Held translated keys are released before the tables they came from go.
   tarsil::RemoveKeyHook();
   tarsil::unregisterKeyboardNotifications(deviceNotification_);
   deviceNotification_ = nullptr;
-  if (executable_.empty()) {
-    tray_.remove();
-    RemovePropW(m_hWnd, kInstanceName);
-    showNoSettingsPath();
-    return;
-  }
-  const tarsil::ini::FileStatus saved =
-      tarsil::saveSettings(profiles_, layout_.slots, tarsil::settingsFilePathFor(executable_));
   tray_.remove();
   RemovePropW(m_hWnd, kInstanceName);
+  if (!settingsLoaded_) return;
+  const tarsil::ini::FileStatus saved =
+      tarsil::saveSettings(profiles_, layout_.slots, tarsil::settingsFilePathFor(executable_));
   if (!saved.ok()) {
-    const std::wstring text = L"Your settings could not be saved.\n\n" + wideFromUtf8(saved.error);
-    MessageBoxW(nullptr, text.c_str(), L"Tarsil Software", MB_OK | MB_ICONERROR);
+    showNotice(nullptr, L"Your settings could not be saved.\n\n" + wideFromUtf8(saved.error),
+               MB_ICONERROR);
   }
-}
-
-void COstrelDlg::showNoSettingsPath() {
-  MessageBoxW(m_hWnd, L"Failed to get the saved file path!", L"Tarsil Software", MB_OK);
 }
 
 bool COstrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    // Explorer restarted: without its icon a hidden window would be out of reach.
+    tray_.add(m_hWnd, icon_);
+    result = 0;
+    return true;
+  }
   switch (message) {
+    case WM_NCHITTEST:
+      // The whole picture drags the window, as a caption does.
+      result = Default(message, wParam, lParam);
+      if (result == HTCLIENT) result = HTCAPTION;
+      return true;
+    case WM_NCMOUSEMOVE: {
+      tooltip_.relayMouseMove(toWindow(lParam));
+      TRACKMOUSEEVENT track{sizeof(track), TME_HOVER | TME_LEAVE | TME_NONCLIENT, m_hWnd,
+                            kHoverTime};
+      TrackMouseEvent(&track);
+      return false;
+    }
+    case WM_NCMOUSEHOVER: {
+      const POINT at = toWindow(lParam);
+      if (const auto text = commands_.hover(at.x, at.y)) {
+        tooltip_.setText(std::wstring(text->begin(), text->end()));
+      }
+      result = 0;
+      return true;
+    }
+    case WM_NCMOUSELEAVE:
+      result = 0;
+      return true;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK: {
+      // A press on a key or a button acts; one on the background drags.
+      const POINT at = toWindow(lParam);
+      if (!commands_.press(at.x, at.y)) return false;
+      result = 0;
+      return true;
+    }
+    case WM_ERASEBKGND: {
+      SkinPainter painter(skin_, reinterpret_cast<HDC>(wParam));
+      commands_.drawAll(painter);
+      result = 1;
+      return true;
+    }
+    case WM_PAINT:
+      if (!IsIconic(m_hWnd)) return false;
+      paintIconic();
+      result = 0;
+      return true;
+    case WM_QUERYDRAGICON:
+      result = reinterpret_cast<LRESULT>(icon_);
+      return true;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == 0 && LOWORD(wParam) >= ID_APP_EXIT_COMMAND) {
+        OnCommand(LOWORD(wParam));
+        result = 0;
+        return true;
+      }
+      return CDialog::OnMessage(message, wParam, lParam, result);
+    case TrayIcon::kCallbackMessage:
+      result = OnTrayNotification(wParam, lParam);
+      return true;
     case WM_DEVICECHANGE:
       result = OnDeviceChange(wParam, lParam);
       return true;

@@ -3,16 +3,22 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <string>
 
 #include "framework/win32/dialog.h"
 #include "layout/layout_file.h"
 #include "profile/profile_data.h"
+#include "ui/main/main_commands.h"
+#include "ui/main/win32/key_tooltip.h"
+#include "ui/main/win32/main_skin.h"
 #include "ui/main/win32/tray_icon.h"
 
-// The program's one top-level window. It owns the profiles and the layout,
-// switches key translation with the keyboard's presence, and saves the
-// settings when it is destroyed.
-class COstrelDlg : public CDialog {
+// The program's one top-level window: the keyboard drawn from the skin. It
+// owns the profiles and the layout, switches key translation with the
+// keyboard's presence, and saves the settings when it is destroyed. What a
+// hover draws and what a press does is decided by MainCommands; this class
+// decodes the messages, paints and shows what the commands ask for.
+class COstrelDlg : public CDialog, private tarsil::MainWindowHost {
  public:
   // `alwaysOn`: translate keys as if the keyboard were attached.
   explicit COstrelDlg(bool alwaysOn, CWnd* parent = nullptr);
@@ -23,13 +29,33 @@ class COstrelDlg : public CDialog {
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
+  // MainWindowHost
+  void copyPicture(tarsil::SlotState picture, const tarsil::SlotRect& area) override;
+  void hideWindow() override;
+  void minimizeWindow() override;
+  void showButtonMenu() override;
+  bool confirmRestoreDefaults() override;
+  bool confirmSaveChanges() override;
+  void editKey(int slot) override;
+  void editMacros() override;
+  std::int32_t windowWidth() const override;
+  std::int32_t windowHeight() const override;
+
   // Switches translation on or off by the keyboard's presence.
   void applyPresence(bool present);
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
+  void OnCommand(UINT id);
+  LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage);
+  // Sizes, places and shapes the window from the mask.
+  void applyOutline();
+  void paintIconic();
+  // Ends the program: translation stops, and the destruction saves.
+  void exit();
   // Commits, saves the three profiles and the active one, removes the tray icon.
   void OnDestroy();
-  // The notice for a settings file whose place is unknown: nothing is read or saved.
-  void showNoSettingsPath();
+  // A notice that ends the program before anything was read or changed.
+  void endWithNotice(const std::wstring& text);
+  POINT toWindow(LPARAM screenPoint) const;
 
   bool alwaysOn_;
   // Beside the executable live the layout, the skin and set.ini; empty when
@@ -37,7 +63,14 @@ class COstrelDlg : public CDialog {
   std::filesystem::path executable_;
   tarsil::ProfileSet profiles_;
   tarsil::MainLayout layout_;
+  tarsil::MainCommands commands_;
+  MainSkin skin_;
+  std::wstring skinProblem_;  // why the skin could not be loaded
+  KeyTooltip tooltip_;
   TrayIcon tray_;
   HICON icon_ = nullptr;
   HDEVNOTIFY deviceNotification_ = nullptr;
+  UINT taskbarCreated_ = 0;
+  // Whether the exit may write set.ini: only after it was read as it is.
+  bool settingsLoaded_ = false;
 };

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <windows.h>
+
+#include "layout/layout_file.h"
+#include "profile/profile_data.h"
+
+// The Menu's Export and Import: the system's file dialogs, then the profile
+// store. A failure is shown in a message box that names the file and why.
+
+// Writes the active profile's store to a file the user chooses.
+void exportWithDialog(HWND owner, const tarsil::ProfileSet& profiles,
+                      const tarsil::KeySlotTable& slots);
+
+// Reads a profile file the user chooses into the active profile. True when
+// the profile changed.
+bool importWithDialog(HWND owner, tarsil::ProfileSet& profiles, const tarsil::MainLayout& layout);
