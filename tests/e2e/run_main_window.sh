@@ -1,0 +1,293 @@
+#!/usr/bin/env bash
+# End-to-end run of the main window under Wine, driven as a user drives it:
+# the pointer and keys of xdotool on a private Xvfb, what the program shows
+# read back through Window Probe, and what typed keys become read from Key
+# Echo, the witness window.
+#
+#   run_main_window.sh STAGE_DIR PROBE_EXE KEY_ECHO_EXE [SHOTS_DIR]
+#
+# STAGE_DIR is the folder a user runs Tarsil.exe from. Screenshots of each
+# step go to SHOTS_DIR (default: main-window-shots beside STAGE_DIR), to be
+# looked at. WINEPREFIX defaults to ui-prefix beside STAGE_DIR. The last line
+# is "N passed, M failed"; the exit status is non-zero when anything failed.
+
+set -uo pipefail
+
+if [ $# -lt 3 ]; then
+  echo "usage: $0 STAGE_DIR PROBE_EXE KEY_ECHO_EXE [SHOTS_DIR]" >&2
+  exit 2
+fi
+stage=$(realpath "$1")
+probe_src=$(realpath "$2")
+echo_src=$(realpath "$3")
+shots=${4:-$(dirname "$stage")/main-window-shots}
+
+for tool in Xvfb xdotool wine wineserver winepath flock timeout iconv import; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is not installed"
+    exit 77
+  fi
+done
+
+export WINEPREFIX=${WINEPREFIX:-$(dirname "$stage")/ui-prefix}
+work=$(mktemp -d "${TMPDIR:-/tmp}/tarsil-ui.XXXXXX")
+# shellcheck source=wine_desktop.sh
+. "$(dirname "$0")/wine_desktop.sh"
+trap e2e_cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+app="$work/app"
+log="$work/echo.log"
+title="Tarsil Software"
+tarsil_pid=""
+
+probe() { wine "$work/probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+shot() { import -window root "$shots/$1.png" 2>/dev/null; }
+
+# The centre of the layout slot captioned $1, in screen pixels (the window
+# sits at the top left of the desktop, which sits at the top left of X).
+centre() {
+  awk -F, -v caption="$1" '{sub(/\r$/, "")} $NF == caption {
+    split($1, key, "="); printf "%d %d", key[2] + $3 / 2, $2 + $4 / 2; exit}' "$app/Main.ini"
+}
+point_at() { xdotool mousemove $(centre "$1"); }
+click_on() {
+  # Moving there first lets the window see the pointer arrive, as a hand would.
+  point_at "$1" && sleep 0.1 && xdotool click 1
+}
+
+window_state() { probe window "$1" | awk '{print $NF}'; }
+state_is() { [ "$(window_state "$1")" = "$2" ]; }
+tooltip_is() { [ "$(probe tooltip "$title")" = "$1" ]; }
+# slot_looks_like CAPTION PICTURE: the upper half of the slot (the tooltip
+# may cover the lower one) shows PICTURE.
+slot_looks_like() {
+  local x y w h
+  read -r x y w h < <(awk -F, -v caption="$1" '{sub(/\r$/, "")} $NF == caption {
+    split($1, key, "="); print key[2], $2, $3, $4; exit}' "$app/Main.ini")
+  [ "$(probe pixels "$title" "$x" "$y" "$w" "$((h / 2))" "$(winepath -w "$app/skin/$2.bmp")")" = match ]
+}
+
+log_lines() { wc -l <"$log"; }
+log_has_after() { tail -n +"$(($1 + 1))" "$log" 2>/dev/null | grep -qE "$2"; }
+
+# Brings Key Echo forward through its trigger file (a program may always
+# take the foreground for its own window).
+echo_to_front() {
+  local start
+  start=$(log_lines)
+  : >"$log.front"
+  poll 5 log_has_after "$start" '^front$'
+}
+
+# typed KEY: types KEY into Key Echo, then F12 as an end mark, and prints
+# what arrived in between, as "down 66 up 66".
+typed() {
+  local start
+  echo_to_front || return 1
+  start=$(log_lines)
+  xdotool key "$1" F12 || return 1
+  poll 10 log_has_after "$start" '^up 123 ' || return 1
+  tail -n +"$((start + 1))" "$log" |
+    awk '/^down 123 /{exit} /^(down|up) /{printf "%s%s %s", sep, $1, $2; sep=" "}'
+  echo
+}
+
+bring_tarsil_forward() {
+  wine "$work/key_echo.exe" --front "$title" >/dev/null 2>&1
+  poll 5 state_is "$title" shown
+}
+
+# check LABEL EXPECTED ACTUAL: counts a difference in `problems`.
+check() {
+  if [ "$2" = "$3" ]; then
+    note "$1: $3"
+  else
+    note "$1: expected '$2', got '$3'"
+    problems=$((problems + 1))
+  fi
+}
+
+write_files() {
+  cp -r "$stage" "$app" && cp "$probe_src" "$work/probe.exe" && cp "$echo_src" "$work/key_echo.exe" ||
+    return 1
+  mkdir -p "$shots" && rm -f "$shots"/*.png
+  # A types B in profile 1 and C in profile 2; the file to import makes it D.
+  printf '[TYPE]\r\ntype=1\r\n[Profile1]\r\nIndexPic65=0\r\nSetName65=B\r\nKey65=66\r\nSetIndexNum=1\r\nsetindex0=56\r\n[Profile2]\r\nIndexPic65=0\r\nSetName65=C\r\nKey65=67\r\nSetIndexNum=1\r\nsetindex0=56\r\n' >"$app/set.ini"
+  printf '[TYPE]\r\ntype=3\r\n[Profile3]\r\nIndexPic65=0\r\nSetName65=D\r\nKey65=68\r\nSetIndexNum=1\r\nsetindex0=56\r\n' >"$work/import.ini"
+}
+
+start_programs() {
+  (exec wine "$work/key_echo.exe" "$(winepath -w "$log")" >"$work/key_echo.out" 2>&1) &
+  wine_pids+=("$!")
+  poll 60 grep -q '^ready$' "$log" 2>/dev/null || return 1
+  (cd "$app" && exec wine "$app/Tarsil.exe" --always-on >"$work/tarsil.out" 2>&1) &
+  tarsil_pid=$!
+  wine_pids+=("$tarsil_pid")
+  poll 30 state_is "$title" shown
+}
+
+# ---------------------------------------------------------------- scenarios
+
+scenario_shape() {
+  local problems=0 mask_size
+  mask_size=$(identify -format '%w %h' "$app/skin/main_mask.bmp" 2>/dev/null)
+  check "window at, size" "0 0 $mask_size shown" "$(probe window "$title")"
+  check "outline against the mask" same "$(probe region "$title" "$(winepath -w "$app/skin/main_mask.bmp")")"
+  note "$(probe outline-bench "$(winepath -w "$app/skin/main_mask.bmp")")"
+  shot 1-start
+  [ "$problems" = 0 ] && pass "shape: the mask's size and outline" || fail "shape"
+}
+
+scenario_hover() {
+  local problems=0
+  point_at F
+  poll 5 tooltip_is "F" || problems=$((problems + 1))
+  check "tooltip over F" "F" "$(probe tooltip "$title")"
+  check "F drawn" "over" "$(slot_looks_like F main_over && echo over || echo other)"
+  shot 2-hover-f
+  point_at A
+  poll 5 tooltip_is "A Key, Set As: B" || problems=$((problems + 1))
+  check "tooltip over A" "A Key, Set As: B" "$(probe tooltip "$title")"
+  # A carries an assignment: it stays drawn down under the pointer, and F,
+  # left behind, is normal again.
+  check "A drawn" "down" "$(slot_looks_like A main_down && echo down || echo other)"
+  check "F after the pointer left" "normal" "$(slot_looks_like F main_normal && echo normal || echo other)"
+  shot 3-hover-a
+  [ "$problems" = 0 ] && pass "hover: highlight and tooltip" || fail "hover"
+}
+
+scenario_profiles() {
+  local problems=0
+  check "A in profile 1" "down 66 up 66" "$(typed a)"
+  bring_tarsil_forward
+  click_on Profile2
+  point_at F  # away from the button, so that it shows the indicator's look
+  sleep 0.3
+  check "Profile2 indicator" "down" "$(slot_looks_like Profile2 main_down && echo down || echo other)"
+  check "Profile1 indicator" "normal" "$(slot_looks_like Profile1 main_normal && echo normal || echo other)"
+  shot 4-profile2
+  check "A in profile 2" "down 67 up 67" "$(typed a)"
+  [ "$problems" = 0 ] && pass "profiles: Profile2 switches the indicator and the keys" || fail "profiles"
+}
+
+scenario_default() {
+  local problems=0
+  bring_tarsil_forward
+  click_on Default
+  if poll 5 state_is KEYBOARD shown; then
+    shot 5-default-question
+    note "question: $(probe text KEYBOARD)"
+    xdotool key Return
+    poll 5 state_is KEYBOARD missing || problems=$((problems + 1))
+  else
+    note "no question asked"
+    problems=$((problems + 1))
+  fi
+  check "A after Default" "down 65 up 65" "$(typed a)"
+  [ "$problems" = 0 ] && pass "default: OK restores every key" || fail "default"
+}
+
+# menu_command ITEM_INDEX: opens the Menu button's popup and picks an item
+# by the keyboard (1 Import, 2 Export, 3 About, 4 Exit).
+menu_command() {
+  local i
+  bring_tarsil_forward
+  click_on Menu
+  sleep 0.5
+  for ((i = 0; i < $1; ++i)); do xdotool key Down; done
+  xdotool key Return
+}
+
+# in_file_dialog TITLE PATH: types a path into the system's file dialog.
+in_file_dialog() {
+  poll 10 state_is "$1" shown || return 1
+  sleep 0.3
+  xdotool type --delay 20 "$2" && xdotool key Return
+  poll 10 state_is "$1" missing
+}
+
+scenario_files() {
+  local problems=0 exported="$work/exported"
+  menu_command 2
+  shot 6-save-as
+  in_file_dialog "Save As" "$(winepath -w "$exported")" || problems=$((problems + 1))
+  if [ -f "$exported.ini" ]; then
+    check "exported profile" "type=2 Key65=65" \
+      "$(tr -d '\r' <"$exported.ini" | grep -E '^(type|Key65)=' | tr '\n' ' ' | sed 's/ $//')"
+  else
+    note "no $exported.ini (files: $(ls "$work" | tr '\n' ' '))"
+    problems=$((problems + 1))
+  fi
+  menu_command 1
+  in_file_dialog "Open" "$(winepath -w "$work/import.ini")" || problems=$((problems + 1))
+  check "A after the import" "down 68 up 68" "$(typed a)"
+  [ "$problems" = 0 ] && pass "files: Export writes a profile, Import reads one" || fail "files"
+}
+
+scenario_tray() {
+  local problems=0 at
+  at=$(probe tray)
+  xdotool mousemove $at click 3
+  sleep 0.5
+  shot 7-tray-menu
+  xdotool key Down Down Return  # Open(&O), About(&A)
+  if poll 5 state_is About shown; then
+    shot 8-about
+    check "About box" "The product name : Tarsil | Description : Tarsil | OK | Version $(version) | Key assignments and macros, in three profiles." "$(probe text About)"
+    xdotool key Return
+    poll 5 state_is About missing || problems=$((problems + 1))
+  else
+    note "no About box"
+    problems=$((problems + 1))
+  fi
+  [ "$problems" = 0 ] && pass "tray: its menu opens About" || fail "tray"
+}
+
+version() { sed -n 's/^project(Tarsil VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt"; }
+
+scenario_close_and_exit() {
+  local problems=0 at saved
+  bring_tarsil_forward
+  click_on Close
+  poll 5 state_is "$title" hidden || problems=$((problems + 1))
+  check "window after Close" hidden "$(window_state "$title")"
+  check "A while hidden" "down 68 up 68" "$(typed a)"
+  at=$(probe tray)
+  xdotool mousemove $at click --repeat 2 --delay 80 1
+  poll 5 state_is "$title" shown || problems=$((problems + 1))
+  check "window after a double click on the tray icon" shown "$(window_state "$title")"
+  rm -f "$app/set.ini"  # read at start only: whatever stands there now was written at exit
+  xdotool mousemove $at click 3
+  sleep 0.5
+  xdotool key Down Down Down Return  # Exit(&x)
+  if poll 10 dead "$tarsil_pid"; then
+    saved=$(tr -d '\r' <"$app/set.ini" 2>/dev/null | grep -E '^(type|Key65)=' | tr '\n' ' ')
+    # Profile 1 as loaded, profile 2 as imported, profile 3 untouched, 2 active.
+    check "set.ini after Exit" "Key65=66 Key65=68 Key65=65 type=2 " "$saved"
+  else
+    note "still running after Exit"
+    problems=$((problems + 1))
+  fi
+  [ "$problems" = 0 ] && pass "close and exit: hidden it translates, Exit saves" || fail "close and exit"
+}
+
+main() {
+  e2e_start_x || { fail "setup: Xvfb did not start"; return; }
+  e2e_start_wine main-window 1280x800 || { fail "setup: Wine"; return; }
+  write_files || { fail "setup: files"; return; }
+  start_programs || { fail "setup: Tarsil Software did not show its window"; sed 's/^/    /' "$work/tarsil.out"; return; }
+  scenario_shape
+  scenario_hover
+  scenario_profiles
+  scenario_default
+  scenario_files
+  scenario_tray
+  scenario_close_and_exit
+}
+
+e2e_hold_prefix
+main 9>&-
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
