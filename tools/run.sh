@@ -4,7 +4,8 @@
 # settings through tarsilctl. Extra arguments go to the program, e.g.
 # `tools/run.sh --always-on` to translate keys without the keyboard attached.
 # Without a display (no $DISPLAY), the program runs on a private X server for
-# a few seconds and a screenshot is left in build/windows/screenshot.png.
+# a few seconds, with the pointer resting on a key, and a screenshot is left
+# in build/windows/screenshot.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -42,7 +43,10 @@ for _ in $(seq 1 60); do
   xdotool search --name "Tarsil Software" >/dev/null 2>&1 && break
   sleep 0.5
 done
-sleep 2
+# The pointer comes to rest on the A key, so the picture shows its hover look
+# and the tooltip that names what the key does.
+sleep 1
+xdotool mousemove 120 250 sleep 0.2 mousemove 128 258 sleep 1.5
 import -window root build/windows/screenshot.png
 echo "Screenshot: build/windows/screenshot.png"
 xdotool key Escape

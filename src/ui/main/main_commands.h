@@ -30,8 +30,8 @@ enum class SkinButton : std::uint8_t {
 SkinButton skinButtonFor(std::u16string_view caption);
 
 // What the commands ask of the window that shows them. The window paints
-// (SkinCanvas) on its own device context and answers the two questions
-// with message boxes.
+// what a command redraws (SkinCanvas) on its own device context and
+// answers the two questions with message boxes.
 class MainWindowHost : public SkinCanvas, public SavePrompt {
  public:
   virtual void hideWindow() = 0;
@@ -59,9 +59,10 @@ class MainCommands {
   // the press then drags the window, as a press on a caption does.
   bool press(std::int32_t x, std::int32_t y);
 
-  // The pointer came to rest; see KeyboardView::hover.
-  std::optional<std::u16string> hover(std::int32_t x, std::int32_t y) {
-    return view_.hover(host_, x, y, profiles_);
+  // The pointer came to rest; see KeyboardView::hover. It paints on
+  // `canvas`, which can hold one device context for the whole update.
+  std::optional<std::u16string> hover(SkinCanvas& canvas, std::int32_t x, std::int32_t y) {
+    return view_.hover(canvas, x, y, profiles_);
   }
   // The whole picture on `canvas` (the background erase brings its own).
   void drawAll(SkinCanvas& canvas) const {

@@ -77,7 +77,7 @@ class MainViewTest : public ::testing::Test {
   }
   std::optional<std::u16string> hover(int slot) {
     const SlotRect at = centreOf(layout, slot);
-    return commands.hover(at.left, at.top);
+    return commands.hover(host, at.left, at.top);
   }
   bool press(int slot) {
     const SlotRect at = centreOf(layout, slot);
@@ -114,7 +114,7 @@ TEST_F(MainViewTest, MovingBetweenKeysRestoresWhatWasLeftAndKeepsAssignedKeysDow
   hover(2);
   EXPECT_EQ(host.take(), std::string("normal 1, ") + kIndicator1 + ", over 2, down 1, down 3");
   // Onto the background: the last key back to normal, the tooltip cleared.
-  EXPECT_EQ(commands.hover(-5, -5), u"");
+  EXPECT_EQ(commands.hover(host, -5, -5), u"");
   EXPECT_EQ(host.take(), std::string("normal 2, ") + kIndicator1 + ", down 1, down 3");
   EXPECT_EQ(commands.view().hoveredSlot(), kNoSlot);
 }
