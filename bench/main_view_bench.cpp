@@ -12,7 +12,7 @@
 #include "ini/ini_file.h"
 #include "profile/settings_file.h"
 #include "ui/main/keyboard_view.h"
-#include "ui/main/window_outline.h"
+#include "ui/skin/window_outline.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/main/window_outline.h"
+#include "ui/skin/window_outline.h"
 
 namespace {
 

@@ -31,7 +31,7 @@ bool MainCommands::press(std::int32_t x, std::int32_t y) {
   // Any slot can carry a button's caption, a key included; the key is then
   // edited after the button acts.
   runButton(skinButtonFor(layout_.slots.slot(slot).caption));
-  if (slot <= kLastAssignableSlot) host_.editKey(slot);
+  if (slot <= kLastAssignableSlot) editKey(slot);
   return true;
 }
 
@@ -45,7 +45,7 @@ void MainCommands::runButton(SkinButton button) {
       host_.hideWindow();
       break;
     case SkinButton::kMacro:
-      host_.editMacros();
+      editMacros();
       break;
     case SkinButton::kMinimize:
       host_.minimizeWindow();
@@ -76,6 +76,35 @@ void MainCommands::switchProfile(std::int32_t profile) {
   SwitchProfile(profiles_, profile, host_);
   drawAll(host_);
   view_.drawAssignedKeys(host_, profiles_.working);
+}
+
+void MainCommands::editKey(int slot) {
+  ProfileData& working = profiles_.working;
+  const KeyAssignment& key = working.keys.slot(slot);
+  KeySettingsExchange exchange{layout_.slots.slot(slot).vk,
+                               key.name,
+                               key.kind,
+                               key.macroIndex,
+                               {working.macroBindings, working.macroNames, working.macroSteps}};
+  std::optional<KeySettingsExchange> result =
+      host_.runKeySettings(std::move(exchange), working.translation);
+  if (!result) return;
+  recordKeyEdit(profiles_, layout_.slots, slot,
+                {std::move(result->assignmentName), result->kind, result->macroIndex,
+                 std::move(result->macros)});
+  drawAll(host_);
+}
+
+void MainCommands::editMacros() {
+  ProfileData& working = profiles_.working;
+  // The macro editor edits no key: it gets none.
+  KeySettingsExchange exchange{
+      0, {}, KindMacroEditor, 0, {working.macroBindings, working.macroNames, working.macroSteps}};
+  std::optional<KeySettingsExchange> result =
+      host_.runKeySettings(std::move(exchange), working.translation);
+  if (!result) return;
+  recordMacroEditorResult(profiles_, layout_.slots, std::move(result->macros));
+  drawAll(host_);
 }
 
 void MainCommands::restoreDefaults() {

@@ -8,6 +8,7 @@
 #include "layout/layout_file.h"
 #include "profile/profile_operations.h"
 #include "ui/main/keyboard_view.h"
+#include "ui/settings/key_settings_model.h"
 
 namespace tarsil {
 
@@ -40,9 +41,10 @@ class MainWindowHost : public SkinCanvas, public SavePrompt {
   virtual void showButtonMenu() = 0;
   // "Do you want to restore the default settings?"
   virtual bool confirmRestoreDefaults() = 0;
-  // The key settings dialog for assignable slot 1..104, and the macro editor.
-  virtual void editKey(int slot) = 0;
-  virtual void editMacros() = 0;
+  // Runs the key settings dialog for `exchange`; OK writes the edited key's
+  // entry into `working` and hands back the dialog's result.
+  virtual std::optional<KeySettingsExchange> runKeySettings(KeySettingsExchange exchange,
+                                                            TranslationTable& working) = 0;
   // The window's width and height, for a full redraw.
   virtual std::int32_t windowWidth() const = 0;
   virtual std::int32_t windowHeight() const = 0;
@@ -71,6 +73,11 @@ class MainCommands {
 
   void switchProfile(std::int32_t profile);
   void restoreDefaults();
+  // The key settings dialog for assignable slot 1..104; its OK is recorded
+  // and committed at once.
+  void editKey(int slot);
+  // The macro editor; its OK waits in the working profile for Apply.
+  void editMacros();
 
   const KeyboardView& view() const { return view_; }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,14 +39,26 @@ class RecordingHost : public MainWindowHost {
   void showButtonMenu() override { log("menu"); }
   bool confirmRestoreDefaults() override { return answer("default"); }
   bool confirmSaveChanges() override { return answer("save"); }
-  void editKey(int slot) override { log("edit key " + std::to_string(slot)); }
-  void editMacros() override { log("edit macros"); }
+  std::optional<KeySettingsExchange> runKeySettings(KeySettingsExchange exchange,
+                                                    TranslationTable& working) override {
+    if (exchange.kind == KindMacroEditor) {
+      log("macro editor");
+    } else {
+      for (int n = 1; n <= kLastAssignableSlot; ++n) {
+        if (layout_.slots.slot(n).vk == exchange.keyCode) log("edit key " + std::to_string(n));
+      }
+    }
+    if (!dialog) return std::nullopt;
+    return dialog(std::move(exchange), working);
+  }
   std::int32_t windowWidth() const override { return 800; }
   std::int32_t windowHeight() const override { return 280; }
 
   // The transcript since the last call.
   std::string take() { return std::exchange(transcript_, std::string()); }
   bool answerYes = true;
+  // What the key settings dialog does on OK; none: it is cancelled.
+  std::function<KeySettingsExchange(KeySettingsExchange, TranslationTable&)> dialog;
 
  private:
   void log(const std::string& entry) { transcript_ += (transcript_.empty() ? "" : ", ") + entry; }
@@ -178,7 +191,7 @@ TEST_F(MainViewTest, PressesActByCaptionThenEditAssignableKeys) {
   press(127);  // "OK"
   press(131);  // "Cancel"
   press(124);  // "Minimize"
-  EXPECT_EQ(host.take(), "edit key 5, hide, edit macros, hide, hide, minimize");
+  EXPECT_EQ(host.take(), "edit key 5, hide, macro editor, hide, hide, minimize");
   EXPECT_FALSE(commands.press(-5, -5));  // the background drags the window
 
   // A key whose caption happens to be a button's name does both.
@@ -187,6 +200,56 @@ TEST_F(MainViewTest, PressesActByCaptionThenEditAssignableKeys) {
   press(6);
   press(7);
   EXPECT_EQ(host.take(), "menu, edit key 6, edit key 7");
+}
+
+TEST_F(MainViewTest, AKeyEditIsRecordedAndCommittedAtOnceAndRebindsMacroKeys) {
+  // Key B plays macro 1 ("two"); the dialog for A assigns it macro 0 and
+  // deletes nothing.
+  profiles.working.macroNames = {u"one", u"two"};
+  profiles.working.macroSteps = {{0, 67, 1}, {0, 68, 1}};
+  profiles.working.macroBindings = {{testing::kKeyB, 1}};
+  profiles.working.keys.slot(2) = {u"two", KindMacro, 1};
+  profiles.working.assigned = {1};
+  host.dialog = [](KeySettingsExchange exchange, TranslationTable& working) {
+    EXPECT_EQ(exchange.macros.macroNames.size(), 2u);  // copies of the working macros
+    exchange.macros.macroNames[1] = u"renamed";
+    exchange.macros.macroBindings[testing::kKeyA] = 0;
+    working[testing::kKeyA] = {67};
+    return KeySettingsExchange{exchange.keyCode, u"one", KindMacro, 0, exchange.macros};
+  };
+  press(1);
+  EXPECT_EQ(host.take(),
+            std::string("edit key 1, normal window, ") + kIndicator1 + ", down 2, down 1");
+  EXPECT_EQ(profiles.stores[0].keys.slot(1), (KeyAssignment{u"one", KindMacro, 0}));
+  EXPECT_EQ(profiles.stores[0].keys.slot(2).name, u"renamed");  // follows the rename
+  EXPECT_EQ(profiles.stores[0].translation.at(testing::kKeyA), KeyList{67});
+  EXPECT_EQ(profiles.stores[0].assigned, (std::vector<std::int32_t>{1, 0}));
+  EXPECT_FALSE(profiles.modified);
+
+  // The macro editor deletes macro 0 and with it A's binding: A goes back
+  // to itself, but only after Apply.
+  host.dialog = [](KeySettingsExchange exchange, TranslationTable&) {
+    EXPECT_EQ(exchange.kind, KindMacroEditor);
+    exchange.macros.macroNames.erase(exchange.macros.macroNames.begin());
+    exchange.macros.macroSteps.erase(exchange.macros.macroSteps.begin());
+    exchange.macros.macroBindings = {{testing::kKeyB, 0}};
+    return exchange;
+  };
+  press(123);  // "Macro.."
+  EXPECT_TRUE(profiles.modified);
+  EXPECT_EQ(profiles.working.keys.slot(1), (KeyAssignment{u"A", KindSingleKey, 0}));
+  EXPECT_EQ(profiles.working.translation.at(testing::kKeyA), KeyList{testing::kKeyA});
+  EXPECT_EQ(profiles.stores[0].translation.at(testing::kKeyA), KeyList{67});
+  press(126);  // "Apply"
+  EXPECT_EQ(profiles.stores[0].translation.at(testing::kKeyB), KeyList{68});
+}
+
+TEST_F(MainViewTest, ACancelledDialogChangesNothing) {
+  const ProfileSet before = profiles;
+  press(1);
+  press(123);
+  EXPECT_EQ(profiles.working, before.working);
+  EXPECT_EQ(profiles.stores, before.stores);
 }
 
 }  // namespace

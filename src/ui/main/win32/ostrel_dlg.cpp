@@ -38,6 +38,7 @@ COstrelDlg::COstrelDlg(bool alwaysOn, CWnd* parent)
     : CDialog(IDD_MAIN, parent),
       alwaysOn_(alwaysOn),
       executable_(modulePath()),
+      settings_(this, executable_.parent_path(), layout_.media),
       commands_(profiles_, layout_, *this) {
   icon_ = LoadIconW(programInstance(), MAKEINTRESOURCEW(IDI_TARSIL));
   skinProblem_ = skin_.load(executable_.parent_path());
@@ -64,9 +65,12 @@ BOOL COstrelDlg::OnInitDialog() {
   const auto started = std::chrono::steady_clock::now();
   SetPropW(m_hWnd, kInstanceName, reinterpret_cast<HANDLE>(1));
   SetWindowTextW(m_hWnd, kProgramCaption);
-  if (!skinProblem_.empty()) {
-    endWithNotice(skinProblem_);
-    return TRUE;
+  for (const std::wstring* problem :
+       std::initializer_list<const std::wstring*>{&settings_.loadProblem(), &skinProblem_}) {
+    if (!problem->empty()) {
+      endWithNotice(*problem);
+      return TRUE;
+    }
   }
   if (executable_.empty()) {
     endWithNotice(L"Failed to get the saved file path!");
@@ -157,9 +161,10 @@ bool COstrelDlg::confirmSaveChanges() {
                      MB_OKCANCEL | MB_ICONWARNING) == IDOK;
 }
 
-void COstrelDlg::editKey(int) {}
-
-void COstrelDlg::editMacros() {}
+std::optional<tarsil::KeySettingsExchange> COstrelDlg::runKeySettings(
+    tarsil::KeySettingsExchange exchange, tarsil::TranslationTable& working) {
+  return settings_.run(std::move(exchange), working);
+}
 
 std::int32_t COstrelDlg::windowWidth() const {
   RECT window{};
@@ -230,6 +235,9 @@ LRESULT COstrelDlg::OnTrayNotification(WPARAM id, LPARAM mouseMessage) {
 }
 
 void COstrelDlg::exit() {
+  // An open key settings dialog ends as its Cancel would: the exit saves
+  // what was committed, not a half-made edit.
+  settings_.closeWithCancel();
   tarsil::RemoveKeyHook();
   EndDialog(IDCANCEL);
 }

@@ -12,6 +12,7 @@
 #include "ui/main/win32/key_tooltip.h"
 #include "ui/main/win32/main_skin.h"
 #include "ui/main/win32/tray_icon.h"
+#include "ui/settings/win32/set_congfig.h"
 
 // The program's one top-level window: the keyboard drawn from the skin. It
 // owns the profiles and the layout, switches key translation with the
@@ -36,8 +37,8 @@ class COstrelDlg : public CDialog, private tarsil::MainWindowHost {
   void showButtonMenu() override;
   bool confirmRestoreDefaults() override;
   bool confirmSaveChanges() override;
-  void editKey(int slot) override;
-  void editMacros() override;
+  std::optional<tarsil::KeySettingsExchange> runKeySettings(
+      tarsil::KeySettingsExchange exchange, tarsil::TranslationTable& working) override;
   std::int32_t windowWidth() const override;
   std::int32_t windowHeight() const override;
 
@@ -63,6 +64,9 @@ class COstrelDlg : public CDialog, private tarsil::MainWindowHost {
   std::filesystem::path executable_;
   tarsil::ProfileSet profiles_;
   tarsil::MainLayout layout_;
+  // Constructed first, as it reads its own layout and pictures; every key
+  // edit reuses it.
+  CSetCongfig settings_;
   tarsil::MainCommands commands_;
   MainSkin skin_;
   std::wstring skinProblem_;  // why the skin could not be loaded

@@ -1,4 +1,4 @@
-#include "ui/main/window_outline.h"
+#include "ui/skin/window_outline.h"
 
 #include <algorithm>
 

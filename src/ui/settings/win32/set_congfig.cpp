@@ -1,0 +1,528 @@
+#include "ui/settings/win32/set_congfig.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <utility>
+
+#include "framework/win32/wide_text.h"
+#include "ini/ini_file.h"
+#include "resource.h"
+#include "ui/settings/win32/capture_hook.h"
+#include "ui/skin/win32/skin_pictures.h"
+
+namespace {
+
+using tarsil::KindFunctionKey;
+using tarsil::KindMacro;
+using tarsil::KindMacroEditor;
+using tarsil::KindMultimedia;
+using tarsil::KindSingleKey;
+
+constexpr wchar_t kProgramCaption[] = L"Tarsil Software";
+
+// The control each entry of "Composite.ini" places; entry 5 places none.
+constexpr int kControlOfEntry[] = {
+    0,
+    IDC_SETTINGS_OK,
+    IDCANCEL,
+    IDC_CLEAR,
+    IDC_OSK,
+    0,
+    IDC_KIND_SINGLE_KEY,
+    IDC_KIND_MACRO,
+    IDC_KIND_MEDIA,
+    IDC_KIND_FUNCTION,
+    IDC_ADD_MACRO,
+    IDC_DELETE_MACRO,
+    IDC_RECORD,
+    IDC_DELETE_STEP,
+    IDC_CLEAR_STEPS,
+    IDC_FIRST_STEP,
+    IDC_PREVIOUS_STEP,
+    IDC_NEXT_STEP,
+    IDC_LAST_STEP,
+    IDC_KEY_NAME,
+    IDC_MEDIA_LIST,
+    IDC_FUNCTION_LIST,
+    IDC_MACRO_LIST,
+    IDC_STEP_LIST,
+};
+constexpr int kFirstControlEntry = 19;
+
+// The pictures, in the order they load.
+enum Picture {
+  kKeyMask,
+  kKeyNormal,
+  kKeyOver,
+  kKeyDown,
+  kMediaNormal,
+  kFunctionNormal,
+  kMacroNormal,
+  kMacroOver,
+  kMacroDown,
+  kMacroDisable,
+  kMacro2Normal,
+};
+constexpr const wchar_t* kPictureFiles[] = {
+    L"key_mask.bmp",     L"key_normal.bmp",      L"key_over.bmp",      L"key_down.bmp",
+    L"media_normal.bmp", L"function_normal.bmp", L"macro_normal.bmp",  L"macro_over.bmp",
+    L"macro_down.bmp",   L"macro_disable.bmp",   L"macro2_normal.bmp", L"macro2_over.bmp",
+    L"macro2_down.bmp",  L"macro2_disable.bmp"};
+
+// The background of each kind, and of the macro editor.
+constexpr Picture kBackgroundOfKind[] = {kKeyNormal, kMacroNormal, kMediaNormal, kFunctionNormal,
+                                         kMacro2Normal};
+
+// The macro controls: shown together in the macro kinds.
+constexpr int kMacroControls[] = {IDC_ADD_MACRO,     IDC_DELETE_MACRO, IDC_RECORD,
+                                  IDC_DELETE_STEP,   IDC_CLEAR_STEPS,  IDC_FIRST_STEP,
+                                  IDC_PREVIOUS_STEP, IDC_NEXT_STEP,    IDC_LAST_STEP,
+                                  IDC_MACRO_LIST,    IDC_STEP_LIST};
+constexpr int kStepButtons[] = {IDC_RECORD,        IDC_DELETE_STEP, IDC_CLEAR_STEPS, IDC_FIRST_STEP,
+                                IDC_PREVIOUS_STEP, IDC_NEXT_STEP,   IDC_LAST_STEP};
+
+constexpr COLORREF kSelectedRowText = RGB(255, 255, 255);
+constexpr COLORREF kSelectedRowBack = RGB(49, 106, 197);
+
+// The fixed-pitch font of the key name and the lists: Fixedsys where the
+// system has it, else its own fixed-pitch face at the same size.
+HFONT createListFont(HWND window) {
+  const HDC dc = GetDC(window);
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(20, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  font.lfCharSet = DEFAULT_CHARSET;
+  wcscpy(font.lfFaceName, L"Fixedsys");
+  bool found = false;
+  EnumFontFamiliesExW(
+      dc, &font,
+      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM exists) -> int {
+        *reinterpret_cast<bool*>(exists) = true;
+        return 0;
+      },
+      reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(window, dc);
+  if (!found) {
+    font.lfFaceName[0] = L'\0';
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  }
+  return CreateFontIndirectW(&font);
+}
+
+std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+std::wstring windowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+}  // namespace
+
+CSetCongfig::CSetCongfig(CWnd* owner, const std::filesystem::path& programFolder,
+                         const tarsil::MediaKeyTable& media)
+    : CDialog(IDD_KEY_SETTINGS, owner), model_(captureHook.shared, media) {
+  std::pair<const wchar_t*, CBitmap*> files[std::size(kPictureFiles)];
+  for (std::size_t i = 0; i < std::size(kPictureFiles); ++i) {
+    files[i] = {kPictureFiles[i], &pictures_[i]};
+  }
+  loadProblem_ = loadSkinPictures(programFolder, files);
+  const std::filesystem::path layoutPath = programFolder / L"Composite.ini";
+  const tarsil::ini::ReadResult layout = tarsil::ini::readIniFile(layoutPath);
+  if (!layout.status.ok()) {
+    loadProblem_ = wideFromUtf8(layout.status.error);
+  } else if (!layout.exists) {
+    loadProblem_ = L"The layout of the key settings " + layoutPath.wstring() +
+                   L" is missing.\n\nReinstall the program to restore it.";
+  }
+  layout_ = tarsil::readDialogLayout(layout.document);
+}
+
+std::optional<tarsil::KeySettingsExchange> CSetCongfig::run(tarsil::KeySettingsExchange exchange,
+                                                            tarsil::TranslationTable& working) {
+  if (!loadProblem_.empty() || isOpen()) return std::nullopt;
+  model_.open(std::move(exchange), working);
+  if (DoModal() != IDOK) return std::nullopt;
+  return model_.exchange();
+}
+
+void CSetCongfig::closeWithCancel() {
+  if (isOpen()) OnCancel();
+}
+
+BOOL CSetCongfig::OnInitDialog() {
+  const auto started = std::chrono::steady_clock::now();
+  captureHook.dialog = m_hWnd;
+  keyFont_.reset(createListFont(m_hWnd));
+  listFont_.reset(createListFont(m_hWnd));
+  SendDlgItemMessageW(m_hWnd, IDC_KEY_NAME, WM_SETFONT, reinterpret_cast<WPARAM>(keyFont_.get()),
+                      0);
+  for (const int list : {IDC_MEDIA_LIST, IDC_FUNCTION_LIST, IDC_MACRO_LIST}) {
+    SendDlgItemMessageW(m_hWnd, list, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), 0);
+  }
+  for (const std::u16string_view name : tarsil::kMediaNames) {
+    SendDlgItemMessageW(m_hWnd, IDC_MEDIA_LIST, CB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(wide(name).c_str()));
+  }
+  for (const std::u16string_view name : tarsil::functionNames()) {
+    SendDlgItemMessageW(m_hWnd, IDC_FUNCTION_LIST, CB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(wide(name).c_str()));
+  }
+  const HWND steps = item(IDC_STEP_LIST);
+  ListView_SetExtendedListViewStyle(steps,
+                                    LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT);
+  const wchar_t* columns[] = {L"Key", L"Action"};
+  for (int i = 0; i < 2; ++i) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = 70;
+    column.pszText = const_cast<wchar_t*>(columns[i]);
+    ListView_InsertColumn(steps, i, &column);
+  }
+  placeControls();
+
+  const SIZE size = pictures_[kKeyMask].GetSize();
+  SetWindowPos(m_hWnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowRgn(m_hWnd, createOutlineRegion(pictures_[kKeyMask]), TRUE);
+  // Not shown yet, so centred on the screen's work area.
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  SetWindowPos(m_hWnd, nullptr, work.left + (work.right - work.left - size.cx) / 2,
+               work.top + (work.bottom - work.top - size.cy) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  shownEntries_ = ~0u;
+  shownSteps_.assign(1, -1);  // no row shown yet: the first render fills the list
+  shownKind_ = -1;
+  render();
+  const double milliseconds =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+  char trace[96];
+  std::snprintf(trace, sizeof trace, "Tarsil Software: the key settings opened in %.1f ms\n",
+                milliseconds);
+  OutputDebugStringA(trace);
+  return TRUE;
+}
+
+void CSetCongfig::placeControls() {
+  for (int entry = 1; entry <= tarsil::kLastSkinButton; ++entry) {
+    const int id = kControlOfEntry[entry];
+    if (id == 0) continue;
+    const tarsil::KeySlot& place = layout_[static_cast<std::size_t>(entry - 1)];
+    CBitButtton& button = buttons_[static_cast<std::size_t>(entry)];
+    button.SubclassDlgItem(id, *this);
+    // The key tabs and the dialog's own buttons are cut from the key
+    // pictures, the macro buttons from the macro pictures.
+    const bool keyPicture = entry < tarsil::kAddMacroButton;
+    const std::array<HBITMAP, 4> faces =
+        keyPicture ? std::array<HBITMAP, 4>{picture(kKeyNormal), picture(kKeyOver),
+                                            picture(kKeyDown), picture(kKeyNormal)}
+                   : std::array<HBITMAP, 4>{picture(kMacroNormal), picture(kMacroOver),
+                                            picture(kMacroDown), picture(kMacroDisable)};
+    button.setSkin(model_.button(entry), faces,
+                   {place.left, place.top, place.left + place.width, place.top + place.height});
+    MoveWindow(button.m_hWnd, place.left, place.top, place.width, place.height, TRUE);
+  }
+  for (int entry = kFirstControlEntry; entry <= tarsil::kDialogEntriesRead; ++entry) {
+    const tarsil::KeySlot& place = layout_[static_cast<std::size_t>(entry - 1)];
+    const HWND control = item(kControlOfEntry[entry]);
+    MoveWindow(control, place.left, place.top, place.width, place.height, TRUE);
+    ShowWindow(control, SW_HIDE);
+  }
+}
+
+void CSetCongfig::OnOK() { onCommand(IDC_SETTINGS_OK, BN_CLICKED, nullptr); }
+
+void CSetCongfig::OnCancel() {
+  model_.cancel();
+  render();
+  EndDialog(IDCANCEL);
+}
+
+bool CSetCongfig::confirmDeleteBoundMacro() {
+  return MessageBoxW(m_hWnd,
+                     L"Some key settings are detected pointing to this macro, and you really "
+                     L"need to delete this macro ?",
+                     L"KEYBOARD", MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+}
+
+void CSetCongfig::onCommand(int id, int notification, HWND) {
+  switch (id) {
+    case IDC_SETTINGS_OK:
+      model_.ok();
+      render();
+      EndDialog(IDOK);
+      return;
+    case IDCANCEL:
+      OnCancel();
+      return;
+    case IDC_CLEAR:
+      model_.clear();
+      break;
+    case IDC_OSK:
+      ShellExecuteW(m_hWnd, nullptr, L"osk.exe", nullptr, nullptr, SW_SHOWNORMAL);
+      break;
+    case IDC_KIND_SINGLE_KEY:
+    case IDC_KIND_MACRO:
+    case IDC_KIND_MEDIA:
+    case IDC_KIND_FUNCTION:
+      model_.chooseKind(id - IDC_KIND_SINGLE_KEY);
+      break;
+    case IDC_ADD_MACRO:
+      model_.macros().add();
+      break;
+    case IDC_DELETE_MACRO:
+      model_.macros().remove(*this);
+      break;
+    case IDC_RECORD: {
+      // NumLock counts as on only when toggled on and not held.
+      const bool numLockOff = model_.toggleRecording(GetKeyState(VK_NUMLOCK) == 1);
+      // The notice waits for a key, which must reach it: it comes before the
+      // capture hook when recording starts, and after it when it stops.
+      if (numLockOff && model_.recording()) notifyKeypadNotLocked();
+      render();
+      if (numLockOff && !model_.recording()) notifyKeypadNotLocked();
+      return;
+    }
+    case IDC_DELETE_STEP:
+      model_.macros().deleteStep();
+      break;
+    case IDC_CLEAR_STEPS:
+      model_.macros().clearSteps();
+      break;
+    case IDC_FIRST_STEP:
+    case IDC_PREVIOUS_STEP:
+    case IDC_NEXT_STEP:
+    case IDC_LAST_STEP:
+      model_.macros().moveStepSelection(static_cast<tarsil::StepMove>(id - IDC_FIRST_STEP));
+      break;
+    case IDC_MACRO_LIST:
+      if (notification == CBN_EDITCHANGE) {
+        const std::wstring text = windowText(item(IDC_MACRO_LIST));
+        model_.macros().rename(std::u16string(text.begin(), text.end()));
+      } else if (notification == CBN_SELCHANGE) {
+        model_.macros().choose(
+            static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_MACRO_LIST, CB_GETCURSEL, 0, 0)));
+      } else if (notification == CBN_KILLFOCUS) {
+        model_.macros().refill();
+      } else {
+        return;
+      }
+      break;
+    case IDC_MEDIA_LIST:
+    case IDC_FUNCTION_LIST: {
+      if (notification != CBN_SELCHANGE) return;
+      const int chosen = static_cast<int>(SendDlgItemMessageW(m_hWnd, id, CB_GETCURSEL, 0, 0));
+      if (id == IDC_MEDIA_LIST) {
+        model_.chooseMedia(chosen);
+      } else {
+        model_.chooseFunction(chosen);
+      }
+      break;
+    }
+    default:
+      return;
+  }
+  render();
+}
+
+void CSetCongfig::notifyKeypadNotLocked() {
+  MessageBoxW(m_hWnd, L"Keypad not locked ", kProgramCaption, MB_OK);
+}
+
+void CSetCongfig::onMacroKey(WPARAM message, LPARAM packed) {
+  const PackedKeyEvent event = unpackKeyEvent(packed);
+  const auto kind = static_cast<tarsil::KeyMessage>(message);
+  if (model_.kind() == KindSingleKey && tarsil::isPress(kind)) {
+    wchar_t name[256] = {};
+    GetKeyNameTextW(tarsil::keyNameCode(event.scanCode, event.flags), name, 256);
+    const std::wstring text = name;
+    model_.keyCaptured(tarsil::captureCode(event.vkCode, event.flags),
+                       std::u16string(text.begin(), text.end()));
+  } else {
+    model_.recordEvent(kind, event.vkCode, event.scanCode, event.flags);
+  }
+  render();
+}
+
+LRESULT CSetCongfig::onStepListDraw(NMLVCUSTOMDRAW& draw) const {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      // The chosen step shows in blue whether or not the list has the focus.
+      const auto row = static_cast<int>(draw.nmcd.dwItemSpec);
+      const bool chosen = row == ListView_GetNextItem(item(IDC_STEP_LIST), -1, LVNI_SELECTED);
+      draw.clrText = chosen ? kSelectedRowText : RGB(0, 0, 0);
+      draw.clrTextBk = chosen ? kSelectedRowBack : RGB(255, 255, 255);
+      draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
+      return CDRF_NEWFONT;
+    }
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
+void CSetCongfig::render() {
+  if (m_hWnd == nullptr) return;
+  rendering_ = true;
+  if (shownKind_ != model_.kind()) {
+    shownKind_ = model_.kind();
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+  }
+  for (const int kind : {tarsil::kSingleKeyButton, tarsil::kMediaButton, tarsil::kFunctionButton}) {
+    ShowWindow(item(kControlOfEntry[kind]), model_.kindButtonVisible(kind) ? SW_SHOW : SW_HIDE);
+  }
+  ShowWindow(item(IDC_KEY_NAME), model_.keyNameBoxVisible() ? SW_SHOW : SW_HIDE);
+  ShowWindow(item(IDC_MEDIA_LIST), model_.mediaListVisible() ? SW_SHOW : SW_HIDE);
+  ShowWindow(item(IDC_FUNCTION_LIST), model_.functionListVisible() ? SW_SHOW : SW_HIDE);
+  for (const int control : kMacroControls) {
+    ShowWindow(item(control), model_.macroControlsVisible() ? SW_SHOW : SW_HIDE);
+  }
+  const std::wstring keyName = wide(model_.keyNameBoxText());
+  if (windowText(item(IDC_KEY_NAME)) != keyName)
+    SetDlgItemTextW(m_hWnd, IDC_KEY_NAME, keyName.c_str());
+  SendDlgItemMessageW(m_hWnd, IDC_MEDIA_LIST, CB_SETCURSEL, static_cast<WPARAM>(model_.mediaItem()),
+                      0);
+  SendDlgItemMessageW(m_hWnd, IDC_FUNCTION_LIST, CB_SETCURSEL,
+                      static_cast<WPARAM>(model_.functionItem()), 0);
+  renderMacroList();
+  renderSteps();
+  for (const int button : kStepButtons) {
+    EnableWindow(item(button), model_.macros().stepButtonsEnabled());
+  }
+  for (const int control : {IDC_ADD_MACRO, IDC_DELETE_MACRO, IDC_MACRO_LIST}) {
+    EnableWindow(item(control), model_.macroChoiceEnabled());
+  }
+  if (model_.captureWanted()) {
+    InstallCaptureHook(m_hWnd);
+  } else {
+    RemoveCaptureHook();
+  }
+  switch (model_.takeFocusRequest()) {
+    case tarsil::DialogFocus::kKeyNameBox:
+      SetFocus(item(IDC_KEY_NAME));
+      break;
+    case tarsil::DialogFocus::kMediaList:
+      SetFocus(item(IDC_MEDIA_LIST));
+      break;
+    case tarsil::DialogFocus::kFunctionList:
+      SetFocus(item(IDC_FUNCTION_LIST));
+      break;
+    case tarsil::DialogFocus::kMacroList:
+      SetFocus(item(IDC_MACRO_LIST));
+      break;
+    case tarsil::DialogFocus::kNone:
+      break;
+  }
+  for (const CBitButtton& button : buttons_) {
+    if (button.m_hWnd != nullptr) InvalidateRect(button.m_hWnd, nullptr, FALSE);
+  }
+  rendering_ = false;
+}
+
+void CSetCongfig::renderMacroList() {
+  const HWND list = item(IDC_MACRO_LIST);
+  const tarsil::MacroEditor& macros = model_.macros();
+  if (shownEntries_ != macros.entriesRevision()) {
+    shownEntries_ = macros.entriesRevision();
+    SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    for (const std::u16string& name : macros.entries()) {
+      SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name).c_str()));
+    }
+  }
+  if (SendMessageW(list, CB_GETCURSEL, 0, 0) != macros.chosen()) {
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(macros.chosen()), 0);
+  }
+  const std::wstring text = wide(macros.editText());
+  if (windowText(list) != text) SetWindowTextW(list, text.c_str());
+}
+
+void CSetCongfig::renderSteps() {
+  const HWND list = item(IDC_STEP_LIST);
+  const std::span<const std::int32_t> steps = model_.macros().steps();
+  if (!std::equal(steps.begin(), steps.end(), shownSteps_.begin(), shownSteps_.end())) {
+    shownSteps_.assign(steps.begin(), steps.end());
+    ListView_DeleteAllItems(list);
+    for (std::size_t k = 0; k * tarsil::kMacroStepWidth < steps.size(); ++k) {
+      const std::int32_t* step = &steps[k * tarsil::kMacroStepWidth];
+      wchar_t name[256] = {};
+      GetKeyNameTextW(step[0], name, 256);
+      LVITEMW row{};
+      row.mask = LVIF_TEXT;
+      row.iItem = static_cast<int>(k);
+      row.pszText = name;
+      ListView_InsertItem(list, &row);
+      ListView_SetItemText(list, static_cast<int>(k), 1,
+                           const_cast<wchar_t*>(step[2] == 1 ? L"down" : L"up"));
+    }
+  }
+  const int selected = model_.macros().selectedStep();
+  if (ListView_GetNextItem(list, -1, LVNI_SELECTED) != selected) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (selected >= 0) {
+      ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED,
+                            LVIS_SELECTED | LVIS_FOCUSED);
+      ListView_EnsureVisible(list, selected, FALSE);
+    }
+  }
+}
+
+bool CSetCongfig::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_NCHITTEST:
+      // The dialog is dragged by any point that is no control.
+      result = Default(message, wParam, lParam);
+      if (result == HTCLIENT) result = HTCAPTION;
+      return true;
+    case WM_ERASEBKGND: {
+      RECT client{};
+      GetClientRect(m_hWnd, &client);
+      const int kind = model_.kind() >= KindSingleKey && model_.kind() <= KindMacroEditor
+                           ? model_.kind()
+                           : KindSingleKey;
+      copyPictureArea(reinterpret_cast<HDC>(wParam), picture(kBackgroundOfKind[kind]), 0, 0,
+                      client.right, client.bottom);
+      result = 1;
+      return true;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        OnOK();
+      } else {
+        onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      }
+      result = 0;
+      return true;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->idFrom != IDC_STEP_LIST) return false;
+      if (header->code == NM_CUSTOMDRAW) {
+        result = onStepListDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+        return true;
+      }
+      if (header->code == LVN_ITEMCHANGED && !rendering_) {
+        const auto* change = reinterpret_cast<NMLISTVIEW*>(lParam);
+        if ((change->uNewState & LVIS_SELECTED) != 0) {
+          model_.macros().selectStep(change->iItem);
+          render();
+        }
+      }
+      result = 0;
+      return true;
+    }
+    case WM_MACRO_KEY:
+      onMacroKey(wParam, lParam);
+      result = 0;
+      return true;
+    default:
+      return CDialog::OnMessage(message, wParam, lParam, result);
+  }
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "framework/win32/bitmap.h"
+
+// Loads the pictures of one skinned window from the skin folder beside the
+// program; the first sets the size all others must have. Returns a sentence
+// for the user that names the first file that is missing, unreadable or of
+// another size, or nothing when all loaded.
+std::wstring loadSkinPictures(const std::filesystem::path& programFolder,
+                              std::span<const std::pair<const wchar_t*, CBitmap*>> pictures);
+
+// The outline of a window from its mask: every pixel that is not pure
+// white, as one region built at once. Null when the mask's pixels cannot be
+// read. The caller owns the region until a window takes it.
+HRGN createOutlineRegion(const CBitmap& mask);
+
+// Copies the same rectangle of `picture` onto `target`.
+void copyPictureArea(HDC target, HBITMAP picture, int left, int top, int width, int height);

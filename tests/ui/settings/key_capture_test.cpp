@@ -1,0 +1,70 @@
+#include "ui/settings/key_capture.h"
+
+#include <gtest/gtest.h>
+
+namespace tarsil {
+namespace {
+
+TEST(KeyCapture, KeyNameCodesCarryTheScanCodeAndTheFlagByte) {
+  EXPECT_EQ(keyNameCode(30, 0x00), 1966080);       // A pressed
+  EXPECT_EQ(keyNameCode(30, 0x80), -2145517568);   // A released: negative
+  EXPECT_EQ(keyNameCode(0x36, 0x01), 0x00360000);  // right Shift, named as itself
+  EXPECT_EQ(keyNameCode(0x1C, 0x01), 0x011C0000);  // keypad Enter keeps its extended bit
+}
+
+TEST(KeyCapture, KeypadKeysAreStoredAsKeypadCodes) {
+  // The keypad's Enter is 108, press and release; the main Enter stays 13.
+  EXPECT_EQ(captureCode(13, 0x01), 108);
+  EXPECT_EQ(recordCode(13, 0x81), 108);
+  EXPECT_EQ(recordCode(13, 0x80), 13);
+  // With NumLock off the keypad's 7 arrives as Home without the extended
+  // bit; the Home key itself has the bit.
+  EXPECT_EQ(captureCode(36, 0x00), 103);
+  EXPECT_EQ(captureCode(36, 0x01), 36);
+  EXPECT_EQ(captureCode(34, 0x00), 99);
+  // A release is normalised when recording, like its press.
+  EXPECT_EQ(recordCode(36, 0x80), 103);
+  EXPECT_EQ(captureCode(36, 0x80), 36);
+  // Any other flag, such as an injected event's, leaves the code.
+  EXPECT_EQ(recordCode(36, 0x10), 36);
+}
+
+TEST(KeyCapture, EveryKeyEventIsSwallowedAndGoesWhereTheDialogWantsIt) {
+  CaptureShared shared;
+  CaptureDecision press = decideCapture(shared, KeyMessage::kSysKeyDown, 65, 0x20);
+  EXPECT_TRUE(press.swallow && press.nameCapturedKey && !press.recordStep);
+  EXPECT_EQ(shared.capturedKey, 65);
+  shared.dialogMode = 4;
+  press = decideCapture(shared, KeyMessage::kKeyDown, 35, 0);
+  EXPECT_TRUE(press.swallow && !press.nameCapturedKey && press.recordStep);
+  EXPECT_EQ(shared.capturedKey, 97);
+  const CaptureDecision release = decideCapture(shared, KeyMessage::kKeyUp, 35, 0x80);
+  EXPECT_TRUE(release.swallow && release.recordStep);
+  EXPECT_FALSE(decideCapture(shared, KeyMessage::kOther, 65, 0).swallow);
+}
+
+TEST(StepRecorder, RecordsEachKeysFirstPressAndItsReleaseOnly) {
+  StepRecorder recorder;
+  recorder.start();
+  RecordedStep step;
+  int kept = 0;
+  // A held for a while: one press, auto-repeats dropped, one release.
+  for (int i = 0; i < 5; ++i) kept += recorder.record(KeyMessage::kKeyDown, 65, 30, 0, step);
+  kept += recorder.record(KeyMessage::kKeyUp, 65, 30, 0x80, step);
+  EXPECT_EQ(kept, 2);
+  EXPECT_EQ(step.vk, 65);
+  EXPECT_FALSE(step.down);
+  EXPECT_EQ(step.keyNameCode, -2145517568);
+  // A key held when the recording started gives only its release.
+  EXPECT_TRUE(recorder.record(KeyMessage::kKeyUp, 66, 48, 0x80, step));
+  // No key code beyond a byte: its press is dropped, its release kept.
+  EXPECT_FALSE(recorder.record(KeyMessage::kKeyDown, 255, 0, 0, step));
+  EXPECT_TRUE(recorder.record(KeyMessage::kKeyUp, 255, 0, 0x80, step));
+  // A key still held when a recording stops does not lose its next press.
+  recorder.record(KeyMessage::kKeyDown, 67, 46, 0, step);
+  recorder.start();
+  EXPECT_TRUE(recorder.record(KeyMessage::kKeyDown, 67, 46, 0, step));
+}
+
+}  // namespace
+}  // namespace tarsil
