@@ -85,6 +85,11 @@ constexpr int kMacroControls[] = {IDC_ADD_MACRO,     IDC_DELETE_MACRO, IDC_RECOR
 constexpr int kStepButtons[] = {IDC_RECORD,        IDC_DELETE_STEP, IDC_CLEAR_STEPS, IDC_FIRST_STEP,
                                 IDC_PREVIOUS_STEP, IDC_NEXT_STEP,   IDC_LAST_STEP};
 
+// The key name and the lists sit in fields the skin draws around them:
+// they share the fields' ink and paper.
+constexpr COLORREF kFieldPaper = RGB(8, 9, 12);
+constexpr COLORREF kFieldInk = RGB(230, 236, 242);
+
 constexpr COLORREF kSelectedRowText = RGB(255, 255, 255);
 constexpr COLORREF kSelectedRowBack = RGB(49, 106, 197);
 
@@ -157,6 +162,7 @@ void CSetCongfig::closeWithCancel() {
 BOOL CSetCongfig::OnInitDialog() {
   const auto started = std::chrono::steady_clock::now();
   captureHook.dialog = m_hWnd;
+  if (!fieldBrush_) fieldBrush_.reset(CreateSolidBrush(kFieldPaper));
   keyFont_.reset(createListFont(m_hWnd));
   listFont_.reset(createListFont(m_hWnd));
   SendDlgItemMessageW(m_hWnd, IDC_KEY_NAME, WM_SETFONT, reinterpret_cast<WPARAM>(keyFont_.get()),
@@ -431,18 +437,25 @@ void CSetCongfig::render() {
 void CSetCongfig::renderMacroList() {
   const HWND list = item(IDC_MACRO_LIST);
   const tarsil::MacroEditor& macros = model_.macros();
-  if (shownEntries_ != macros.entriesRevision()) {
+  const bool refilled = shownEntries_ != macros.entriesRevision();
+  if (refilled) {
     shownEntries_ = macros.entriesRevision();
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
     for (const std::u16string& name : macros.entries()) {
       SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name).c_str()));
     }
   }
-  if (SendMessageW(list, CB_GETCURSEL, 0, 0) != macros.chosen()) {
+  // Only what the model changed is passed on: typing into the field clears
+  // the list's own selection, and setting its text would move the caret.
+  if (refilled || shownChosen_ != macros.chosen()) {
+    shownChosen_ = macros.chosen();
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(macros.chosen()), 0);
   }
   const std::wstring text = wide(macros.editText());
-  if (windowText(list) != text) SetWindowTextW(list, text.c_str());
+  if (refilled || shownEditText_ != text) {
+    shownEditText_ = text;
+    if (windowText(list) != text) SetWindowTextW(list, text.c_str());
+  }
 }
 
 void CSetCongfig::renderSteps() {
@@ -516,6 +529,17 @@ bool CSetCongfig::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         }
       }
       result = 0;
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: {
+      // The step list keeps its own colours; everything else that asks is
+      // a field of the skin (the key name, the lists and their parts).
+      const HDC dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, kFieldInk);
+      SetBkColor(dc, kFieldPaper);
+      result = reinterpret_cast<LRESULT>(fieldBrush_.get());
       return true;
     }
     case WM_MACRO_KEY:

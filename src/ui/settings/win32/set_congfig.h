@@ -70,8 +70,11 @@ class CSetCongfig : public CDialog, private tarsil::MacroDeletePrompt {
   std::array<CBitButtton, tarsil::kLastSkinButton + 1> buttons_;  // by layout entry
   FontHandle keyFont_;
   FontHandle listFont_;
+  BrushHandle fieldBrush_;
   // What the controls show, to change only what the model changed.
   unsigned shownEntries_ = ~0u;
+  int shownChosen_ = -1;
+  std::wstring shownEditText_;
   std::vector<std::int32_t> shownSteps_;
   std::int32_t shownKind_ = -1;
   bool rendering_ = false;
