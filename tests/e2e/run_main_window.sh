@@ -245,6 +245,120 @@ scenario_tray() {
   [ "$problems" = 0 ] && pass "tray: its menu opens About" || fail "tray"
 }
 
+# dialog_at ENTRY [top]: the centre of the key settings dialog's layout
+# entry, in screen pixels; with "top", a point just below its top edge (a
+# drop-down list's entry is as tall as its list opened).
+dialog_at() {
+  local x y
+  read -r x y _ < <(probe window "Key Settings")
+  iconv -f UTF-16 -t UTF-8 "$app/Composite.ini" | tr -d '\r' |
+    awk -F'[=,]' -v entry="$1" -v x="$x" -v y="$y" -v top="${2:-}" '$1 == entry {
+      printf "%d %d", x + $2 + $4 / 2, y + $3 + (top == "top" ? 12 : $5 / 2); exit}'
+}
+click_dialog() { xdotool mousemove $(dialog_at "$1") && sleep 0.1 && xdotool click 1; }
+key_box() { probe item "Key Settings" 1127; }
+
+# A notice about NumLock, if the X server's NumLock is off, is closed.
+close_numlock_notice() {
+  if poll 2 sh -c "wine '$work/probe.exe' text 'Tarsil Software' 2>/dev/null | grep -q 'Keypad not locked'"; then
+    note "NumLock is off: the notice came and is closed"
+    xdotool key Return
+    sleep 0.3
+  fi
+}
+
+scenario_key_edit() {
+  local problems=0
+  bring_tarsil_forward
+  click_on F
+  if ! poll 10 state_is "Key Settings" shown; then
+    fail "key edit: no key settings dialog"
+    return
+  fi
+  check "dialog outline against key_mask" same \
+    "$(probe region "Key Settings" "$(winepath -w "$app/skin/key_mask.bmp")")"
+  check "key name shown" "F" "$(key_box)"
+  shot 9-key-single
+  xdotool key b
+  # Key names are the system's (X11 names under Wine): only that one came.
+  key_box_changed() { [ "$(key_box)" != F ]; }
+  poll 5 key_box_changed || problems=$((problems + 1))
+  note "captured key named '$(key_box)'"
+  click_dialog 9  # the function kind
+  sleep 0.3
+  shot 10-key-function
+  click_dialog 8  # the multimedia kind
+  sleep 0.3
+  shot 11-key-media
+  click_dialog 6  # back to the single key, which still holds the captured B
+  click_dialog 1  # OK
+  poll 5 state_is "Key Settings" hidden || poll 5 state_is "Key Settings" missing ||
+    problems=$((problems + 1))
+  check "F after the edit" "down 66 up 66" "$(typed f)"
+  [ "$problems" = 0 ] && pass "key edit: a captured key is what the key types" || fail "key edit"
+}
+
+scenario_macro() {
+  local problems=0
+  bring_tarsil_forward
+  click_on G
+  poll 10 state_is "Key Settings" shown || { fail "macro: no dialog"; return; }
+  click_dialog 7  # the macro kind: its empty list gets a first macro
+  sleep 0.3
+  # With NumLock on (an X server starts with it off) keypad keys would
+  # record as themselves, and no notice asks for a key to close it.
+  xdotool key Num_Lock
+  click_dialog 12  # record
+  close_numlock_notice
+  xdotool key x y
+  sleep 0.3
+  shot 12-macro-recorded
+  click_dialog 12  # stop
+  close_numlock_notice
+  check "steps" "4" "$(probe rows "Key Settings")"
+  click_dialog 1
+  poll 5 state_is "Key Settings" hidden || poll 5 state_is "Key Settings" missing ||
+    problems=$((problems + 1))
+  check "G after recording X and Y" "down 88 down 89 up 88 up 89" "$(typed g)"
+  [ "$problems" = 0 ] && pass "macro: a recorded macro plays" || fail "macro"
+}
+
+scenario_macro_editor() {
+  local problems=0
+  bring_tarsil_forward
+  click_on Macro..
+  poll 10 state_is "Key Settings" shown || { fail "macro editor: no dialog"; return; }
+  shot 13-macro-editor
+  click_dialog 10  # add: define1
+  # The name is typed through the keyboard and so through this profile's
+  # keys: it avoids A, F and G, which now type something else.
+  xdotool mousemove $(dialog_at 22 top) click 1 key End shift+Home
+  xdotool type --delay 20 "quick"
+  click_dialog 23  # away from the list: its entries take the new name
+  check "macros after add and rename" "define0 quick" "$(probe combo "Key Settings" 1130)"
+  # define0 is what G plays: deleting it asks first.
+  xdotool mousemove $(dialog_at 22 top) click 1 key Up
+  click_dialog 11
+  if poll 5 state_is KEYBOARD shown; then
+    note "question: $(probe text KEYBOARD | awk -F' [|] ' '{print $NF}')"
+    xdotool key Return
+    poll 5 state_is KEYBOARD missing || problems=$((problems + 1))
+  else
+    note "no question before deleting a macro a key plays"
+    problems=$((problems + 1))
+  fi
+  check "macros after the delete" "quick" "$(probe combo "Key Settings" 1130)"
+  click_dialog 1
+  poll 5 state_is "Key Settings" hidden || poll 5 state_is "Key Settings" missing ||
+    problems=$((problems + 1))
+  check "G before Apply" "down 88 down 89 up 88 up 89" "$(typed g)"
+  bring_tarsil_forward
+  click_on Apply
+  check "G after Apply" "down 71 up 71" "$(typed g)"
+  [ "$problems" = 0 ] && pass "macro editor: add, rename, delete with the question" ||
+    fail "macro editor"
+}
+
 version() { sed -n 's/^project(Tarsil VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt"; }
 
 scenario_close_and_exit() {
@@ -284,6 +398,9 @@ main() {
   scenario_default
   scenario_files
   scenario_tray
+  scenario_key_edit
+  scenario_macro
+  scenario_macro_editor
   scenario_close_and_exit
 }
 

@@ -12,10 +12,15 @@
 //   window_probe.exe tooltip TITLE       the text of the window's visible tooltip
 //   window_probe.exe text TITLE          the texts of a top-level window's controls
 //   window_probe.exe tray                x y of the newest tray icon
+//   window_probe.exe item TITLE ID       the text of the window's control ID
+//   window_probe.exe rows TITLE          how many rows the window's step list (1131) has
+//   window_probe.exe combo TITLE ID      the entries of the window's combo box ID
 //   window_probe.exe outline-bench MASK  time of one region per pixel against the
 //                                        program's banded runs, for the same mask
 
 #include <windows.h>
+// commctrl.h builds on windows.h.
+#include <commctrl.h>
 
 #include <chrono>
 #include <cstdio>
@@ -193,6 +198,32 @@ int tray() {
   return 0;
 }
 
+int itemText(const wchar_t* title, int id) {
+  wchar_t text[512] = {};
+  GetDlgItemTextW(topLevel(title), id, text, 512);
+  printUtf8(text);
+  return 0;
+}
+
+int rows(const wchar_t* title) {
+  const HWND list = GetDlgItem(topLevel(title), 1131);
+  std::printf("%ld\n", static_cast<long>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
+  return 0;
+}
+
+int combo(const wchar_t* title, int id) {
+  const HWND box = GetDlgItem(topLevel(title), id);
+  const auto count = static_cast<int>(SendMessageW(box, CB_GETCOUNT, 0, 0));
+  std::wstring entries;
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[512] = {};
+    SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    entries += (entries.empty() ? L"" : L" ") + std::wstring(text);
+  }
+  printUtf8(entries);
+  return 0;
+}
+
 int outlineBench(const wchar_t* maskPath) {
   Picture mask;
   if (!mask.load(maskPath)) return 1;
@@ -251,6 +282,9 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"tooltip" && argc == 3) return tooltip(argv[2]);
   if (command == L"text" && argc == 3) return text(argv[2]);
   if (command == L"tray" && argc == 2) return tray();
+  if (command == L"item" && argc == 4) return itemText(argv[2], _wtoi(argv[3]));
+  if (command == L"rows" && argc == 3) return rows(argv[2]);
+  if (command == L"combo" && argc == 4) return combo(argv[2], _wtoi(argv[3]));
   if (command == L"outline-bench" && argc == 3) return outlineBench(argv[2]);
   std::fprintf(stderr, "usage: see the comment at the top of window_probe.cpp\n");
   return 2;

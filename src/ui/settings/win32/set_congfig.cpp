@@ -162,6 +162,8 @@ void CSetCongfig::closeWithCancel() {
 BOOL CSetCongfig::OnInitDialog() {
   const auto started = std::chrono::steady_clock::now();
   captureHook.dialog = m_hWnd;
+  // Shown nowhere on the skin, but it names the window to the system.
+  SetWindowTextW(m_hWnd, L"Key Settings");
   if (!fieldBrush_) fieldBrush_.reset(CreateSolidBrush(kFieldPaper));
   keyFont_.reset(createListFont(m_hWnd));
   listFont_.reset(createListFont(m_hWnd));
