@@ -373,18 +373,28 @@ scenario_close_and_exit() {
   poll 5 state_is "$title" shown || problems=$((problems + 1))
   check "window after a double click on the tray icon" shown "$(window_state "$title")"
   rm -f "$app/set.ini"  # read at start only: whatever stands there now was written at exit
+  # Exit while the key settings dialog is open for H: the dialog closes as
+  # Cancel would, then the program saves and ends. In the multimedia kind no
+  # key is captured, so the menu takes keys.
+  click_on H
+  poll 10 state_is "Key Settings" shown || problems=$((problems + 1))
+  click_dialog 8
   xdotool mousemove $at click 3
   sleep 0.5
+  shot 14-exit-with-dialog
   xdotool key Down Down Down Return  # Exit(&x)
   if poll 10 dead "$tarsil_pid"; then
-    saved=$(tr -d '\r' <"$app/set.ini" 2>/dev/null | grep -E '^(type|Key65)=' | tr '\n' ' ')
-    # Profile 1 as loaded, profile 2 as imported, profile 3 untouched, 2 active.
-    check "set.ini after Exit" "Key65=66 Key65=68 Key65=65 type=2 " "$saved"
+    saved=$(tr -d '\r' <"$app/set.ini" 2>/dev/null | grep -E '^(type|Key65|IndexPic72)=' | tr '\n' ' ')
+    # Profile 1 as loaded, profile 2 as imported and H untouched, profile 3
+    # untouched, 2 active.
+    check "set.ini after Exit" "Key65=66 IndexPic72=0 Key65=68 IndexPic72=0 Key65=65 IndexPic72=0 type=2 " \
+      "$saved"
   else
     note "still running after Exit"
     problems=$((problems + 1))
   fi
-  [ "$problems" = 0 ] && pass "close and exit: hidden it translates, Exit saves" || fail "close and exit"
+  [ "$problems" = 0 ] && pass "close and exit: hidden it translates, Exit closes the dialog and saves" ||
+    fail "close and exit"
 }
 
 main() {
