@@ -2,12 +2,11 @@
 
 #include <windowsx.h>
 
-#include <chrono>
-#include <cstdio>
 #include <string>
 
 #include "device/win32/keyboard_presence.h"
 #include "engine/win32/key_hook.h"
+#include "framework/win32/duration_trace.h"
 #include "framework/win32/gdi.h"
 #include "framework/win32/wide_text.h"
 #include "framework/win32/win_app.h"
@@ -62,7 +61,7 @@ void COstrelDlg::endWithNotice(const std::wstring& text) {
 }
 
 BOOL COstrelDlg::OnInitDialog() {
-  const auto started = std::chrono::steady_clock::now();
+  const DurationTrace trace("the initialisation");
   SetPropW(m_hWnd, kInstanceName, reinterpret_cast<HANDLE>(1));
   SetWindowTextW(m_hWnd, kProgramCaption);
   for (const std::wstring* problem :
@@ -113,15 +112,6 @@ BOOL COstrelDlg::OnInitDialog() {
   profiles_.modified = false;
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
-  // Key events wait while this runs with the hook installed, and Windows
-  // removes a hook that keeps them waiting too long: the time goes to the
-  // debugger's output, where a debug viewer (or Wine's +debugstr) shows it.
-  const double milliseconds =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-  char trace[96];
-  std::snprintf(trace, sizeof trace, "Tarsil Software: initialisation took %.1f ms\n",
-                milliseconds);
-  OutputDebugStringA(trace);
   return TRUE;
 }
 

@@ -4,10 +4,9 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <utility>
 
+#include "framework/win32/duration_trace.h"
 #include "framework/win32/wide_text.h"
 #include "ini/ini_file.h"
 #include "resource.h"
@@ -160,7 +159,7 @@ void CSetCongfig::closeWithCancel() {
 }
 
 BOOL CSetCongfig::OnInitDialog() {
-  const auto started = std::chrono::steady_clock::now();
+  const DurationTrace trace("opening the key settings");
   captureHook.dialog = m_hWnd;
   // Shown nowhere on the skin, but it names the window to the system.
   SetWindowTextW(m_hWnd, L"Key Settings");
@@ -208,12 +207,6 @@ BOOL CSetCongfig::OnInitDialog() {
   shownSteps_.assign(1, -1);  // no row shown yet: the first render fills the list
   shownKind_ = -1;
   render();
-  const double milliseconds =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-  char trace[96];
-  std::snprintf(trace, sizeof trace, "Tarsil Software: the key settings opened in %.1f ms\n",
-                milliseconds);
-  OutputDebugStringA(trace);
   return TRUE;
 }
 
