@@ -11,6 +11,9 @@
 //   key_echo.exe --minimize TITLE       minimise the window TITLE
 //   key_echo.exe --send VK              press and release VK with SendInput,
 //                                       which marks the strokes injected
+//   key_echo.exe --held OUTFILE VK...   write, on one line, those of the codes
+//                                       VK... that are logically down on the
+//                                       desktop (GetAsyncKeyState)
 //
 // Log lines, flushed one by one so a reader polling the file never sees half
 // a line:
@@ -187,6 +190,24 @@ int sendKey(const wchar_t* code) {
   return SendInput(2, inputs, sizeof(INPUT)) == 2 ? 0 : 2;
 }
 
+// The desktop's key state is what every program sees: a key that a hook
+// pressed and never released stays down here even with no window focused.
+int held(const wchar_t* outPath, wchar_t** codes, int count) {
+  std::string line;
+  for (int i = 0; i < count; ++i) {
+    const int vk = static_cast<int>(std::wcstoul(codes[i], nullptr, 10));
+    if ((GetAsyncKeyState(vk) & 0x8000) == 0) continue;
+    if (!line.empty()) line += ' ';
+    line += std::to_string(vk);
+  }
+  const std::wstring partial = std::wstring(outPath) + L".part";
+  FILE* out = _wfopen(partial.c_str(), L"wb");
+  if (out == nullptr) return 2;
+  std::fprintf(out, "%s\n", line.c_str());
+  std::fclose(out);
+  return MoveFileExW(partial.c_str(), outPath, MOVEFILE_REPLACE_EXISTING) ? 0 : 3;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -203,6 +224,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     result = minimize(argv[2]);
   } else if (argc == 3 && option(L"--send")) {
     result = sendKey(argv[2]);
+  } else if (argc >= 4 && option(L"--held")) {
+    result = held(argv[2], argv + 3, argc - 3);
   } else if (argc == 2) {
     result = runEcho(instance, argv[1]);
   }
