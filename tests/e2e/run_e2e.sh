@@ -564,6 +564,51 @@ scenario_b() {
   fi
 }
 
+# The static texts of the windows titled "Tarsil Software", a notice's and a
+# main window's alike, one line each.
+notice_text() {
+  rm -f "$work/texts.txt"
+  wine "$echo_exe" --texts "$(winepath -w "$work/texts.txt" 2>/dev/null)" "Tarsil Software" \
+    >/dev/null 2>&1 && cat "$work/texts.txt"
+}
+
+scenario_unknown_option() {
+  echo "option: a mistyped option is named, then the program starts as usual"
+  local problems=0 pid shown=""
+  if [ -n "$tarsil_pid" ] && alive "$tarsil_pid"; then
+    kill "$tarsil_pid"
+    poll 10 dead "$tarsil_pid"
+  fi
+  (cd "$app" && exec wine "$app/Tarsil.exe" --alwayson >>"$work/tarsil.out" 2>&1) &
+  pid=$!
+  wine_pids+=("$pid")
+  notice_names_it() { shown=$(notice_text) && grep -q -- '--alwayson' <<<"$shown"; }
+  if poll 30 notice_names_it; then
+    note "notice: $(tr '\n' ' ' <<<"$shown")"
+    if ! grep -q -- '--always-on' <<<"$shown"; then
+      note "the notice does not list --always-on"
+      problems=$((problems + 1))
+    fi
+  else
+    note "no notice named --alwayson ('$shown')"
+    problems=$((problems + 1))
+  fi
+  # The notice is the only window of the new program, and in front: Return
+  # closes it, and the main window follows.
+  xdotool key Return
+  notice_gone() { ! notice_text | grep -q -- '--alwayson'; }
+  if ! poll 10 notice_gone; then
+    note "the notice is still shown (foreground: '$(foreground)')"
+    problems=$((problems + 1))
+  elif poll 20 xdotool search --all --pid "$pid" --name '^Tarsil Software$' >/dev/null 2>&1; then
+    note "the main window came after the notice"
+  else
+    note "no main window after the notice (process $(alive "$pid" && echo running || echo ended))"
+    problems=$((problems + 1))
+  fi
+  if [ "$problems" = 0 ]; then pass "option: unknown option"; else fail "option: unknown option"; fi
+}
+
 main() {
   if ! start_x; then
     fail "setup: Xvfb did not start"
@@ -583,6 +628,7 @@ main() {
   scenario_c
   scenario_d
   scenario_b
+  scenario_unknown_option
 }
 
 # One run at a time per prefix: two runs sharing a wineserver would see each
