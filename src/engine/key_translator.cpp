@@ -122,7 +122,7 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
   if (passedHold_[physicalKey] != 0) {
     // Auto-repeats pass as the first press did.
     if (!up) return pass;
-    return passedKeyUp(physicalKey) == KeyVerdict::kPass ? pass : swallow;
+    return releasePassedKey(physicalKey) ? pass : swallow;
   }
   // Its press came before translation did: the release is not ours.
   if (up) return pass;
@@ -219,12 +219,12 @@ void KeyTranslator::letGo(HeldKey& held, std::size_t sentIndex, StrokeBatch& bat
   if (translatedHolds_[holdIndex] == 0 && userHolds_[holdIndex] == 0) batch.add(key, true);
 }
 
-KeyVerdict KeyTranslator::passedKeyUp(std::size_t physicalKey) noexcept {
+bool KeyTranslator::releasePassedKey(std::size_t physicalKey) noexcept {
   const std::size_t holdIndex = passedHold_[physicalKey] - 1u;
   passedHold_[physicalKey] = 0;
   --userHolds_[holdIndex];
-  // A translated key still holds it: its release lets go in its time.
-  return translatedHolds_[holdIndex] == 0 ? KeyVerdict::kPass : KeyVerdict::kSwallow;
+  // While a translated key still holds it, its release lets go in its time.
+  return translatedHolds_[holdIndex] == 0;
 }
 
 void KeyTranslator::passDown(std::size_t physicalKey, std::size_t holdIndex) noexcept {

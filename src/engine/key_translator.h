@@ -91,7 +91,9 @@ class KeyTranslator {
              StrokeBatch& batch) noexcept;
   void release(HeldKey& held, const KeyList* list, StrokeBatch& batch) noexcept;
   void letGo(HeldKey& held, std::size_t sentIndex, StrokeBatch& batch) noexcept;
-  KeyVerdict passedKeyUp(std::size_t physicalKey) noexcept;
+  // The user lets go of a key that passed; false while a translated key
+  // still holds the key it pressed.
+  bool releasePassedKey(std::size_t physicalKey) noexcept;
   void passDown(std::size_t physicalKey, std::size_t holdIndex) noexcept;
 
   HeldKey* find(std::size_t physicalKey) noexcept;
