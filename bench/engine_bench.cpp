@@ -70,9 +70,35 @@ void BM_AutoRepeatThreeCodeList(benchmark::State& state) {
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// The longest entry an event plays, naming as many different keys as it
+// can: the decision's own share of the slowest hook call (the platform's
+// strokes come on top; see win32/hook_call_time.cpp).
+void BM_PressAndReleaseLongestEntry(benchmark::State& state) {
+  FullTables full;
+  KeyList longest;
+  for (std::size_t i = 0; i < kMaxEntryCodes; ++i) {
+    longest.push_back(static_cast<KeyCode>(1 + i % kLastIdentityKey));
+  }
+  full.tables[0][135] = longest;
+  const ProfileTables view = full.view();
+  std::size_t strokes = 0;
+  const KeyPlatform platform{numLockOn, discardStrokes, &strokes};
+  KeyTranslator translator;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(translator.decide({135, 0, 0}, view, false, platform));
+    benchmark::DoNotOptimize(translator.decide({135, 0, 0x80}, view, false, platform));
+  }
+  state.counters["strokes/event"] = benchmark::Counter(static_cast<double>(strokes) /
+                                                       static_cast<double>(state.iterations() * 2));
+  state.counters["ns/event"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * 2),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 BENCHMARK(BM_PassThroughKey);
 BENCHMARK(BM_HitThreeCodeList);
 BENCHMARK(BM_AutoRepeatThreeCodeList);
+BENCHMARK(BM_PressAndReleaseLongestEntry);
 
 }  // namespace
 }  // namespace tarsil

@@ -6,6 +6,18 @@ namespace tarsil {
 
 namespace {
 
+struct KnownOption {
+  std::u16string_view name;
+  std::u16string_view alias;  // the same option written the Windows way
+  std::u16string_view meaning;
+};
+
+constexpr KnownOption kKnownOptions[] = {
+    {u"--always-on", u"/always-on",
+     u"translate keys as if the keyboard were attached, for keyboards of this family that "
+     u"report another vendor ID"},
+};
+
 std::vector<std::u16string> splitWords(std::u16string_view text) {
   std::vector<std::u16string> words;
   std::u16string word;
@@ -33,14 +45,36 @@ std::vector<std::u16string> splitWords(std::u16string_view text) {
 StartOptions parseStartOptions(std::u16string_view commandLine) {
   StartOptions options;
   for (const std::u16string& word : splitWords(commandLine)) {
-    if (word == u"--always-on" || word == u"/always-on") {
+    if (word == kKnownOptions[0].name || word == kKnownOptions[0].alias) {
       options.alwaysOn = true;
     } else {
-      if (!options.unknown.empty()) options.unknown += u' ';
-      options.unknown += word;
+      options.unknown.push_back(word);
     }
   }
   return options;
+}
+
+std::u16string unknownOptionsNotice(const StartOptions& options) {
+  if (options.unknown.empty()) return {};
+  std::u16string text = options.unknown.size() == 1 ? u"Unknown option: " : u"Unknown options: ";
+  for (std::size_t i = 0; i < options.unknown.size(); ++i) {
+    if (i != 0) text += u", ";
+    // Quoted, so an empty word or one with blanks shows as it was typed.
+    const std::u16string& word = options.unknown[i];
+    const bool quote = word.empty() || word.find_first_of(u" \t") != std::u16string::npos;
+    text += quote ? u"\"" + word + u"\"" : word;
+  }
+  text += u"\n\nThe program starts as usual. It knows these options:\n";
+  for (const KnownOption& option : kKnownOptions) {
+    text += u"\n";
+    text += option.name;
+    text += u" (or ";
+    text += option.alias;
+    text += u"): ";
+    text += option.meaning;
+    text += u".";
+  }
+  return text;
 }
 
 }  // namespace tarsil

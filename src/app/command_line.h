@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarsil {
 
@@ -9,12 +10,17 @@ struct StartOptions {
   // Translate as if the keyboard were attached: for keyboards of this family
   // that report another vendor ID, and for tests where no such device exists.
   bool alwaysOn = false;
-  // Words the program does not know, for a message; they never stop it.
-  std::u16string unknown;
+  // Words the program does not know, in the order given; they never stop it.
+  std::vector<std::u16string> unknown;
 };
 
 // Reads the command line as Windows hands it over (everything after the
 // program's name). Words are separated by blanks; quotes group a word.
 StartOptions parseStartOptions(std::u16string_view commandLine);
+
+// What to tell the user about the words the program did not know: which
+// they were, that it starts as usual, and every option it knows with its
+// meaning. Empty when every word was known.
+std::u16string unknownOptionsNotice(const StartOptions& options);
 
 }  // namespace tarsil

@@ -42,11 +42,39 @@ RenderedKey keyAt(std::size_t index) noexcept {
   return {static_cast<std::uint8_t>(index % 256), index >= 256};
 }
 
+// The key a stroke or a physical event holds down. The generic Ctrl, Shift
+// and Alt codes act on the left key (right Ctrl and Alt when extended), and
+// the physical keys report exactly those: a chord's Ctrl and the user's left
+// Ctrl are one key.
+std::size_t holdIndexOf(RenderedKey key) noexcept {
+  switch (key.vk) {
+    case 16:  // Shift
+      return KeySet::indexOf(160, false);
+    case 17:  // Ctrl
+      return key.extended ? KeySet::indexOf(163, true) : KeySet::indexOf(162, false);
+    case 18:  // Alt
+      return key.extended ? KeySet::indexOf(165, true) : KeySet::indexOf(164, false);
+    default:
+      return indexOf(key);
+  }
+}
+
+std::size_t physicalKeyOf(const KeyEvent& event) noexcept {
+  const std::size_t extended = (event.flags & kEventExtended) != 0 ? 256u : 0u;
+  if (event.scanCode != 0 && event.scanCode <= 255) return event.scanCode + extended;
+  return 512u + event.vkCode + extended;
+}
+
 const KeyList* findList(const ProfileTables& tables, std::int32_t profile, KeyCode source) {
   const TranslationTable* table = tables.table(profile);
   if (table == nullptr) return nullptr;
   const auto entry = table->find(source);
   return entry == table->end() ? nullptr : &entry->second;
+}
+
+// The codes of an entry one event plays.
+std::size_t playedLength(const KeyList& list) noexcept {
+  return std::min(list.size(), kMaxEntryCodes);
 }
 
 // The keypad's Enter arrives as 13 with only the extended bit (and the
@@ -66,6 +94,7 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
   if (stopped) return {KeyVerdict::kStop, event.vkCode};
   // Our own strokes come back through the hook marked injected; leaving every
   // injected event alone is what keeps a list holding its own key from looping.
+  // Other programs' strokes are theirs, not the user's: they hold nothing.
   if ((event.flags & kEventInjected) != 0) return {KeyVerdict::kPass, event.vkCode};
 
   const KeyCode source = lookupCode(event);
@@ -73,7 +102,7 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
   const KeyDecision swallow{KeyVerdict::kSwallow, static_cast<std::uint32_t>(source)};
   if (event.vkCode > 255) return pass;  // no key of a keyboard
 
-  const std::size_t physicalKey = event.vkCode + ((event.flags & kEventExtended) != 0 ? 256u : 0u);
+  const std::size_t physicalKey = physicalKeyOf(event);
   const bool up = (event.flags & kEventUp) != 0;
 
   if (HeldKey* held = find(physicalKey)) {
@@ -90,17 +119,25 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
     return swallow;
   }
 
-  if (up) {
-    passedDown_.erase(physicalKey);
-    return pass;
+  if (passedHold_[physicalKey] != 0) {
+    // Auto-repeats pass as the first press did.
+    if (!up) return pass;
+    return releasePassedKey(physicalKey) ? pass : swallow;
   }
-  if (passedDown_.contains(physicalKey)) return pass;  // auto-repeat of an untranslated key
+  // Its press came before translation did: the release is not ours.
+  if (up) return pass;
 
-  const KeyList* list = findList(tables, tables.activeProfile, source);
+  const std::size_t holdIndex =
+      holdIndexOf({static_cast<std::uint8_t>(event.vkCode), (event.flags & kEventExtended) != 0});
+  // Down already, and not because a key we know of holds it: this press is
+  // an auto-repeat of a key that went down before translation saw it.
+  const bool downBefore =
+      event.wasDown && userHolds_[holdIndex] == 0 && translatedHolds_[holdIndex] == 0;
+  const KeyList* list = downBefore ? nullptr : findList(tables, tables.activeProfile, source);
   const bool identity = list != nullptr && list->size() == 1 && list->front() == source;
   HeldKey* held = list == nullptr || identity ? nullptr : allocate(physicalKey);
   if (held == nullptr) {
-    passedDown_.insert(physicalKey);
+    passDown(physicalKey, holdIndex);
     return pass;
   }
 
@@ -117,13 +154,15 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
 void KeyTranslator::releaseAll(const ProfileTables& tables, const KeyPlatform& platform) noexcept {
   StrokeBatch batch(platform);
   for (std::size_t physicalKey = 0; physicalKey < kPhysicalKeys; ++physicalKey) {
-    if (const HeldKey* held = find(physicalKey)) {
+    if (HeldKey* held = find(physicalKey)) {
       release(*held, findList(tables, held->profile, held->source), batch);
       forget(physicalKey);
     }
   }
   batch.flush();
-  passedDown_.clear();
+  // Without the hook, the releases of the user's keys pass unseen.
+  passedHold_ = {};
+  userHolds_ = {};
 }
 
 std::size_t KeyTranslator::heldCount() const noexcept {
@@ -132,37 +171,65 @@ std::size_t KeyTranslator::heldCount() const noexcept {
 
 void KeyTranslator::press(HeldKey& held, const KeyList& list, const KeyPlatform& platform,
                           StrokeBatch& batch) noexcept {
+  const auto played = list.begin() + static_cast<std::ptrdiff_t>(playedLength(list));
   // NumLock is read before the first stroke goes out, so a list that toggles
   // NumLock itself still renders every keypad code by the state the user had.
-  if (held.numLock < 0 && std::any_of(list.begin(), list.end(), dependsOnNumLock)) {
+  if (held.numLock < 0 && std::any_of(list.begin(), played, dependsOnNumLock)) {
     const bool on = platform.readNumLockState != nullptr &&
                     isNumLockOn(platform.readNumLockState(platform.context));
     held.numLock = on ? 1 : 0;
   }
-  for (const KeyCode code : list) {
-    const RenderedKey key = renderListCode(code, held.numLock != 0);
-    held.sent.insert(indexOf(key));
+  for (auto code = list.begin(); code != played; ++code) {
+    const RenderedKey key = renderListCode(*code, held.numLock != 0);
+    if (!held.sent.contains(indexOf(key))) {
+      // Every key held is a release owed: their number bounds what one
+      // release, or releaseAll, has to send.
+      if (translatedHoldCount_ == kMaxEntryCodes) break;
+      held.sent.insert(indexOf(key));
+      ++translatedHolds_[holdIndexOf(key)];
+      ++translatedHoldCount_;
+    }
     batch.add(key, false);
   }
 }
 
-void KeyTranslator::release(const HeldKey& held, const KeyList* list, StrokeBatch& batch) noexcept {
-  // The releases of exactly what was pressed, in list order while the entry
-  // is unchanged; whatever the entry no longer names (it was edited while the
-  // key was held) is released after it, and nothing that was never pressed.
-  // NumLock unread means no keypad code was pressed, so either rendering
-  // filters alike.
+void KeyTranslator::release(HeldKey& held, const KeyList* list, StrokeBatch& batch) noexcept {
+  // Exactly what was pressed, in list order while the entry is unchanged and
+  // each key once; whatever the entry no longer names (it was edited while
+  // the key was held) after it. NumLock unread means no keypad code was
+  // pressed, so either rendering finds the same keys.
   const bool numLockOn = held.numLock != 0;
-  KeySet remaining = held.sent;
   if (list != nullptr) {
-    for (const KeyCode code : *list) {
-      const RenderedKey key = renderListCode(code, numLockOn);
-      if (!held.sent.contains(indexOf(key))) continue;
-      batch.add(key, true);
-      remaining.erase(indexOf(key));
+    const auto played = list->begin() + static_cast<std::ptrdiff_t>(playedLength(*list));
+    for (auto code = list->begin(); code != played; ++code) {
+      const std::size_t index = indexOf(renderListCode(*code, numLockOn));
+      if (held.sent.contains(index)) letGo(held, index, batch);
     }
   }
-  remaining.forEach([&](std::size_t index) { batch.add(keyAt(index), true); });
+  const KeySet rest = held.sent;
+  rest.forEach([&](std::size_t index) { letGo(held, index, batch); });
+}
+
+void KeyTranslator::letGo(HeldKey& held, std::size_t sentIndex, StrokeBatch& batch) noexcept {
+  const RenderedKey key = keyAt(sentIndex);
+  const std::size_t holdIndex = holdIndexOf(key);
+  held.sent.erase(sentIndex);
+  --translatedHolds_[holdIndex];
+  --translatedHoldCount_;
+  if (translatedHolds_[holdIndex] == 0 && userHolds_[holdIndex] == 0) batch.add(key, true);
+}
+
+bool KeyTranslator::releasePassedKey(std::size_t physicalKey) noexcept {
+  const std::size_t holdIndex = passedHold_[physicalKey] - 1u;
+  passedHold_[physicalKey] = 0;
+  --userHolds_[holdIndex];
+  // While a translated key still holds it, its release lets go in its time.
+  return translatedHolds_[holdIndex] == 0;
+}
+
+void KeyTranslator::passDown(std::size_t physicalKey, std::size_t holdIndex) noexcept {
+  passedHold_[physicalKey] = static_cast<std::uint16_t>(holdIndex + 1);
+  ++userHolds_[holdIndex];
 }
 
 KeyTranslator::HeldKey* KeyTranslator::find(std::size_t physicalKey) noexcept {

@@ -33,8 +33,20 @@ struct KeyDecision {
 // A key keeps the meaning it had when it went down until it comes up: its
 // auto-repeats and its release follow the profile, the table entry and the
 // NumLock state of that first press, and a key that went down untranslated
-// comes up untranslated. Switching profiles, editing a table or toggling
-// NumLock while a key is held therefore never leaves a key stuck down.
+// comes up untranslated. A physical key is known by its scan code, which a
+// keypad key keeps when NumLock or Shift changes the code it reports. A key
+// that was already down when its first event came (it went down before
+// translation began) passes for the rest of that hold.
+//
+// Every key a stroke can press has holders: the user, through physical keys
+// that passed untranslated, and every held translated key that pressed it.
+// Its release goes out only when the last holder lets go, so a chord never
+// lets go of the Ctrl the user or another chord still holds; a user's release
+// of a key a chord still holds waits for that chord.
+//
+// One event plays at most kMaxEntryCodes codes of its entry, and translated
+// keys hold at most kMaxEntryCodes keys down at once: no event, and no
+// releaseAll, sends more than kMaxEntryCodes strokes.
 //
 // Fixed storage, no allocation, no exceptions: this runs on every key event
 // of the desktop.
@@ -52,8 +64,8 @@ class KeyTranslator {
                      const KeyPlatform& platform) noexcept;
 
   // Translation is ending (keyboard gone, hook removed, Exit): sends the
-  // releases of everything translated keys still hold down and forgets every
-  // held key.
+  // releases of every key translated keys still hold down, except those the
+  // user still holds, and forgets every held key.
   void releaseAll(const ProfileTables& tables, const KeyPlatform& platform) noexcept;
 
   // How many translated keys are held down now.
@@ -64,19 +76,25 @@ class KeyTranslator {
     KeyCode source = 0;        // the code the table was searched under
     std::int32_t profile = 0;  // the profile whose table that was
     std::int8_t numLock = -1;  // -1 not needed yet, else the state at the press
-    KeySet sent;               // every stroke the key has pressed
+    KeySet sent;               // every stroke the key has pressed and still holds
   };
 
-  // A physical key is its code plus the extended flag of the event, so the
-  // keypad's Enter is one key whatever modifier flags its press and release
-  // carry, and the main Enter another.
-  static constexpr std::size_t kPhysicalKeys = 512;
+  // A physical key is its scan code plus the extended bit (0..511); an event
+  // without a scan code is known by its key code plus the extended bit
+  // instead (512..1023). So the keypad's Enter is one key whatever modifier
+  // flags its press and release carry, and the main Enter another.
+  static constexpr std::size_t kPhysicalKeys = 1024;
 
   class StrokeBatch;
 
-  static void press(HeldKey& held, const KeyList& list, const KeyPlatform& platform,
-                    StrokeBatch& batch) noexcept;
-  static void release(const HeldKey& held, const KeyList* list, StrokeBatch& batch) noexcept;
+  void press(HeldKey& held, const KeyList& list, const KeyPlatform& platform,
+             StrokeBatch& batch) noexcept;
+  void release(HeldKey& held, const KeyList* list, StrokeBatch& batch) noexcept;
+  void letGo(HeldKey& held, std::size_t sentIndex, StrokeBatch& batch) noexcept;
+  // The user lets go of a key that passed; false while a translated key
+  // still holds the key it pressed.
+  bool releasePassedKey(std::size_t physicalKey) noexcept;
+  void passDown(std::size_t physicalKey, std::size_t holdIndex) noexcept;
 
   HeldKey* find(std::size_t physicalKey) noexcept;
   HeldKey* allocate(std::size_t physicalKey) noexcept;
@@ -85,7 +103,13 @@ class KeyTranslator {
   std::array<std::uint8_t, kPhysicalKeys> slotOf_{};  // slot index + 1, 0 when not held
   std::array<HeldKey, kMaxHeldKeys> slots_{};
   std::uint32_t usedSlots_ = 0;
-  KeySet passedDown_;  // physical keys that went down untranslated
+  // Physical keys that went down untranslated: the key they hold + 1, or 0.
+  std::array<std::uint16_t, kPhysicalKeys> passedHold_{};
+  // Holders per key (KeySet index, Ctrl, Shift and Alt as their left or right
+  // key): physical keys of the user's, and translated keys.
+  std::array<std::uint16_t, KeySet::kSize> userHolds_{};
+  std::array<std::uint16_t, KeySet::kSize> translatedHolds_{};
+  std::size_t translatedHoldCount_ = 0;  // the sum of translatedHolds_
 };
 
 static_assert(KeyTranslator::kMaxHeldKeys <= 32, "usedSlots_ holds one bit per slot");

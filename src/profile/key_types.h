@@ -21,8 +21,11 @@ using MacroBindings = std::map<KeyCode, std::int32_t>;
 // The most codes one entry plays. All of them are sent inside one call of
 // the keyboard hook, and Windows silently removes a hook whose call takes
 // longer than a few hundred milliseconds; a longer macro plays its first
-// kMaxEntryCodes presses.
-inline constexpr std::size_t kMaxEntryCodes = 1000;
+// kMaxEntryCodes presses. One synthetic stroke costs about 0.1 ms under Wine
+// (bench/win32/hook_call_time.cpp: 0.07 ms at best, 0.4 ms on a loaded
+// machine), so 1000 codes took over 100 ms; 128 keep a call near 15 ms, well
+// under 50 ms, and are still more than any recorded macro needs.
+inline constexpr std::size_t kMaxEntryCodes = 128;
 
 // The identity entries cover 1..254; 255 is no real key.
 inline constexpr KeyCode kFirstIdentityKey = 1;

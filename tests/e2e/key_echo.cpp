@@ -11,6 +11,12 @@
 //   key_echo.exe --minimize TITLE       minimise the window TITLE
 //   key_echo.exe --send VK              press and release VK with SendInput,
 //                                       which marks the strokes injected
+//   key_echo.exe --held OUTFILE VK...   write, on one line, those of the codes
+//                                       VK... that are logically down on the
+//                                       desktop (GetAsyncKeyState)
+//   key_echo.exe --texts OUTFILE TITLE  write the text of every static
+//                                       control of the shown top-level
+//                                       windows TITLE (a message box's text)
 //
 // Log lines, flushed one by one so a reader polling the file never sees half
 // a line:
@@ -187,6 +193,65 @@ int sendKey(const wchar_t* code) {
   return SendInput(2, inputs, sizeof(INPUT)) == 2 ? 0 : 2;
 }
 
+// The desktop's key state is what every program sees: a key that a hook
+// pressed and never released stays down here even with no window focused.
+int held(const wchar_t* outPath, wchar_t** codes, int count) {
+  std::string line;
+  for (int i = 0; i < count; ++i) {
+    const int vk = static_cast<int>(std::wcstoul(codes[i], nullptr, 10));
+    if ((GetAsyncKeyState(vk) & 0x8000) == 0) continue;
+    if (!line.empty()) line += ' ';
+    line += std::to_string(vk);
+  }
+  const std::wstring partial = std::wstring(outPath) + L".part";
+  FILE* out = _wfopen(partial.c_str(), L"wb");
+  if (out == nullptr) return 2;
+  std::fprintf(out, "%s\n", line.c_str());
+  std::fclose(out);
+  return MoveFileExW(partial.c_str(), outPath, MOVEFILE_REPLACE_EXISTING) ? 0 : 3;
+}
+
+std::string utf8(const wchar_t* text) {
+  char buffer[4096] = "";
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof(buffer), nullptr, nullptr);
+  return buffer;
+}
+
+int texts(const wchar_t* outPath, const wchar_t* title) {
+  struct Search {
+    const wchar_t* title;
+    std::string found;
+  } search{title, {}};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* self = reinterpret_cast<Search*>(data);
+        wchar_t text[256] = L"";
+        GetWindowTextW(window, text, 256);
+        if (!IsWindowVisible(window) || std::wcscmp(text, self->title) != 0) return TRUE;
+        EnumChildWindows(
+            window,
+            [](HWND child, LPARAM found) -> BOOL {
+              wchar_t className[32] = L"";
+              GetClassNameW(child, className, 32);
+              if (_wcsicmp(className, L"Static") != 0) return TRUE;
+              wchar_t childText[2048] = L"";
+              GetWindowTextW(child, childText, 2048);
+              if (childText[0] != L'\0')
+                *reinterpret_cast<std::string*>(found) += utf8(childText) + "\n";
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&self->found));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  const std::wstring partial = std::wstring(outPath) + L".part";
+  FILE* out = _wfopen(partial.c_str(), L"wb");
+  if (out == nullptr) return 2;
+  std::fputs(search.found.c_str(), out);
+  std::fclose(out);
+  return MoveFileExW(partial.c_str(), outPath, MOVEFILE_REPLACE_EXISTING) ? 0 : 3;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -203,6 +268,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     result = minimize(argv[2]);
   } else if (argc == 3 && option(L"--send")) {
     result = sendKey(argv[2]);
+  } else if (argc == 4 && option(L"--texts")) {
+    result = texts(argv[2], argv[3]);
+  } else if (argc >= 4 && option(L"--held")) {
+    result = held(argv[2], argv + 3, argc - 3);
   } else if (argc == 2) {
     result = runEcho(instance, argv[1]);
   }

@@ -144,15 +144,16 @@ start_wine() {
   fi
 }
 
-# set.ini: the three keys under test, A types B, F1 is the function "Copy",
-# F5 plays macro "gg" (press G, release G, press H, release H; the hook plays
-# the presses on press). Every other key is left out of the file, so the
-# scenarios also show that a key nobody assigned loads as itself: Z, Esc and
-# the F12 end mark must keep working under --always-on.
+# set.ini: the keys under test, A types B, keypad 4 types X, F1 is the
+# function "Copy", F5 plays macro "gg" (press G, release G, press H, release
+# H; the hook plays the presses on press). Every other key is left out of the
+# file, so the scenarios also show that a key nobody assigned loads as
+# itself: Z, Esc and the F12 end mark must keep working under --always-on.
 write_settings() {
   {
     printf '[TYPE]\r\ntype=1\r\n[Profile1]\r\n'
     printf 'IndexPic65=0\r\nMacroIndex65=0\r\nSetName65=B\r\nKey65=66\r\n'
+    printf 'IndexPic100=0\r\nMacroIndex100=0\r\nSetName100=X\r\nKey100=88\r\n'
     printf 'IndexPic112=3\r\nMacroIndex112=0\r\nSetName112=Copy\r\n'
     printf 'IndexPic116=1\r\nMacroIndex116=0\r\nSetName116=gg\r\n'
     printf 'MacroStrNum=1\r\nMacroName0=gg\r\n'
@@ -210,15 +211,53 @@ echo_to_front() {
 # between, as "down 66 up 66". F12 types itself in every scenario and all
 # input reaches the window in order, so the mark replaces any guess at how
 # long translation takes, and a stray extra stroke cannot slip in after the
-# check has looked.
+# check has looked. A key held across several commands may auto-repeat, as
+# often as the machine's speed allows: repeated downs of one key print once.
 arrived() {
   local start
   start=$(wc -l <"$log")
   "$@" >/dev/null 2>&1 && xdotool key F12 || return 1
   poll 10 log_has_after "$start" '^up 123 ' || return 1
   tail -n +"$((start + 1))" "$log" |
-    awk '/^down 123 /{exit} /^(down|up) /{printf "%s%s %s", sep, $1, $2; sep=" "}'
+    awk '/^down 123 /{exit}
+         /^(down|up) / {
+           if ($1 == "down" && $1 " " $2 == last) next
+           last = $1 " " $2; printf "%s%s", sep, last; sep = " "
+         }'
   echo
+}
+
+# held_keys VK...: those of the codes that are logically down on the desktop,
+# as every program sees them ("" when none is).
+held_keys() {
+  rm -f "$work/held.txt"
+  wine "$echo_exe" --held "$(winepath -w "$work/held.txt" 2>/dev/null)" "$@" >/dev/null 2>&1 &&
+    cat "$work/held.txt"
+}
+
+# conclude NAME: passes NAME when nothing mismatched, else fails it with the
+# end of the Key Echo log.
+conclude() {
+  if [ "$mismatches" = 0 ]; then
+    pass "$1"
+  else
+    show_log_tail
+    fail "$1"
+  fi
+}
+
+# expect_released LABEL VK...: none of the codes may be left down.
+expect_released() {
+  local label=$1 down
+  shift
+  down=$(held_keys "$@")
+  if [ "$?" != 0 ]; then
+    note "$label: the key state could not be read"
+    mismatches=$((mismatches + 1))
+  elif [ -n "$down" ]; then
+    note "$label: still down: $down"
+    mismatches=$((mismatches + 1))
+  fi
 }
 
 # expect LABEL EXPECTED COMMAND...: what COMMAND types against what must
@@ -292,10 +331,47 @@ scenario_harness() {
   pass "harness"
 }
 
+# A key already down when translation starts. A goes down before Tarsil.exe
+# starts, and the X server repeats it while the program comes up: the
+# repeats reach the new hook, where A types B, yet this hold began as A and
+# must end as A, with A released on the desktop.
+scenario_held_at_start() {
+  echo "held: a key held down while the program starts comes up as itself"
+  local start got
+  mismatches=0
+  xdotool keydown a
+  if ! start_tarsil --always-on; then
+    xdotool keyup a
+    fail "held: the Tarsil Software window did not appear"
+    sed 's/^/    /' "$work/tarsil.out"
+    return
+  fi
+  if ! echo_to_front; then
+    xdotool keyup a
+    fail "held: Key Echo could not be brought forward (foreground: '$(foreground)')"
+    return
+  fi
+  # One repeat at least through the hook, now that Key Echo has the focus.
+  start=$(wc -l <"$log")
+  if ! poll 5 log_has_after "$start" '^down (65|66) '; then
+    note "no auto-repeat of A arrived: the scenario proves less than it should"
+  fi
+  got=$(arrived xdotool keyup a)
+  if [[ ! "$got" =~ ^(down\ 65\ )?up\ 65$ ]]; then
+    note "A released: expected 'up 65', got '$got'"
+    mismatches=$((mismatches + 1))
+  else
+    note "A released: $got"
+  fi
+  expect_released "A held at start" 65 66
+  conclude "held: a key down before the start"
+}
+
 scenario_a() {
   echo "a: with --always-on, typed keys arrive translated"
   mismatches=0
-  if ! start_tarsil --always-on; then
+  # The instance the previous scenario started, if it runs.
+  if { [ -z "$tarsil_pid" ] || dead "$tarsil_pid"; } && ! start_tarsil --always-on; then
     fail "a: the Tarsil Software window did not appear"
     sed 's/^/    /' "$work/tarsil.out"
   elif ! echo_to_front; then
@@ -313,8 +389,35 @@ scenario_a() {
       show_log_tail
       fail "a: translation"
     fi
+    scenario_numlock_change
+    scenario_user_ctrl
   fi
   first_pid=$tarsil_pid
+}
+
+# Keypad 4 types X. With NumLock on it goes down as 100; NumLock switched off
+# while it is held, it comes up as Left (37): X must come up all the same.
+scenario_numlock_change() {
+  echo "numlock: keypad 4 held across a NumLock change"
+  mismatches=0
+  # The private X server starts with NumLock off. KP_Left names keypad 4
+  # without a modifier: asked for KP_4, xdotool adds NumLock strokes of its own.
+  expect_keys "NumLock on" Num_Lock "down 144 up 144"
+  expect "Num4 -> X, NumLock off while held" "down 88 down 144 up 144 up 88" \
+    xdotool keydown KP_Left key Num_Lock keyup KP_Left
+  expect_released "Num4 across NumLock" 88 100 37
+  conclude "numlock: the translated key comes up"
+}
+
+# The user holds Ctrl and presses F1 (Copy: Ctrl, C). The release of F1 must
+# not let go of the Ctrl the user still holds: the v that follows is Ctrl+V.
+scenario_user_ctrl() {
+  echo "ctrl: a chord leaves the user's own Ctrl down"
+  mismatches=0
+  expect "Ctrl held, F1 -> Copy, v" "down 17 down 67 up 67 down 86 up 86 up 17" \
+    xdotool keydown Control_L key F1 key v keyup Control_L
+  expect_released "Ctrl after the chord" 17 162 67 86
+  conclude "ctrl: the user's Ctrl stays down"
 }
 
 scenario_c() {
@@ -458,6 +561,51 @@ scenario_b() {
   fi
 }
 
+# The static texts of the windows titled "Tarsil Software", a notice's and a
+# main window's alike, one line each.
+notice_text() {
+  rm -f "$work/texts.txt"
+  wine "$echo_exe" --texts "$(winepath -w "$work/texts.txt" 2>/dev/null)" "Tarsil Software" \
+    >/dev/null 2>&1 && cat "$work/texts.txt"
+}
+
+scenario_unknown_option() {
+  echo "option: a mistyped option is named, then the program starts as usual"
+  local problems=0 pid shown=""
+  if [ -n "$tarsil_pid" ] && alive "$tarsil_pid"; then
+    kill "$tarsil_pid"
+    poll 10 dead "$tarsil_pid"
+  fi
+  (cd "$app" && exec wine "$app/Tarsil.exe" --alwayson >>"$work/tarsil.out" 2>&1) &
+  pid=$!
+  wine_pids+=("$pid")
+  notice_names_it() { shown=$(notice_text) && grep -q -- '--alwayson' <<<"$shown"; }
+  if poll 30 notice_names_it; then
+    note "notice: $(tr '\n' ' ' <<<"$shown")"
+    if ! grep -q -- '--always-on' <<<"$shown"; then
+      note "the notice does not list --always-on"
+      problems=$((problems + 1))
+    fi
+  else
+    note "no notice named --alwayson ('$shown')"
+    problems=$((problems + 1))
+  fi
+  # The notice is the only window of the new program, and in front: Return
+  # closes it, and the main window follows.
+  xdotool key Return
+  notice_gone() { ! notice_text | grep -q -- '--alwayson'; }
+  if ! poll 10 notice_gone; then
+    note "the notice is still shown (foreground: '$(foreground)')"
+    problems=$((problems + 1))
+  elif poll 20 xdotool search --all --pid "$pid" --name '^Tarsil Software$' >/dev/null 2>&1; then
+    note "the main window came after the notice"
+  else
+    note "no main window after the notice (process $(alive "$pid" && echo running || echo ended))"
+    problems=$((problems + 1))
+  fi
+  if [ "$problems" = 0 ]; then pass "option: unknown option"; else fail "option: unknown option"; fi
+}
+
 main() {
   if ! start_x; then
     fail "setup: Xvfb did not start"
@@ -472,10 +620,12 @@ main() {
     fail "no Tarsil.exe in $stage: scenarios a to d not run"
     return
   fi
+  scenario_held_at_start
   scenario_a
   scenario_c
   scenario_d
   scenario_b
+  scenario_unknown_option
 }
 
 # One run at a time per prefix: two runs sharing a wineserver would see each

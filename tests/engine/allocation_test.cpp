@@ -38,8 +38,8 @@ TEST(EngineAllocation, DecidingEventsAllocatesNothing) {
   for (TranslationTable& table : tables) {
     for (KeyCode code = kFirstIdentityKey; code <= kLastIdentityKey; ++code) table[code] = {code};
   }
-  tables[0][65] = {17, 100, 67};      // hit, with a keypad code so NumLock is read
-  tables[0][66] = KeyList(500, 104);  // a long macro
+  tables[0][65] = {17, 100, 67};                     // hit, with a keypad code so NumLock is read
+  tables[0][66] = KeyList(kMaxEntryCodes + 5, 104);  // longer than one event plays
   tables[1][65] = {18};
   const ProfileTables view{{&tables[0], &tables[1], &tables[2]}, 1};
   std::size_t strokes = 0;
@@ -47,7 +47,7 @@ TEST(EngineAllocation, DecidingEventsAllocatesNothing) {
   KeyTranslator translator;
 
   const long before = allocations.load();
-  KeyVerdict verdicts[10];
+  KeyVerdict verdicts[15];
   verdicts[0] = translator.decide({70, 0, 0}, view, false, platform).verdict;     // pass
   verdicts[1] = translator.decide({70, 0, 0x80}, view, false, platform).verdict;  // pass
   verdicts[2] = translator.decide({65, 0, 0}, view, false, platform).verdict;     // hit
@@ -57,8 +57,15 @@ TEST(EngineAllocation, DecidingEventsAllocatesNothing) {
   verdicts[6] = translator.decide({66, 0, 0x80}, view, false, platform).verdict;  // its release
   verdicts[7] = translator.decide({13, 0, 0x01}, view, false, platform).verdict;  // keypad Enter
   verdicts[8] = translator.decide({65, 0, 0x10}, view, false, platform).verdict;  // injected
-  verdicts[9] = translator.decide({65, 0, 0}, view, false, platform).verdict;     // held ...
-  translator.releaseAll(view, platform);                                          // ... let go
+  // The user's Ctrl under a chord that holds Ctrl too, let go of first.
+  verdicts[9] = translator.decide({162, 0x1D, 0}, view, false, platform).verdict;
+  verdicts[10] = translator.decide({65, 0x1E, 0}, view, false, platform).verdict;
+  verdicts[11] = translator.decide({162, 0x1D, 0x80}, view, false, platform).verdict;
+  verdicts[12] = translator.decide({65, 0x1E, 0x80}, view, false, platform).verdict;
+  verdicts[13] =
+      translator.decide({71, 0x22, 0, true}, view, false, platform).verdict;    // down before
+  verdicts[14] = translator.decide({65, 0, 0}, view, false, platform).verdict;  // held ...
+  translator.releaseAll(view, platform);                                        // ... let go
   const long after = allocations.load();
 
   EXPECT_EQ(after - before, 0);
@@ -66,8 +73,9 @@ TEST(EngineAllocation, DecidingEventsAllocatesNothing) {
   const KeyVerdict swallow = KeyVerdict::kSwallow;
   EXPECT_EQ(std::vector<KeyVerdict>(std::begin(verdicts), std::end(verdicts)),
             (std::vector<KeyVerdict>{pass, pass, swallow, swallow, swallow, swallow, swallow, pass,
-                                     pass, swallow}));
-  EXPECT_EQ(strokes, 3u * 3 + 500u * 2 + 3u * 2);
+                                     pass, pass, swallow, swallow, swallow, pass, swallow}));
+  // The long macro presses one key kMaxEntryCodes times and releases it once.
+  EXPECT_EQ(strokes, 3u * 3 + kMaxEntryCodes + 1u + 3u * 4);
 }
 
 TEST(EngineAllocation, TheCounterSeesAllocations) {

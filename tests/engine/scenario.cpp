@@ -8,17 +8,43 @@ namespace tarsil::test {
 namespace {
 
 constexpr std::pair<std::string_view, KeyCode> kNames[] = {
-    {"Back", 8},    {"Tab", 9},       {"Enter", 13},  {"Shift", 16},    {"Ctrl", 17},
-    {"Alt", 18},    {"Esc", 27},      {"Space", 32},  {"PgUp", 33},     {"PgDn", 34},
-    {"End", 35},    {"Home", 36},     {"Left", 37},   {"Up", 38},       {"Right", 39},
-    {"Down", 40},   {"Ins", 45},      {"Del", 46},    {"LWin", 91},     {"RWin", 92},
-    {"Apps", 93},   {"Num0", 96},     {"Num1", 97},   {"Num2", 98},     {"Num3", 99},
-    {"Num4", 100},  {"Num5", 101},    {"Num6", 102},  {"Num7", 103},    {"Num8", 104},
-    {"Num9", 105},  {"Mul", 106},     {"Add", 107},   {"Sep", 108},     {"Sub", 109},
-    {"Dec", 110},   {"Div", 111},     {"F1", 112},    {"NumLock", 144}, {"LShift", 160},
-    {"LCtrl", 162}, {"RCtrl", 163},   {"LAlt", 164},  {"RAlt", 165},    {"BrowserBack", 166},
-    {"Mute", 173},  {"VolDown", 174}, {"VolUp", 175}, {"Play", 179},    {"App2", 183},
+    {"Back", 8},          {"Tab", 9},     {"Enter", 13},    {"Shift", 16},  {"Ctrl", 17},
+    {"Alt", 18},          {"Esc", 27},    {"Space", 32},    {"PgUp", 33},   {"PgDn", 34},
+    {"End", 35},          {"Home", 36},   {"Left", 37},     {"Up", 38},     {"Right", 39},
+    {"Down", 40},         {"Ins", 45},    {"Del", 46},      {"LWin", 91},   {"RWin", 92},
+    {"Apps", 93},         {"Num0", 96},   {"Num1", 97},     {"Num2", 98},   {"Num3", 99},
+    {"Num4", 100},        {"Num5", 101},  {"Num6", 102},    {"Num7", 103},  {"Num8", 104},
+    {"Num9", 105},        {"Mul", 106},   {"Add", 107},     {"Sep", 108},   {"Sub", 109},
+    {"Dec", 110},         {"Div", 111},   {"F1", 112},      {"F2", 113},    {"NumLock", 144},
+    {"LShift", 160},      {"LCtrl", 162}, {"RCtrl", 163},   {"LAlt", 164},  {"RAlt", 165},
+    {"BrowserBack", 166}, {"Mute", 173},  {"VolDown", 174}, {"VolUp", 175}, {"Play", 179},
+    {"App2", 183},
 };
+
+// The scan code a key's events carry, as a US keyboard reports it; a key and
+// its keypad twin share one (Left and Num4 are both 0x4B), and the extended
+// bit tells the arrow from the keypad key. Keys not listed carry none.
+std::uint32_t scanCodeOf(KeyCode code) {
+  // Letters A..Z.
+  constexpr std::uint8_t kLetters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,
+                                         0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,
+                                         0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+  // Keypad 0..9 and their navigation twins.
+  constexpr std::uint8_t kKeypad[10] = {0x52, 0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
+  constexpr std::pair<KeyCode, std::uint8_t> kOthers[] = {
+      {8, 0x0E},   {9, 0x0F},   {13, 0x1C},  {16, 0x2A},  {17, 0x1D},  {18, 0x38},  {27, 0x01},
+      {32, 0x39},  {33, 0x49},  {34, 0x51},  {35, 0x4F},  {36, 0x47},  {37, 0x4B},  {38, 0x48},
+      {39, 0x4D},  {40, 0x50},  {45, 0x52},  {46, 0x53},  {91, 0x5B},  {92, 0x5C},  {93, 0x5D},
+      {106, 0x37}, {107, 0x4E}, {109, 0x4A}, {110, 0x53}, {111, 0x35}, {112, 0x3B}, {113, 0x3C},
+      {144, 0x45}, {160, 0x2A}, {162, 0x1D}, {163, 0x1D}, {164, 0x38}, {165, 0x38},
+  };
+  if (code >= 'A' && code <= 'Z') return kLetters[code - 'A'];
+  if (code >= 96 && code <= 105) return kKeypad[code - 96];
+  for (const auto& [known, scan] : kOthers) {
+    if (known == code) return scan;
+  }
+  return 0;
+}
 
 std::string_view trim(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -162,6 +188,7 @@ std::string Scenario::step(std::string_view text) {
       event.flags |= kEventExtended;
     }
     event.vkCode = static_cast<std::uint32_t>(keyCode(key));
+    event.scanCode = scanCodeOf(keyCode(key));
     if (w.at(1) == "up") {
       event.flags |= kEventUp;
     } else if (w[1] != "down") {
@@ -172,6 +199,8 @@ std::string Scenario::step(std::string_view text) {
         event.flags |= 0x20;
       } else if (w[i] == "injected") {
         event.flags |= kEventInjected;
+      } else if (w[i] == "already") {
+        event.wasDown = true;
       } else {
         throw std::invalid_argument("unknown event flag: " + std::string(w[i]));
       }

@@ -4,7 +4,10 @@
 // line: "A down; profile 2; A up" -> "Ctrl down, C down; Ctrl up, C up".
 //
 // Steps, separated by ';':
-//   <key>[*] down|up [alt] [injected]   a key event (* = extended flag)
+//   <key>[*] down|up [alt] [injected] [already]
+//                                        a key event (* = extended flag) with
+//                                        the key's scan code; "already": the
+//                                        key state showed it down before
 //   profile <n>                          sets the active profile number
 //   numlock on|off|held|<raw state>      what the NumLock read returns
 //   stop | resume                        the hook's stopped flag

@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "ui/main/win32/instance_name.h"
+#include "ui/main/win32/notices.h"
 #include "ui/main/win32/ostrel_dlg.h"
 
 bool COstrelApp::IsFirstInstance() {
@@ -27,15 +28,20 @@ bool COstrelApp::IsFirstInstance() {
 }
 
 bool COstrelApp::InitInstance() {
+  const std::wstring& line = commandLine();
+  const tarsil::StartOptions options =
+      tarsil::parseStartOptions(std::u16string(line.begin(), line.end()));
+  // A mistyped option is named, and then the program starts as usual: a
+  // second start still only brings the first one forward.
+  if (const std::u16string notice = tarsil::unknownOptionsNotice(options); !notice.empty()) {
+    showNotice(nullptr, std::wstring(notice.begin(), notice.end()), MB_ICONINFORMATION);
+  }
   if (!IsFirstInstance()) return false;
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   CWinApp::InitInstance();
 
-  const std::wstring& line = commandLine();
-  const tarsil::StartOptions options =
-      tarsil::parseStartOptions(std::u16string(line.begin(), line.end()));
   auto mainWindow = std::make_unique<COstrelDlg>(options.alwaysOn);
   m_pMainWnd = mainWindow.get();
   mainWindow->DoModal();

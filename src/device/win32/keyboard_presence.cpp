@@ -54,7 +54,9 @@ bool IsKeyboardPresent(HWND owner) {
     if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) continue;
     auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(std::malloc(size));
     if (detail == nullptr) {
-      MessageBoxW(owner, L"out of memory!", nullptr, MB_OK);
+      // The program's caption, as on every notice (the device layer sits
+      // below the windows that keep it).
+      MessageBoxW(owner, L"out of memory!", L"Tarsil Software", MB_OK);
       break;
     }
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);

@@ -8,8 +8,8 @@ namespace tarsil {
 
 // Scans the present HID device interfaces for one of the keyboard's vendor.
 // An interface that cannot be queried is skipped. If memory runs out the
-// message box "out of memory!" is shown, owned by `owner`, and the keyboard
-// counts as absent.
+// notice "out of memory!" is shown under the program's caption, owned by
+// `owner`, and the keyboard counts as absent.
 bool IsKeyboardPresent(HWND owner = nullptr);
 
 // Asks for arrival and removal notifications of HID device interfaces, sent

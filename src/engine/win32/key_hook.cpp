@@ -65,7 +65,12 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code < 0 || record == nullptr) {
     return CallNextHookEx(keyHook.keyHookHandle, code, wParam, lParam);
   }
-  const KeyEvent event{record->vkCode, record->scanCode, record->flags};
+  // The key state still shows the key as it was before this event: the
+  // platform updates it only once the hooks are through. Injected events are
+  // never translated, so they are spared the question.
+  const bool wasDown = (record->flags & LLKHF_INJECTED) == 0 && record->vkCode <= 255 &&
+                       (GetAsyncKeyState(static_cast<int>(record->vkCode)) & 0x8000) != 0;
+  const KeyEvent event{record->vkCode, record->scanCode, record->flags, wasDown};
   const KeyDecision decision =
       keyHook.translator.decide(event, currentTables(), keyHook.keyHookStopped != 0, kPlatform);
   switch (decision.verdict) {

@@ -51,6 +51,25 @@ LRESULT callHook(DWORD vk, DWORD flags, KBDLLHOOKSTRUCT* out = nullptr) {
   return result;
 }
 
+// Presses or releases `vk` on the desktop as another program would, and
+// waits until the desktop's key state shows it.
+bool setKeyState(WORD vk, bool down) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = down ? 0u : KEYEVENTF_KEYUP;
+  SendInput(1, &input, sizeof(INPUT));
+  const ULONGLONG deadline = GetTickCount64() + 15000;
+  MSG message;
+  while (((GetAsyncKeyState(vk) & 0x8000) != 0) != down) {
+    if (GetTickCount64() > deadline) return false;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(5);
+  }
+  return true;
+}
+
 class KeyHook : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -97,6 +116,17 @@ TEST_F(KeyHook, PassesTheKeypadEnterOnAs108) {
   EXPECT_EQ(passed.vkCode, 108u);
   EXPECT_EQ(callHook(VK_RETURN, 0, &passed), 0);
   EXPECT_EQ(passed.vkCode, static_cast<DWORD>(VK_RETURN));
+}
+
+TEST_F(KeyHook, AKeyAlreadyDownAtItsFirstEventPassesUntilItComesUp) {
+  tables[0]['A'] = {};
+  // Down before translation began: its auto-repeats and its release are its own.
+  ASSERT_TRUE(setKeyState('A', true));
+  EXPECT_EQ(callHook('A', 0), 0);
+  EXPECT_EQ(callHook('A', LLKHF_UP), 0);
+  ASSERT_TRUE(setKeyState('A', false));
+  EXPECT_EQ(callHook('A', 0), 1);
+  EXPECT_EQ(callHook('A', LLKHF_UP), 1);
 }
 
 TEST_F(KeyHook, StoppedRemovesTheHookAtTheNextEvent) {
