@@ -368,6 +368,12 @@ scenario_close_and_exit() {
   poll 5 state_is "$title" hidden || problems=$((problems + 1))
   check "window after Close" hidden "$(window_state "$title")"
   check "A while hidden" "down 68 up 68" "$(typed a)"
+  # Starting the program again shows the hidden window.
+  (cd "$app" && exec wine "$app/Tarsil.exe" >>"$work/tarsil.out" 2>&1)
+  poll 5 state_is "$title" shown || problems=$((problems + 1))
+  check "window after a second start" shown "$(window_state "$title")"
+  click_on Close
+  poll 5 state_is "$title" hidden || problems=$((problems + 1))
   at=$(probe tray)
   xdotool mousemove $at click --repeat 2 --delay 80 1
   poll 5 state_is "$title" shown || problems=$((problems + 1))

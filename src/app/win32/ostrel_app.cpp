@@ -19,7 +19,13 @@ bool COstrelApp::IsFirstInstance() {
   for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
        window = GetWindow(window, GW_HWNDNEXT)) {
     if (GetPropW(window, kInstanceName) == nullptr) continue;
-    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    // Hidden in the tray or minimised, the window is shown again: starting
+    // the program is how a user asks to see it.
+    if (IsIconic(window)) {
+      ShowWindow(window, SW_RESTORE);
+    } else if (!IsWindowVisible(window)) {
+      ShowWindow(window, SW_SHOW);
+    }
     SetForegroundWindow(window);
     SetForegroundWindow(GetLastActivePopup(window));
     break;
