@@ -35,114 +35,19 @@ if [ ! -f "$echo_exe_src" ] || [ ! -d "$stage" ]; then
 fi
 
 export WINEPREFIX=${WINEPREFIX:-$(dirname "$stage")/e2e-prefix}
-export WINEDEBUG=-all
-# No Mono or Gecko installer dialogs while the prefix is created.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset WINELOADER WINESERVER
-
-passed=0
-failed=0
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarsil-e2e.XXXXXX")
-app="$work/app"
-log="$work/echo.log"
-echo_exe="$work/key_echo.exe"
-xvfb_pid=""
-server_started=0
-wine_pids=()
-tarsil_pid=""
-first_pid=""
-mismatches=0
-
-note() { echo "  $*"; }
-pass() { echo "PASS: $*"; passed=$((passed + 1)); }
-fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
-
-cleanup() {
-  local status=$? pid
-  trap - EXIT INT TERM
-  for pid in "${wine_pids[@]}"; do
-    kill "$pid" 2>/dev/null
-  done
-  if [ "$server_started" = 1 ]; then
-    # Only processes of this run's own prefix, which it holds under the lock
-    # below: the desktop, the services, whatever a failed scenario left.
-    timeout 20 wineserver -k 2>/dev/null
-  fi
-  for pid in "${wine_pids[@]}"; do
-    wait "$pid" 2>/dev/null
-  done
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
-  if [ "${E2E_KEEP:-0}" = 1 ]; then
-    echo "work folder kept: $work"
-  else
-    rm -rf "$work"
-  fi
-  exit "$status"
-}
-trap cleanup EXIT
+# shellcheck source=wine_desktop.sh
+. "$(dirname "$0")/wine_desktop.sh"
+trap e2e_cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# poll SECONDS COMMAND...: runs COMMAND every tenth of a second until it
-# succeeds; fails once SECONDS have passed without success.
-poll() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    if [ "$SECONDS" -ge "$deadline" ]; then return 1; fi
-    sleep 0.1
-  done
-}
-
-alive() { kill -0 "$1" 2>/dev/null; }
-dead() { ! kill -0 "$1" 2>/dev/null; }
-
-# ---------------------------------------------------------------- setup
-
-start_x() {
-  # -displayfd picks a free display number and writes it once the server
-  # accepts connections: neither a guessed number nor a start-up race.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
-    3>"$work/display" >"$work/xvfb.out" 2>&1 &
-  xvfb_pid=$!
-  display_ready() { grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null; }
-  if ! poll 20 display_ready; then
-    sed 's/^/    /' "$work/xvfb.out"
-    return 1
-  fi
-  DISPLAY=":$(cat "$work/display")"
-  export DISPLAY
-}
-
-start_wine() {
-  # A run killed before its cleanup may have left a desktop process bound to
-  # a display that no longer exists. It belongs to this prefix, which this
-  # run now holds.
-  timeout 20 wineserver -k 2>/dev/null
-  server_started=1
-  # One server for the whole run: each fresh Wine start would cost seconds.
-  # It needs the prefix folder; wineboot fills a new one.
-  mkdir -p "$WINEPREFIX" && wineserver -p || return 1
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "creating the Wine prefix $WINEPREFIX"
-    timeout 180 wineboot -i >"$work/wineboot.out" 2>&1 || return 1
-  fi
-  # Every program of the prefix opens in the virtual desktop "e2e", instead
-  # of each being started through "explorer /desktop=...": the Unix process
-  # of "wine X.exe" is then X.exe itself, and its pid tells when it ends,
-  # which the single-instance scenario needs. The desktop also activates
-  # windows the way a window manager would, which a bare Xvfb lacks: the
-  # foreground window inside it holds the X input focus, so xdotool's keys
-  # go to it with no windowfocus/windowactivate from this side.
-  if ! grep -q '"Desktop"="e2e"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d e2e /f >/dev/null 2>&1 &&
-      wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v e2e /d 1024x768 /f >/dev/null 2>&1 ||
-      return 1
-  fi
-}
+app="$work/app"
+log="$work/echo.log"
+echo_exe="$work/key_echo.exe"
+tarsil_pid=""
+first_pid=""
+mismatches=0
 
 # set.ini: the keys under test, A types B, keypad 4 types X, F1 is the
 # function "Copy", F5 plays macro "gg" (press G, release G, press H, release
@@ -607,11 +512,11 @@ scenario_unknown_option() {
 }
 
 main() {
-  if ! start_x; then
+  if ! e2e_start_x; then
     fail "setup: Xvfb did not start"
     return
   fi
-  if ! start_wine || ! prepare_files; then
+  if ! e2e_start_wine e2e 1024x768 || ! prepare_files; then
     fail "setup: Wine or the work folder could not be prepared"
     return
   fi
@@ -628,16 +533,7 @@ main() {
   scenario_unknown_option
 }
 
-# One run at a time per prefix: two runs sharing a wineserver would see each
-# other's windows, and the cleanup of one would end the other.
-mkdir -p "$(dirname "$WINEPREFIX")"
-exec 9>"$WINEPREFIX.lock"
-if ! flock -w 300 9; then
-  echo "another end-to-end run holds $WINEPREFIX.lock" >&2
-  exit 1
-fi
-# The lock's descriptor is closed for everything main starts: a wineserver
-# or Xvfb that outlived a killed run must not keep the next run waiting.
+e2e_hold_prefix
 main 9>&-
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
