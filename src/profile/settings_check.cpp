@@ -53,32 +53,33 @@ class SectionChecker {
       report(std::u16string(countKey),
              "counts " + number(n) + " entries but " + number(missing) + " " +
                  std::string(pattern.begin(), pattern.end()) + " keys are missing; they read as " +
-                 (pattern == u"MacroName" || pattern == u"MacroKey" ? "empty" : "0"));
+                 (pattern == kMacroNameKey || pattern == kMacroStepsKey ? "empty" : "0"));
     }
   }
 
   void checkAssignedList() {
-    const std::int32_t n = checkCount(u"SetIndexNum", kMaxListCount);
-    checkMissing(u"SetIndexNum", n, u"setindex");
+    const std::int32_t n = checkCount(kAssignedCountKey, kMaxListCount);
+    checkMissing(kAssignedCountKey, n, kAssignedKey);
     for (std::int32_t i = 0; i < n; ++i) {
-      const std::u16string key = numberedName(u"setindex", i);
+      const std::u16string key = numberedName(kAssignedKey, i);
       if (!file_.find(section_, key)) continue;
       const std::int32_t index = file_.getInt(section_, key, 0);
-      if (index < 0 || index >= kSlotCount) {
-        report(key, "names no key slot (" + number(index) + " is outside 0..131); dropped");
+      if (!isSlotIndex(index)) {
+        report(key, "names no key slot (" + number(index) + " is outside 0.." +
+                        number(kSlotCount - 1) + "); dropped");
       }
     }
   }
 
   std::int32_t checkMacros() {
-    const std::int32_t m = checkCount(u"MacroStrNum", kMaxListCount);
-    checkMissing(u"MacroStrNum", m, u"MacroName");
-    checkMissing(u"MacroStrNum", m, u"MacroKeyNum");
+    const std::int32_t m = checkCount(kMacroCountKey, kMaxListCount);
+    checkMissing(kMacroCountKey, m, kMacroNameKey);
+    checkMissing(kMacroCountKey, m, kMacroStepCountKey);
     for (std::int32_t i = 0; i < m; ++i) {
-      const std::u16string countKey = numberedName(u"MacroKeyNum", i);
+      const std::u16string countKey = numberedName(kMacroStepCountKey, i);
       if (!file_.find(section_, countKey)) continue;
       const std::int32_t c = checkCount(countKey, kMaxMacroIntegers);
-      const std::u16string text = file_.getString(section_, numberedName(u"MacroKey", i));
+      const std::u16string text = file_.getString(section_, numberedName(kMacroStepsKey, i));
       std::int64_t fields = text.empty() ? 0 : 1;
       for (char16_t ch : text) fields += ch == u',' ? 1 : 0;
       if (c > fields) {
@@ -95,15 +96,15 @@ class SectionChecker {
   void checkSlots(std::int32_t macros) {
     for (int s = 1; s <= kLastStoredSlot; ++s) {
       const KeyCode v = layout_.slots.slot(s).vk;
-      const std::u16string kindKey = numberedName(u"IndexPic", v);
+      const std::u16string kindKey = numberedName(kKindKey, v);
       const std::int32_t kind = file_.getInt(section_, kindKey, KindSingleKey);
-      const std::u16string nameKey = numberedName(u"SetName", v);
+      const std::u16string nameKey = numberedName(kNameKey, v);
       const std::u16string name = file_.getString(section_, nameKey);
       switch (kind) {
         case KindSingleKey:
           break;
         case KindMacro: {
-          const std::u16string indexKey = numberedName(u"MacroIndex", v);
+          const std::u16string indexKey = numberedName(kMacroIndexKey, v);
           const std::int32_t index = file_.getInt(section_, indexKey, 0);
           if (index < 0 || index >= macros) {
             report(indexKey, "names macro " + number(index) + " but the section has " +

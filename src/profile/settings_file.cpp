@@ -60,16 +60,6 @@ std::u16string quotedIfNeeded(std::u16string_view name) {
 
 }  // namespace
 
-std::u16string numberedName(std::u16string_view pattern, std::int64_t n) {
-  std::u16string name(pattern);
-  name += formatInt(static_cast<std::int32_t>(n));
-  return name;
-}
-
-std::u16string profileSectionName(std::int32_t profile) {
-  return numberedName(u"Profile", profile);
-}
-
 std::filesystem::path settingsFilePathFor(const std::filesystem::path& executable) {
   // The path is cut by hand rather than by parent_path() so that a backslash
   // separates on every platform, as it does in the executable's own path on Windows.
@@ -94,25 +84,26 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocume
   working.macroBindings.clear();
   const std::u16string section = profileSectionName(p);
 
-  const std::int32_t listCount = std::min(file.getInt(section, u"SetIndexNum", 0), kMaxListCount);
+  const std::int32_t listCount =
+      std::min(file.getInt(section, kAssignedCountKey, 0), kMaxListCount);
   for (std::int32_t i = 0; i < listCount; ++i) {
-    const std::int32_t index = file.getInt(section, numberedName(u"setindex", i), 0);
+    const std::int32_t index = file.getInt(section, numberedName(kAssignedKey, i), 0);
     // An index that names no slot would be drawn or reset outside the table.
-    if (index >= 0 && index < kSlotCount) working.assigned.push_back(index);
+    if (isSlotIndex(index)) working.assigned.push_back(index);
   }
 
-  const std::int32_t macroCount = std::min(file.getInt(section, u"MacroStrNum", 0), kMaxListCount);
+  const std::int32_t macroCount = std::min(file.getInt(section, kMacroCountKey, 0), kMaxListCount);
   for (std::int32_t i = 0; i < macroCount; ++i) {
-    working.macroNames.push_back(file.getString(section, numberedName(u"MacroName", i)));
+    working.macroNames.push_back(file.getString(section, numberedName(kMacroNameKey, i)));
   }
   std::int64_t budget = kMaxProfileIntegers;
   for (std::int32_t i = 0; i < macroCount; ++i) {
     MacroStepList steps;
-    std::int64_t count = file.getInt(section, numberedName(u"MacroKeyNum", i), 0);
+    std::int64_t count = file.getInt(section, numberedName(kMacroStepCountKey, i), 0);
     count = std::min<std::int64_t>({count, kMaxMacroIntegers, budget});
     if (count > 0) {
       budget -= count;
-      const std::u16string text = file.getString(section, numberedName(u"MacroKey", i));
+      const std::u16string text = file.getString(section, numberedName(kMacroStepsKey, i));
       FieldReader fields(text);
       steps.reserve(static_cast<std::size_t>(count));
       for (std::int64_t k = 0; k < count; ++k) steps.push_back(fields.next());
@@ -124,13 +115,13 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocume
     const KeySlot& slot = layout.slots.slot(s);
     const KeyCode v = slot.vk;
     KeyAssignment& record = working.keys.slot(s);
-    record.kind = file.getInt(section, numberedName(u"IndexPic", v), KindSingleKey);
-    record.macroIndex = file.getInt(section, numberedName(u"MacroIndex", v), 0);
+    record.kind = file.getInt(section, numberedName(kKindKey, v), KindSingleKey);
+    record.macroIndex = file.getInt(section, numberedName(kMacroIndexKey, v), 0);
     // A key nobody assigned keeps its caption and types itself; only a value
     // that is present in the file is taken as stored.
-    record.name = file.find(section, numberedName(u"SetName", v)).value_or(slot.caption);
-    const KeyCode singleKey = file.find(section, numberedName(u"Key", v)).has_value()
-                                  ? file.getInt(section, numberedName(u"Key", v), 0)
+    record.name = file.find(section, numberedName(kNameKey, v)).value_or(slot.caption);
+    const KeyCode singleKey = file.find(section, numberedName(kSingleKeyKey, v)).has_value()
+                                  ? file.getInt(section, numberedName(kSingleKeyKey, v), 0)
                                   : v;
     if (record.kind == KindMacro &&
         (record.macroIndex < 0 ||
@@ -156,31 +147,31 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, IniDocum
   for (int s = 1; s <= kLastStoredSlot; ++s) {
     const KeyCode v = slots.slot(s).vk;
     const KeyAssignment& record = store->keys.slot(s);
-    file.setInt(section, numberedName(u"IndexPic", v), record.kind);
-    file.setInt(section, numberedName(u"MacroIndex", v), record.macroIndex);
-    file.setString(section, numberedName(u"SetName", v), quotedIfNeeded(record.name));
+    file.setInt(section, numberedName(kKindKey, v), record.kind);
+    file.setInt(section, numberedName(kMacroIndexKey, v), record.macroIndex);
+    file.setString(section, numberedName(kNameKey, v), quotedIfNeeded(record.name));
     if (record.kind == KindSingleKey) {
       // A single key without a stroke to play is written as itself, so it
       // loads back as a working key rather than as a dead one.
       auto entry = store->translation.find(v);
       const bool playable = entry != store->translation.end() && !entry->second.empty();
-      file.setInt(section, numberedName(u"Key", v), playable ? entry->second.front() : v);
+      file.setInt(section, numberedName(kSingleKeyKey, v), playable ? entry->second.front() : v);
     }
   }
-  file.setInt(section, u"MacroStrNum", static_cast<std::int32_t>(store->macroSteps.size()));
+  file.setInt(section, kMacroCountKey, static_cast<std::int32_t>(store->macroSteps.size()));
   for (std::size_t i = 0; i < store->macroNames.size(); ++i) {
-    file.setString(section, numberedName(u"MacroName", static_cast<std::int64_t>(i)),
+    file.setString(section, numberedName(kMacroNameKey, static_cast<std::int64_t>(i)),
                    quotedIfNeeded(store->macroNames[i]));
   }
   for (std::size_t i = 0; i < store->macroSteps.size(); ++i) {
     const auto n = static_cast<std::int64_t>(i);
-    file.setString(section, numberedName(u"MacroKey", n), joinSteps(store->macroSteps[i]));
-    file.setInt(section, numberedName(u"MacroKeyNum", n),
+    file.setString(section, numberedName(kMacroStepsKey, n), joinSteps(store->macroSteps[i]));
+    file.setInt(section, numberedName(kMacroStepCountKey, n),
                 static_cast<std::int32_t>(store->macroSteps[i].size()));
   }
-  file.setInt(section, u"SetIndexNum", static_cast<std::int32_t>(store->assigned.size()));
+  file.setInt(section, kAssignedCountKey, static_cast<std::int32_t>(store->assigned.size()));
   for (std::size_t i = 0; i < store->assigned.size(); ++i) {
-    file.setInt(section, numberedName(u"setindex", static_cast<std::int64_t>(i)),
+    file.setInt(section, numberedName(kAssignedKey, static_cast<std::int64_t>(i)),
                 store->assigned[i]);
   }
 }

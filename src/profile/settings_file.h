@@ -9,25 +9,11 @@
 #include "ini/ini_file.h"
 #include "layout/layout_file.h"
 #include "profile/profile_data.h"
+#include "profile/settings_keys.h"
 
 namespace tarsil {
 
-inline constexpr std::u16string_view kTypeSection = u"TYPE";
-inline constexpr std::u16string_view kTypeKey = u"type";
 inline constexpr std::u16string_view kSettingsFileName = u"set.ini";
-
-// Counts in the file are hand-editable. No real file comes near these, so
-// loops and allocations stop there instead of trusting a count of two billion.
-inline constexpr std::int32_t kMaxListCount = 10000;          // SetIndexNum, MacroStrNum
-inline constexpr std::int32_t kMaxMacroIntegers = 300000;     // 100000 strokes in one macro
-inline constexpr std::int64_t kMaxProfileIntegers = 1000000;  // all macros of one profile
-
-// A numbered key or section name: the pattern followed by n in decimal, as
-// "IndexPic65", "setindex0" or "Profile2".
-std::u16string numberedName(std::u16string_view pattern, std::int64_t n);
-
-// "Profile1".."Profile3" (any number formats, as import may name another).
-std::u16string profileSectionName(std::int32_t profile);
 
 // set.ini beside the executable: everything after the last path separator
 // of the executable's path is replaced.

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "layout/key_slot.h"
+
+// The names set.ini and profile files use, and the bounds the loader holds
+// hand-edited values to. The loader, the saver and the check take both from
+// here and from nowhere else.
+namespace tarsil {
+
+inline constexpr std::u16string_view kTypeSection = u"TYPE";
+inline constexpr std::u16string_view kTypeKey = u"type";
+// "Profile1".."Profile3".
+inline constexpr std::u16string_view kProfileSectionPrefix = u"Profile";
+
+// Per key slot, followed by the slot's key code: "IndexPic65".
+inline constexpr std::u16string_view kKindKey = u"IndexPic";
+inline constexpr std::u16string_view kMacroIndexKey = u"MacroIndex";
+inline constexpr std::u16string_view kNameKey = u"SetName";
+inline constexpr std::u16string_view kSingleKeyKey = u"Key";  // kind 0 only
+
+// The macro list: a count, then per macro index "MacroName0", "MacroKey0"
+// (the step integers, comma separated) and "MacroKeyNum0" (how many).
+inline constexpr std::u16string_view kMacroCountKey = u"MacroStrNum";
+inline constexpr std::u16string_view kMacroNameKey = u"MacroName";
+inline constexpr std::u16string_view kMacroStepsKey = u"MacroKey";
+inline constexpr std::u16string_view kMacroStepCountKey = u"MacroKeyNum";
+
+// The assigned-key list: a count, then "setindex0", "setindex1", ...
+inline constexpr std::u16string_view kAssignedCountKey = u"SetIndexNum";
+inline constexpr std::u16string_view kAssignedKey = u"setindex";
+
+// Counts in the file are hand-editable. No real file comes near these, so
+// loops and allocations stop there instead of trusting a count of two billion.
+inline constexpr std::int32_t kMaxListCount = 10000;          // SetIndexNum, MacroStrNum
+inline constexpr std::int32_t kMaxMacroIntegers = 300000;     // 100000 strokes in one macro
+inline constexpr std::int64_t kMaxProfileIntegers = 1000000;  // all macros of one profile
+
+// A stored kind the loader builds an entry for (AssignmentKind 0..3).
+constexpr bool isStoredKind(std::int32_t kind) { return kind >= 0 && kind <= 3; }
+// An entry of the assigned-key list: a 0-based key slot index.
+constexpr bool isSlotIndex(std::int32_t index) { return index >= 0 && index < kSlotCount; }
+
+// A numbered key or section name: the pattern followed by n in decimal, as
+// "IndexPic65", "setindex0" or "Profile2".
+std::u16string numberedName(std::u16string_view pattern, std::int64_t n);
+
+// "Profile1".."Profile3" (any number formats, as import may name another).
+std::u16string profileSectionName(std::int32_t profile);
+
+}  // namespace tarsil
