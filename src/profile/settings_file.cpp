@@ -60,15 +60,6 @@ std::u16string quotedIfNeeded(std::u16string_view name) {
 
 }  // namespace
 
-std::filesystem::path settingsFilePathFor(const std::filesystem::path& executable) {
-  // The path is cut by hand rather than by parent_path() so that a backslash
-  // separates on every platform, as it does in the executable's own path on Windows.
-  const std::u16string full = executable.u16string();
-  const std::size_t cut = full.find_last_of(u"\\/");
-  std::u16string folder = cut == std::u16string::npos ? std::u16string() : full.substr(0, cut + 1);
-  return std::filesystem::path(folder + std::u16string(kSettingsFileName));
-}
-
 std::int32_t readProfileNumber(const IniDocument& file) {
   const std::int32_t n = file.getInt(kTypeSection, kTypeKey, 1);
   return isProfileNumber(n) ? n : 1;
@@ -186,12 +177,15 @@ void loadSettings(ProfileSet& profiles, const MainLayout& layout, const IniDocum
 }
 
 ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
-                             const std::filesystem::path& path) {
+                             const std::filesystem::path& path, SaveScope scope) {
   CommitWorkingProfile(profiles);
   ini::ReadResult current = ini::readIniFile(path);
   if (!current.status.ok()) return current.status;
-  for (std::int32_t p = 1; p <= kProfileCount; ++p)
-    SaveProfile(profiles, slots, current.document, p);
+  for (std::int32_t p = 1; p <= kProfileCount; ++p) {
+    if (scope == SaveScope::kAllProfiles || p == profiles.activeProfile) {
+      SaveProfile(profiles, slots, current.document, p);
+    }
+  }
   current.document.setInt(kTypeSection, kTypeKey, profiles.activeProfile);
   return ini::writeIniFile(path, current.document);
 }

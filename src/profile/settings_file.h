@@ -13,12 +13,6 @@
 
 namespace tarsil {
 
-inline constexpr std::u16string_view kSettingsFileName = u"set.ini";
-
-// set.ini beside the executable: everything after the last path separator
-// of the executable's path is replaced.
-std::filesystem::path settingsFilePathFor(const std::filesystem::path& executable);
-
 // [TYPE] type, default 1. A hand-edited number outside 1..3 names no profile
 // and is read as 1, so the program never runs without a table to play.
 std::int32_t readProfileNumber(const ini::IniDocument& file);
@@ -36,10 +30,16 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, ini::Ini
 // active one last, so the working profile ends up holding it.
 void loadSettings(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file);
 
-// Exit: commits the working profile, then writes Profile1..3 and [TYPE] into
-// the file's current content and replaces the file in one step. Sections of
-// other names survive. A file that exists but cannot be read is left alone.
+// Which profile sections a save rewrites: the program's exit writes all
+// three; an import writes only the profile it replaced.
+enum class SaveScope : std::uint8_t { kAllProfiles, kActiveProfile };
+
+// Exit: commits the working profile, then writes the profile sections of the
+// scope and [TYPE] into the file's current content and replaces the file in
+// one step. Other sections survive. A file that exists but cannot be read is
+// left alone.
 ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
-                             const std::filesystem::path& path);
+                             const std::filesystem::path& path,
+                             SaveScope scope = SaveScope::kAllProfiles);
 
 }  // namespace tarsil

@@ -280,13 +280,5 @@ TEST(SettingsLoad, HugeCountsNeitherHangNorExhaustMemory) {
   EXPECT_EQ(w.macroSteps[0].size(), static_cast<std::size_t>(kMaxMacroIntegers));
 }
 
-TEST(SettingsPath, IsBesideTheExecutable) {
-  EXPECT_EQ(
-      settingsFilePathFor(std::filesystem::path(u"C:\\Games\\Tarsil\\Tarsil.exe")).u16string(),
-      u"C:\\Games\\Tarsil\\set.ini");
-  EXPECT_EQ(settingsFilePathFor("/opt/tarsil/tarsil").u16string(), u"/opt/tarsil/set.ini");
-  EXPECT_EQ(settingsFilePathFor("tarsil").u16string(), u"set.ini");
-}
-
 }  // namespace
 }  // namespace tarsil

@@ -1,14 +1,12 @@
 #include "ui/main/win32/ostrel_dlg.h"
 
+#include <optional>
 #include <string>
 
 #include "device/win32/keyboard_presence.h"
 #include "engine/win32/key_hook.h"
 #include "framework/win32/wide_text.h"
 #include "framework/win32/win_app.h"
-#include "ini/ini_file.h"
-#include "profile/profile_operations.h"
-#include "profile/settings_file.h"
 #include "resource.h"
 #include "ui/main/win32/instance_name.h"
 
@@ -33,34 +31,26 @@ void COstrelDlg::applyPresence(bool present) {
 
 BOOL COstrelDlg::OnInitDialog() {
   SetPropW(m_hWnd, kInstanceName, reinterpret_cast<HANDLE>(1));
-  const tarsil::TranslationTable* const tables[3] = {&profiles_.stores[0].translation,
-                                                     &profiles_.stores[1].translation,
-                                                     &profiles_.stores[2].translation};
-  tarsil::SetKeyHookTables(tables, &profiles_.activeProfile);
+  // The settings load before the hook is installed: a hook waits for this
+  // thread, and every key of the desktop would wait for the load.
+  std::optional<tarsil::SessionFiles> files;
+  if (!executable_.empty()) files = tarsil::filesBesideExecutable(executable_);
+  showNotices(m_hWnd, session_.start(files));
+  if (!session_.running()) {
+    // Without a layout there is no keyboard to show or translate.
+    EndDialog(IDCANCEL);
+    return TRUE;
+  }
+  tarsil::ProfileSet& profiles = session_.profiles();
+  const tarsil::TranslationTable* const tables[3] = {&profiles.stores[0].translation,
+                                                     &profiles.stores[1].translation,
+                                                     &profiles.stores[2].translation};
+  tarsil::SetKeyHookTables(tables, &profiles.activeProfile);
 
   applyPresence(alwaysOn_ || tarsil::IsKeyboardPresent(m_hWnd));
   tray_.add(m_hWnd, icon_);
 
-  const tarsil::ini::ReadResult layoutFile =
-      tarsil::ini::readIniFile(executable_.parent_path() / L"Main.ini");
-  layout_ = tarsil::readMainLayout(layoutFile.document);
-
-  if (executable_.empty()) {
-    showNoSettingsPath();
-  } else {
-    const tarsil::ini::ReadResult settings =
-        tarsil::ini::readIniFile(tarsil::settingsFilePathFor(executable_));
-    if (!settings.status.ok()) {
-      // The defaults run, and the exit save will not overwrite a file it
-      // could not read.
-      MessageBoxW(m_hWnd, wideFromUtf8(settings.status.error).c_str(), L"Tarsil Software",
-                  MB_OK | MB_ICONWARNING);
-    }
-    tarsil::loadSettings(profiles_, layout_, settings.document);
-  }
-
   deviceNotification_ = tarsil::registerKeyboardNotifications(m_hWnd);
-  profiles_.modified = false;
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   SetWindowTextW(m_hWnd, L"Tarsil Software");
@@ -88,24 +78,23 @@ void COstrelDlg::OnDestroy() {
   tarsil::RemoveKeyHook();
   tarsil::unregisterKeyboardNotifications(deviceNotification_);
   deviceNotification_ = nullptr;
-  if (executable_.empty()) {
-    tray_.remove();
-    RemovePropW(m_hWnd, kInstanceName);
-    showNoSettingsPath();
-    return;
-  }
-  const tarsil::ini::FileStatus saved =
-      tarsil::saveSettings(profiles_, layout_.slots, tarsil::settingsFilePathFor(executable_));
+  const tarsil::Notices notices = session_.finish();
   tray_.remove();
   RemovePropW(m_hWnd, kInstanceName);
-  if (!saved.ok()) {
-    const std::wstring text = L"Your settings could not be saved.\n\n" + wideFromUtf8(saved.error);
-    MessageBoxW(nullptr, text.c_str(), L"Tarsil Software", MB_OK | MB_ICONERROR);
-  }
+  // The window is going: the box has no owner.
+  showNotices(nullptr, notices);
 }
 
-void COstrelDlg::showNoSettingsPath() {
-  MessageBoxW(m_hWnd, L"Failed to get the saved file path!", L"Tarsil Software", MB_OK);
+void COstrelDlg::showNotices(HWND owner, const tarsil::Notices& notices) {
+  if (notices.empty()) return;
+  std::wstring text;
+  UINT icon = MB_ICONWARNING;
+  for (const tarsil::Notice& notice : notices) {
+    if (!text.empty()) text += L"\n\n";
+    text += wideFromUtf8(notice.text);
+    if (notice.level == tarsil::Notice::Level::kError) icon = MB_ICONERROR;
+  }
+  MessageBoxW(owner, text.c_str(), L"Tarsil Software", MB_OK | icon);
 }
 
 bool COstrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
