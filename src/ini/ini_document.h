@@ -73,14 +73,16 @@ class IniDocument {
   std::unique_ptr<Impl> impl_;
 };
 
-// The integer read of _wtoi (the macro step fields): leading white space
-// skipped, optional sign, decimal digits up to the first other character,
-// wrapped to 32 bits; no digits gives 0. "0x1F" reads as 0.
+// The integer read of _wtoi (the macro step fields, the layout's numbers):
+// leading white space skipped, optional sign, decimal digits up to the first
+// other character, saturated at the 32-bit limits as the C runtime does
+// ("4294967361" reads as 2147483647); no digits gives 0. "0x1F" reads as 0.
 std::int32_t parseProfileInt(std::u16string_view text);
 
-// The integer read of GetPrivateProfileIntW: as ParseProfileInt, but after
+// The integer read of GetPrivateProfileIntW: as parseProfileInt, but after
 // the sign a lower-case "0x", "0o" or "0b" selects base 16, 8 or 2 ("0x1F" is
-// 31), and every character up to ' ' counts as leading blank.
+// 31), every character up to ' ' counts as leading blank, and digits past the
+// 32-bit range wrap ("4294967297" is 1), as the system's reader does.
 std::int32_t parseProfileIntValue(std::u16string_view text);
 
 // "%d" for a 32-bit integer, as wide text.

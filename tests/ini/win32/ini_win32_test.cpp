@@ -31,6 +31,15 @@ TEST(IniWin32, EightBitFilesAreReadInTheAnsiCodePage) {
   EXPECT_EQ(std::wstring(value->begin(), value->end()), expected);
 }
 
+TEST(IniWin32, ParseProfileIntReadsAsTheCRuntimesWtoi) {
+  for (const wchar_t* text : {L"65", L" -12x", L"4294967361", L"2147483648", L"-2147483649",
+                              L"-99999999999", L"0x1F", L""}) {
+    const std::wstring_view view(text);
+    EXPECT_EQ(parseProfileInt(std::u16string(view.begin(), view.end())), _wtoi(text))
+        << std::string(view.begin(), view.end());
+  }
+}
+
 TEST(IniWin32, AFileHeldOpenByAnotherProgramIsLeftAsItWas) {
   TempFolder folder;
   const auto path = folder / "set.ini";
