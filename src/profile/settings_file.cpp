@@ -111,9 +111,8 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocume
     // A key nobody assigned keeps its caption and types itself; only a value
     // that is present in the file is taken as stored.
     record.name = file.find(section, numberedName(kNameKey, v)).value_or(slot.caption);
-    const KeyCode singleKey = file.find(section, numberedName(kSingleKeyKey, v)).has_value()
-                                  ? file.getInt(section, numberedName(kSingleKeyKey, v), 0)
-                                  : v;
+    // An empty Key reads like a missing one, as every integer of the file does.
+    const KeyCode singleKey = file.getInt(section, numberedName(kSingleKeyKey, v), v);
     if (record.kind == KindMacro &&
         (record.macroIndex < 0 ||
          static_cast<std::size_t>(record.macroIndex) >= working.macroSteps.size())) {

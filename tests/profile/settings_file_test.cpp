@@ -194,14 +194,16 @@ TEST(SettingsLoad, MissingFileGivesKeysThatTypeThemselves) {
   }
 }
 
-TEST(SettingsLoad, PresentValuesAreTakenAsStoredEvenZeroAndEmpty) {
+TEST(SettingsLoad, NamesAreTakenAsStoredAndAnEmptyKeyTypesItselfLikeAMissingOne) {
   const MainLayout layout = makeLayout();
   ProfileSet profiles;
-  LoadProfile(profiles, layout, ini("[Profile1]\nKey65=0\nSetName65=\nSetName66=Bee\n"), 1, 1);
-  EXPECT_EQ(profiles.working.translation.at(kKeyA), KeyList{0});
+  LoadProfile(profiles, layout, ini("[Profile1]\nKey65=0\nSetName65=\nSetName66=Bee\nKey66=\n"), 1,
+              1);
+  EXPECT_EQ(profiles.working.translation.at(kKeyA), KeyList{0});  // stored 0: a dead key
   EXPECT_EQ(profiles.working.keys[0].name, u"");
   EXPECT_EQ(profiles.working.keys[1].name, u"Bee");
-  EXPECT_EQ(profiles.working.translation.at(kKeyB), KeyList{kKeyB});
+  EXPECT_EQ(profiles.working.translation.at(kKeyB), KeyList{kKeyB});  // empty: itself
+  EXPECT_EQ(profiles.working.translation.at(kKeyF), KeyList{kKeyF});  // missing: itself
 }
 
 TEST(SettingsLoad, EachKindBuildsItsEntry) {
