@@ -25,12 +25,28 @@ void print(std::ostream& stream, const Notices& notices) {
 // Starts a session on the layout and the settings as the program would;
 // false (after saying why) when there is nothing to work on.
 bool begin(const Context& context, KeyboardSession& session, SessionOptions options = {}) {
+  if (context.codePage) {
+    std::string error;
+    options.codePage = ini::findCodePage(*context.codePage, error);
+    if (!options.codePage) {
+      context.err << error << '\n';
+      return false;
+    }
+  }
   const SessionFiles files{context.layout.value_or(context.settings.parent_path() / "Main.ini"),
                            context.settings};
   options.unreadableSettings = UnreadableSettings::kStop;
   const Notices notices = session.start(files, options);
   print(context.err, notices);
-  if (session.running()) return true;
+  if (session.running()) {
+    if (session.settingsHoldUndecodedBytes()) {
+      context.err << pathText(context.settings)
+                  << " holds text in an 8-bit code page that was not named: its bytes are kept "
+                     "as they are and names show them as \\xNN. Name the code page with "
+                     "--codepage (for example GBK) to read them as text.\n";
+    }
+    return true;
+  }
   if (!context.layout && !std::filesystem::exists(files.layout)) {
     context.err << "(Name the layout with --layout.)\n";
   }
@@ -69,9 +85,17 @@ std::string codes(const TranslationTable& table, KeyCode vk) {
 }
 
 int finish(const Context& context, KeyboardSession& session) {
+  const bool undecoded = session.settingsHoldUndecodedBytes();
   const Notices notices = session.finish();
   print(context.err, notices);
-  return notices.empty() ? kExitOk : kExitFailure;
+  if (notices.empty()) return kExitOk;
+  if (undecoded && !context.codePage) context.err << "(Name the code page with --codepage.)\n";
+  return kExitFailure;
+}
+
+void printFailure(const Context& context, const ini::FileStatus& status) {
+  context.err << status.error << '\n';
+  if (status.needsCodePage) context.err << "(Name the code page with --codepage.)\n";
 }
 
 }  // namespace
@@ -180,9 +204,10 @@ int runExport(const Context& context, const std::filesystem::path& target) {
   KeyboardSession session;
   if (!begin(context, session)) return kExitFailure;
   const ProfileSet& profiles = session.profiles();
-  const ini::FileStatus exported = exportProfile(profiles, session.layout().slots, target);
+  const ini::FileStatus exported =
+      exportProfile(profiles, session.layout().slots, target, session.codePage());
   if (!exported.ok()) {
-    context.err << exported.error << '\n';
+    printFailure(context, exported);
     return kExitFailure;
   }
   context.out << "Exported profile " << profiles.activeProfile << " to " << pathText(target)
@@ -194,9 +219,10 @@ int runImport(const Context& context, const std::filesystem::path& source) {
   KeyboardSession session;
   if (!begin(context, session)) return kExitFailure;
   const ProfileSet& profiles = session.profiles();
-  const ini::FileStatus imported = importProfile(session.profiles(), session.layout(), source);
+  const ini::FileStatus imported =
+      importProfile(session.profiles(), session.layout(), source, session.codePage());
   if (!imported.ok()) {
-    context.err << imported.error << '\n';
+    printFailure(context, imported);
     return kExitFailure;
   }
   context.out << "Imported " << pathText(source) << " into profile " << profiles.activeProfile

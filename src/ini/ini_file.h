@@ -12,7 +12,15 @@ namespace tarsil::ini {
 // for the user that names the file and the reason.
 struct FileStatus {
   std::string error;
+  // The file could not be written because its code page is not known: a
+  // named one would let its names convert.
+  bool needsCodePage = false;
   bool ok() const { return error.empty(); }
+};
+
+struct ReadOptions {
+  // The code page of a file without BOM that is not UTF-8; null: the system's.
+  CodePagePtr codePage;
 };
 
 struct ReadResult {
@@ -25,15 +33,16 @@ struct ReadResult {
 std::string pathText(const std::filesystem::path& path);
 
 // Reads and parses a whole INI file.
-ReadResult readIniFile(const std::filesystem::path& path);
+ReadResult readIniFile(const std::filesystem::path& path, const ReadOptions& options = {});
 
 // Replaces the file in one step: the bytes go to a temporary file beside it,
 // are flushed to disk, and the temporary file is renamed over the old one.
 // A failure at any point leaves the old file as it was.
 FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-inline FileStatus writeIniFile(const std::filesystem::path& path, const IniDocument& document) {
-  return writeFileAtomically(path, document.serialize());
-}
+// The document's bytes (see Encoding), written as writeFileAtomically does.
+// A document that holds bytes of an unknown code page and text only UTF-16
+// can hold is not written at all: that would turn its names into mojibake.
+FileStatus writeIniFile(const std::filesystem::path& path, const IniDocument& document);
 
 }  // namespace tarsil::ini

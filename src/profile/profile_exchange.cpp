@@ -7,8 +7,8 @@
 namespace tarsil {
 
 ini::FileStatus exportProfile(const ProfileSet& profiles, const KeySlotTable& slots,
-                              const std::filesystem::path& path) {
-  ini::ReadResult current = ini::readIniFile(path);
+                              const std::filesystem::path& path, const ini::CodePagePtr& codePage) {
+  ini::ReadResult current = ini::readIniFile(path, settingsReadOptions(codePage));
   if (!current.status.ok()) return current.status;
   current.document.setInt(kTypeSection, kTypeKey, profiles.activeProfile);
   SaveProfile(profiles, slots, current.document, profiles.activeProfile);
@@ -16,8 +16,8 @@ ini::FileStatus exportProfile(const ProfileSet& profiles, const KeySlotTable& sl
 }
 
 ini::FileStatus importProfile(ProfileSet& profiles, const MainLayout& layout,
-                              const std::filesystem::path& path) {
-  ini::ReadResult read = ini::readIniFile(path);
+                              const std::filesystem::path& path, const ini::CodePagePtr& codePage) {
+  ini::ReadResult read = ini::readIniFile(path, settingsReadOptions(codePage));
   if (!read.status.ok()) return read.status;
   if (!read.exists) {
     return {"Cannot import " + ini::pathText(path) + ": the file does not exist."};

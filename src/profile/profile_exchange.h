@@ -12,12 +12,14 @@ namespace tarsil {
 // (not the working profile: unapplied edits stay out) into the chosen file.
 // Other sections of an existing file stay; the file is replaced in one step.
 ini::FileStatus exportProfile(const ProfileSet& profiles, const KeySlotTable& slots,
-                              const std::filesystem::path& path);
+                              const std::filesystem::path& path,
+                              const ini::CodePagePtr& codePage = nullptr);
 
 // Import: reads the section that the file's [TYPE] names into the working
 // profile and the active store, whatever number the file carries. A file
 // that does not exist or cannot be read is reported and changes nothing.
 ini::FileStatus importProfile(ProfileSet& profiles, const MainLayout& layout,
-                              const std::filesystem::path& path);
+                              const std::filesystem::path& path,
+                              const ini::CodePagePtr& codePage = nullptr);
 
 }  // namespace tarsil

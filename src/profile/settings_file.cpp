@@ -60,6 +60,12 @@ std::u16string quotedIfNeeded(std::u16string_view name) {
 
 }  // namespace
 
+ini::ReadOptions settingsReadOptions(const ini::CodePagePtr& codePage) {
+  ini::ReadOptions options;
+  options.codePage = codePage;
+  return options;
+}
+
 std::int32_t readProfileNumber(const IniDocument& file) {
   const std::int32_t n = file.getInt(kTypeSection, kTypeKey, 1);
   return isProfileNumber(n) ? n : 1;
@@ -176,9 +182,10 @@ void loadSettings(ProfileSet& profiles, const MainLayout& layout, const IniDocum
 }
 
 ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
-                             const std::filesystem::path& path, SaveScope scope) {
+                             const std::filesystem::path& path, SaveScope scope,
+                             const ini::CodePagePtr& codePage) {
   CommitWorkingProfile(profiles);
-  ini::ReadResult current = ini::readIniFile(path);
+  ini::ReadResult current = ini::readIniFile(path, settingsReadOptions(codePage));
   if (!current.status.ok()) return current.status;
   for (std::int32_t p = 1; p <= kProfileCount; ++p) {
     if (scope == SaveScope::kAllProfiles || p == profiles.activeProfile) {

@@ -13,6 +13,10 @@
 
 namespace tarsil {
 
+// How the program reads settings and profile files: 8-bit files in
+// `codePage` (null: the system's).
+ini::ReadOptions settingsReadOptions(const ini::CodePagePtr& codePage);
+
 // [TYPE] type, default 1. A hand-edited number outside 1..3 names no profile
 // and is read as 1, so the program never runs without a table to play.
 std::int32_t readProfileNumber(const ini::IniDocument& file);
@@ -40,6 +44,7 @@ enum class SaveScope : std::uint8_t { kAllProfiles, kActiveProfile };
 // left alone.
 ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
                              const std::filesystem::path& path,
-                             SaveScope scope = SaveScope::kAllProfiles);
+                             SaveScope scope = SaveScope::kAllProfiles,
+                             const ini::CodePagePtr& codePage = nullptr);
 
 }  // namespace tarsil

@@ -34,6 +34,7 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
     return notices;
   }
   files_ = *files;
+  codePage_ = options.codePage;
 
   // The layout first: the settings name their keys by the layout's key codes.
   const ini::ReadResult layoutFile = ini::readIniFile(files_.layout);
@@ -48,7 +49,7 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
   }
   layout_ = readMainLayout(layoutFile.document);
 
-  ini::ReadResult settings = ini::readIniFile(files_.settings);
+  ini::ReadResult settings = ini::readIniFile(files_.settings, settingsReadOptions(codePage_));
   if (!settings.status.ok()) {
     if (options.unreadableSettings == UnreadableSettings::kStop) {
       notices.push_back(error(settings.status.error));
@@ -62,6 +63,7 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
   } else {
     loadSettings(profiles_, layout_, settings.document);
     maySave_ = true;
+    undecodedBytes_ = settings.document.holdsUndecodedBytes();
     if (options.keepSettingsFile) settingsFile_ = std::move(settings.document);
   }
   profiles_.modified = false;
@@ -75,7 +77,8 @@ Notices KeyboardSession::finish(SaveScope scope) {
   running_ = false;
   CommitWorkingProfile(profiles_);
   if (!maySave_) return notices;
-  const ini::FileStatus saved = saveSettings(profiles_, layout_.slots, files_.settings, scope);
+  const ini::FileStatus saved =
+      saveSettings(profiles_, layout_.slots, files_.settings, scope, codePage_);
   if (!saved.ok()) notices.push_back(error("Your settings could not be saved. " + saved.error));
   return notices;
 }

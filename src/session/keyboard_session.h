@@ -48,6 +48,8 @@ struct SessionOptions {
   UnreadableSettings unreadableSettings = UnreadableSettings::kRunWithDefaults;
   // Keeps the settings file as it was read, for a check of its content.
   bool keepSettingsFile = false;
+  // The code page of 8-bit settings files; null: the system's.
+  ini::CodePagePtr codePage;
 };
 
 // One run over the settings: start reads the layout and set.ini in the
@@ -70,7 +72,11 @@ class KeyboardSession {
   const ProfileSet& profiles() const { return profiles_; }
   const MainLayout& layout() const { return layout_; }
   const SessionFiles& files() const { return files_; }
+  const ini::CodePagePtr& codePage() const { return codePage_; }
   bool maySave() const { return maySave_; }
+  // Whether the settings file holds bytes that are no text in its code page
+  // (they are kept as they are, and names show them as bytes).
+  bool settingsHoldUndecodedBytes() const { return undecodedBytes_; }
   // The settings file as start read it (only with keepSettingsFile).
   const ini::IniDocument& settingsFile() const { return settingsFile_; }
 
@@ -78,9 +84,11 @@ class KeyboardSession {
   ProfileSet profiles_;
   MainLayout layout_;
   SessionFiles files_;
+  ini::CodePagePtr codePage_;
   ini::IniDocument settingsFile_;
   bool running_ = false;
   bool maySave_ = false;
+  bool undecodedBytes_ = false;
 };
 
 }  // namespace tarsil

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "ini/ini_document.h"
 #include "support/temp_folder.h"
 
 namespace tarsil::cli {
@@ -25,9 +26,10 @@ struct Outcome {
 
 template <typename Command>
 Outcome invoke(const std::filesystem::path& settings, Command command,
-               std::optional<std::filesystem::path> layout = kLayout) {
+               std::optional<std::filesystem::path> layout = kLayout,
+               std::optional<std::string> codePage = std::nullopt) {
   std::ostringstream out, err;
-  const Context context{settings, layout, out, err};
+  const Context context{settings, layout, codePage, out, err};
   const int code = command(context);
   return {code, out.str(), err.str()};
 }
@@ -138,6 +140,53 @@ TEST(ExportImport, UnreadableOrUnwritableFilesFailWithTheirName) {
   EXPECT_EQ(exportRun.code, kExitFailure);
   EXPECT_NE(exportRun.err.find("out.ini"), std::string::npos);
   EXPECT_EQ(TempFolder::read(folder / "set.ini"), before);  // nothing saved after a failure
+}
+
+// A set.ini written on a Chinese Windows: its names are GBK bytes.
+const std::string kGbkSettings =
+    "[TYPE]\r\ntype=1\r\n[Profile2]\r\nIndexPic65=0\r\nMacroIndex65=0\r\n"
+    "SetName65=\xC4\xE3\xBA\xC3\r\nKey65=66\r\n[Notes]\nmine=\xD7\xA2\xCA\xCD\n";
+
+std::string utf16File(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t c : text)
+    bytes.append({static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
+  return bytes;
+}
+
+TEST(CodePages, AnEightBitFileIsShownAsBytesOrInTheNamedCodePageAndNeverGarbled) {
+  TempFolder folder;
+  TempFolder::write(folder / "set.ini", kGbkSettings);
+  const Outcome bytes = invoke(folder / "set.ini", runShow);
+  ASSERT_EQ(bytes.code, kExitOk) << bytes.err;
+  EXPECT_NE(bytes.out.find("A (65): single key \"\\xC4\\xE3\\xBA\\xC3\" -> sends 66"),
+            std::string::npos)
+      << bytes.out;
+  EXPECT_NE(bytes.err.find("--codepage"), std::string::npos);
+  const Outcome text = invoke(folder / "set.ini", runShow, kLayout, "GBK");
+  EXPECT_NE(text.out.find("A (65): single key \"\u4F60\u597D\" -> sends 66"), std::string::npos)
+      << text.out;
+  EXPECT_EQ(invoke(folder / "set.ini", runShow, kLayout, "NO-SUCH-PAGE").code, kExitFailure);
+
+  // A profile with a name GBK cannot hold (Korean), imported without a code
+  // page: the file would have to become UTF-16, which would garble the names
+  // it has. Refused, and nothing changes.
+  TempFolder::write(folder / "korean.ini",
+                    utf16File(u"[TYPE]\r\ntype=1\r\n[Profile1]\r\nIndexPic66=0\r\n"
+                              u"SetName66=\uD55C\r\nKey66=65\r\n"));
+  const auto importKorean = [&](const Context& c) { return runImport(c, folder / "korean.ini"); };
+  const Outcome refused = invoke(folder / "set.ini", importKorean);
+  EXPECT_EQ(refused.code, kExitFailure);
+  EXPECT_NE(refused.err.find("--codepage"), std::string::npos) << refused.err;
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), kGbkSettings);
+
+  // Named, the file converts to UTF-16 with every name as the text it is.
+  ASSERT_EQ(invoke(folder / "set.ini", importKorean, kLayout, "GBK").code, kExitOk);
+  const ini::IniDocument converted = ini::IniDocument::parse(TempFolder::read(folder / "set.ini"));
+  EXPECT_EQ(converted.encoding(), ini::Encoding::kUtf16Le);
+  EXPECT_EQ(converted.find(u"Profile1", u"SetName66"), u"\uD55C");
+  EXPECT_EQ(converted.find(u"Profile2", u"SetName65"), u"\u4F60\u597D");
+  EXPECT_EQ(converted.find(u"Notes", u"mine"), u"\u6CE8\u91CA");
 }
 
 }  // namespace

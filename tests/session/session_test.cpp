@@ -97,5 +97,22 @@ TEST(Session, AMissingSettingsFileRunsOnDefaultsAndIsCreatedAtTheEnd) {
   EXPECT_EQ(ini::readIniFile(folder / "set.ini").document.getInt(u"TYPE", u"type", 0), 1);
 }
 
+TEST(Session, TheExitSaveKeepsTheBytesOfAnEightBitFileItCannotRead) {
+  TempFolder folder;
+  installProgramFolder(folder);
+  // GBK names, from a Chinese Windows; no code page is named here.
+  const std::string notes = "[Notes]\nmine=\xD7\xA2\xCA\xCD\n";
+  TempFolder::write(folder / "set.ini", notes +
+                                            "[Profile1]\r\nIndexPic65=1\r\nSetName65=\xBA\xEA\r\n"
+                                            "MacroStrNum=1\r\nMacroName0=\xBA\xEA\r\n");
+  KeyboardSession session;
+  session.start(filesIn(folder));
+  EXPECT_TRUE(session.finish().empty());
+  const std::string saved = TempFolder::read(folder / "set.ini");
+  EXPECT_EQ(saved.rfind(notes, 0), 0u);  // untouched, and still 8-bit
+  EXPECT_NE(saved.find("\r\nSetName65=\xBA\xEA\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("\r\nMacroName0=\xBA\xEA\r\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tarsil

@@ -17,14 +17,30 @@ namespace {
 
 using testing::TempFolder;
 
-TEST(IniPosix, EightBitFilesAreLatin1) {
-  std::string bytes = "[S]\r\nk=";
-  std::u16string expected;
-  for (int byte = 0x80; byte <= 0xFF; ++byte) {
-    bytes.push_back(static_cast<char>(byte));
-    expected.push_back(static_cast<char16_t>(byte));
-  }
-  EXPECT_EQ(IniDocument::parse(bytes).find(u"S", u"k"), expected);
+TEST(IniPosix, EightBitFilesKeepTheirBytesUnlessACodePageIsNamed) {
+  // "\u4F60\u597D" (hello) in GBK, as a Chinese Windows writes it.
+  const std::string bytes = "[S]\r\nname=\xC4\xE3\xBA\xC3\r\n";
+  EXPECT_EQ(IniDocument::parse(bytes).find(u"S", u"name"), u"\xDCC4\xDCE3\xDCBA\xDCC3");
+
+  std::string error;
+  const CodePagePtr gbk = findCodePage("GBK", error);
+  ASSERT_NE(gbk, nullptr) << error;
+  IniDocument doc = IniDocument::parse(bytes, gbk);
+  EXPECT_FALSE(doc.holdsUndecodedBytes());
+  EXPECT_EQ(doc.find(u"S", u"name"), u"\u4F60\u597D");
+  // A name GBK holds keeps the file 8-bit; one it does not makes it UTF-16,
+  // with the old names as the text they are.
+  doc.setString(u"S", u"more", u"\u5B8F");
+  EXPECT_EQ(doc.serialize(), bytes + "more=\xBA\xEA\r\n");
+  doc.setString(u"S", u"korean", u"\uD55C");
+  EXPECT_EQ(doc.serialize(), testing::utf16File(u"[S]\r\nname=\u4F60\u597D\r\nmore=\u5B8F\r\n"
+                                                u"korean=\uD55C\r\n"));
+  // A byte GBK does not know stays as it is.
+  EXPECT_EQ(IniDocument::parse("[S]\r\nk=\xFF\xC4\xE3\r\n", gbk).find(u"S", u"k"), u"\xDCFF\u4F60");
+
+  EXPECT_EQ(findCodePage("NO-SUCH-CODE-PAGE", error), nullptr);
+  EXPECT_NE(error.find("NO-SUCH-CODE-PAGE"), std::string::npos);
+  EXPECT_EQ(findCodePage("UTF-16", error), nullptr);  // ASCII is not itself in it
 }
 
 TEST(IniPosix, AReplacedFileKeepsItsPermissions) {
