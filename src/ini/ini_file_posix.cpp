@@ -65,7 +65,9 @@ namespace detail {
 
 FileBytes readWholeFile(const std::filesystem::path& path) {
   FileBytes result;
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Without blocking: opening a FIFO for reading would wait for a writer.
+  // Whatever is no regular file is refused below, before a byte is read.
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   if (file.get() < 0) {
     // A missing folder on the way reads as a missing file, as on Windows.
     if (errno != ENOENT && errno != ENOTDIR) result.status = failure("Cannot read", path, errno);
@@ -77,7 +79,12 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
     return result;
   }
   if (S_ISDIR(info.st_mode)) {
-    result.status = failure("Cannot read", path, EISDIR);
+    result.status = {"Cannot read " + pathText(path) + ": it is a folder, not a file"};
+    return result;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    result.status = {"Cannot read " + pathText(path) +
+                     ": it is not a regular file (a pipe, socket or device)"};
     return result;
   }
   char buffer[65536];

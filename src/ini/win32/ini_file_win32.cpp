@@ -83,6 +83,13 @@ namespace detail {
 
 FileBytes readWholeFile(const std::filesystem::path& path) {
   FileBytes result;
+  // Opening a folder fails with "Access denied", which would say nothing
+  // about what is wrong.
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    result.status = {"Cannot read " + pathText(path) + ": it is a folder, not a file"};
+    return result;
+  }
   Handle file(CreateFileW(path.c_str(), GENERIC_READ,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -91,6 +98,11 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
       result.status = failure("Cannot read", path, error);
     }
+    return result;
+  }
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+    result.status = {"Cannot read " + pathText(path) +
+                     ": it is not a regular file (a pipe or device)"};
     return result;
   }
   char buffer[65536];

@@ -5,8 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
+#include <chrono>
 #include <csignal>
 #include <fstream>
+#include <future>
 #include <iterator>
 
 #include "ini/ini_file.h"
@@ -105,6 +109,27 @@ TEST(IniPosix, AFolderWithoutWritePermissionLeavesTheOldFile) {
   ::chmod(folder.path().c_str(), 0755);
   EXPECT_EQ(status.error, "Cannot write " + path.string() + ": Permission denied");
   EXPECT_EQ(TempFolder::read(path), "old");
+}
+
+TEST(IniPosix, APipeOrADeviceIsRefusedBeforeAByteIsRead) {
+  TempFolder folder;
+  const auto fifo = folder / "set.ini";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto reading = std::async(std::launch::async, [&] { return readIniFile(fifo); });
+  if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    // A writer lets the blocked open go, so that the test ends.
+    ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    FAIL() << "reading a FIFO waits for a writer";
+  }
+  const ReadResult result = reading.get();
+  EXPECT_EQ(result.status.error, "Cannot read " + pathText(fifo) +
+                                     ": it is not a regular file (a pipe, socket or device)");
+  EXPECT_FALSE(readIniFile("/dev/null").status.ok());
+
+  // A symbolic link to a file is that file.
+  TempFolder::write(folder / "real.ini", "[S]\r\nk=1\r\n");
+  std::filesystem::create_symlink("real.ini", folder / "link.ini");
+  EXPECT_EQ(readIniFile(folder / "link.ini").document.find(u"S", u"k"), u"1");
 }
 
 TEST(IniPosix, AnUnreadableFileIsAnError) {
