@@ -35,14 +35,19 @@ std::string pathText(const std::filesystem::path& path);
 // Reads and parses a whole INI file.
 ReadResult readIniFile(const std::filesystem::path& path, const ReadOptions& options = {});
 
-// Replaces the file in one step: the bytes go to a temporary file beside it,
-// are flushed to disk, and the temporary file is renamed over the old one.
-// A failure at any point leaves the old file as it was.
+// Replaces the file in one step: the bytes go to a temporary file beside it
+// ("set.ini.saving-<process id>.tmp"), are flushed to disk, and the temporary
+// file is renamed over the old one. A failure at any point leaves the old
+// file as it was; temporary files that saves cut short left behind go.
+// A symbolic link is followed: its target is replaced and the link stays.
+// A read-only file (no one may write it, or Windows' read-only attribute)
+// is an error that changes nothing.
 FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-// The document's bytes (see Encoding), written as writeFileAtomically does.
-// A document that holds bytes of an unknown code page and text only UTF-16
-// can hold is not written at all: that would turn its names into mojibake.
+// The document's bytes (see Encoding), written as writeFileAtomically does;
+// a file that already holds those bytes is left as it is. A document that
+// holds bytes of an unknown code page and text only UTF-16 can hold is not
+// written at all: that would turn its names into mojibake.
 FileStatus writeIniFile(const std::filesystem::path& path, const IniDocument& document);
 
 }  // namespace tarsil::ini

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fcntl.h>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <future>
 #include <iterator>
+#include <random>
 
 #include "ini/ini_file.h"
 #include "ini_test_support.h"
@@ -56,6 +58,73 @@ TEST(IniPosix, AReplacedFileKeepsItsPermissions) {
   struct stat info {};
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(IniPosix, AReadOnlyFileIsAnErrorThatChangesNothingEvenForRoot) {
+  TempFolder folder;
+  const auto path = folder / "set.ini";
+  ASSERT_TRUE(writeFileAtomically(path, "old").ok());
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  const FileStatus status = writeFileAtomically(path, "new");
+  EXPECT_EQ(status.error, "Cannot write " + pathText(path) + ": the file is read-only");
+  EXPECT_EQ(TempFolder::read(path), "old");
+  EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"set.ini"});
+  // Writing what the file already holds changes nothing, so it is no error.
+  EXPECT_TRUE(writeIniFile(path, IniDocument::parse("old")).ok());
+}
+
+TEST(IniPosix, ASymbolicLinkStaysALinkAndItsTargetIsReplaced) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder / "real");
+  TempFolder::write(folder / "real" / "set.ini", "old");
+  ASSERT_EQ(::chmod((folder / "real" / "set.ini").c_str(), 0640), 0);
+  std::filesystem::create_symlink("real/set.ini", folder / "set.ini");
+  ASSERT_TRUE(writeFileAtomically(folder / "set.ini", "new").ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "set.ini"));
+  EXPECT_EQ(TempFolder::read(folder / "real" / "set.ini"), "new");
+  EXPECT_EQ(std::filesystem::status(folder / "real" / "set.ini").permissions(),
+            std::filesystem::perms(0640));
+  EXPECT_EQ(namesIn(folder / "real"), std::vector<std::string>{"set.ini"});
+}
+
+// Saves killed half way, as a user ends the program at the wrong moment:
+// the file is always whole, and what a killed save left behind goes at the
+// next save.
+TEST(IniPosix, TemporaryFilesOfKilledSavesAreRemovedByTheNextSave) {
+  TempFolder folder;
+  const auto path = folder / "set.ini";
+  const std::string first(1 << 20, 'a');
+  const std::string second(1 << 20, 'b');
+  ASSERT_TRUE(writeFileAtomically(path, first).ok());
+  std::mt19937 random(8);
+  for (int kill = 0; kill < 20; ++kill) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int i = 0;; ++i) writeFileAtomically(path, i % 2 == 0 ? second : first);
+    }
+    ::usleep(static_cast<useconds_t>(1000 + random() % 20000));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::string now = TempFolder::read(path);
+    ASSERT_TRUE(now == first || now == second);
+  }
+  ASSERT_TRUE(writeFileAtomically(path, "last").ok());
+  EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"set.ini"});
+
+  // A temporary file of a save that is still running elsewhere stays.
+  TempFolder::write(folder / "set.ini.saving-1.tmp", "init's");
+  ASSERT_TRUE(writeFileAtomically(path, "again").ok());
+  EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"set.ini", "set.ini.saving-1.tmp"}));
 }
 
 // A file size limit makes write() fail part way, even for root.
