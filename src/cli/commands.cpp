@@ -188,9 +188,13 @@ int runCheck(const Context& context) {
   const std::vector<SettingsProblem> problems =
       checkSettings(session.settingsFile(), session.layout());
   for (const SettingsProblem& problem : problems) {
-    context.out << '[' << toUtf8(problem.section) << "] " << toUtf8(problem.key);
-    if (!problem.value.empty()) context.out << " = \"" << toUtf8(problem.value) << '"';
-    context.out << ": " << problem.message << '\n';
+    if (!problem.section.empty()) {
+      context.out << '[' << toUtf8(problem.section) << ']';
+      if (!problem.key.empty()) context.out << ' ' << toUtf8(problem.key);
+      if (!problem.value.empty()) context.out << " = \"" << toUtf8(problem.value) << '"';
+      context.out << ": ";
+    }
+    context.out << problem.message << '\n';
   }
   if (problems.empty()) {
     context.out << pathText(context.settings) << ": no problems found\n";

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ini/ini_document.h"
 #include "ini/ini_file.h"
@@ -17,14 +18,28 @@ namespace tarsil {
 // `codePage` (null: the system's).
 ini::ReadOptions settingsReadOptions(const ini::CodePagePtr& codePage);
 
+// A value of a settings or profile file that the loader does not take as
+// written: it repairs, cuts, drops or ignores it, and says so here.
+struct SettingsProblem {
+  std::u16string section;  // empty: the file as a whole
+  std::u16string key;      // empty: the section as a whole
+  std::u16string value;    // the value as stored, when one is at fault
+  std::string message;     // for people
+
+  bool operator==(const SettingsProblem&) const = default;
+};
+
 // [TYPE] type, default 1. A hand-edited number outside 1..3 names no profile
 // and is read as 1, so the program never runs without a table to play.
-std::int32_t readProfileNumber(const ini::IniDocument& file);
+std::int32_t readProfileNumber(const ini::IniDocument& file,
+                               std::vector<SettingsProblem>* problems = nullptr);
 
 // Reads section "Profile<p>" into the working profile and copies it into
 // store `target` (nothing is copied when target is no profile number).
+// Every value the loader does not take as written goes to `problems`.
 void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file,
-                 std::int32_t p, std::int32_t target);
+                 std::int32_t p, std::int32_t target,
+                 std::vector<SettingsProblem>* problems = nullptr);
 
 // Rewrites section "Profile<p>" from the store of p (p must be 1..3).
 void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, ini::IniDocument& file,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,6 +39,10 @@ inline constexpr std::u16string_view kAssignedKey = u"setindex";
 inline constexpr std::int32_t kMaxListCount = 10000;          // SetIndexNum, MacroStrNum
 inline constexpr std::int32_t kMaxMacroIntegers = 300000;     // 100000 strokes in one macro
 inline constexpr std::int64_t kMaxProfileIntegers = 1000000;  // all macros of one profile
+
+// A name (SetName, MacroName) is read into a buffer of 260 characters, as
+// the program always has: longer ones are cut.
+inline constexpr std::size_t kMaxNameLength = 259;
 
 // A stored kind the loader builds an entry for (AssignmentKind 0..3).
 constexpr bool isStoredKind(std::int32_t kind) { return kind >= 0 && kind <= 3; }
