@@ -84,9 +84,9 @@ std::string codes(const TranslationTable& table, KeyCode vk) {
   return text;
 }
 
-int finish(const Context& context, KeyboardSession& session) {
+int finish(const Context& context, KeyboardSession& session, SaveScope scope) {
   const bool undecoded = session.settingsHoldUndecodedBytes();
-  const Notices notices = session.finish();
+  const Notices notices = session.finish(scope);
   print(context.err, notices);
   if (notices.empty()) return kExitOk;
   if (undecoded && !context.codePage) context.err << "(Name the code page with --codepage.)\n";
@@ -184,6 +184,7 @@ int runCheck(const Context& context) {
   KeyboardSession session;
   SessionOptions options;
   options.keepSettingsFile = true;
+  options.noteContent = false;  // reported below, as the problems they are
   if (!begin(context, session, options)) return kExitFailure;
   const std::vector<SettingsProblem> problems =
       checkSettings(session.settingsFile(), session.layout());
@@ -207,6 +208,7 @@ int runCheck(const Context& context) {
 int runExport(const Context& context, const std::filesystem::path& target) {
   KeyboardSession session;
   if (!begin(context, session)) return kExitFailure;
+  // The settings file is only read: the export writes the chosen file alone.
   const ProfileSet& profiles = session.profiles();
   const ini::FileStatus exported =
       exportProfile(profiles, session.layout().slots, target, session.codePage());
@@ -216,22 +218,25 @@ int runExport(const Context& context, const std::filesystem::path& target) {
   }
   context.out << "Exported profile " << profiles.activeProfile << " to " << pathText(target)
               << '\n';
-  return finish(context, session);
+  return kExitOk;
 }
 
 int runImport(const Context& context, const std::filesystem::path& source) {
   KeyboardSession session;
   if (!begin(context, session)) return kExitFailure;
-  const ProfileSet& profiles = session.profiles();
   const ini::FileStatus imported =
       importProfile(session.profiles(), session.layout(), source, session.codePage());
+  for (const std::string& note : imported.notes) context.err << note << '\n';
   if (!imported.ok()) {
     printFailure(context, imported);
     return kExitFailure;
   }
-  context.out << "Imported " << pathText(source) << " into profile " << profiles.activeProfile
-              << '\n';
-  return finish(context, session);
+  // Only the profile that changed, and [TYPE], are written: every other
+  // byte of the settings file stays as it is.
+  const std::int32_t profile = session.profiles().activeProfile;
+  if (finish(context, session, SaveScope::kActiveProfile) != kExitOk) return kExitFailure;
+  context.out << "Imported " << pathText(source) << " into profile " << profile << '\n';
+  return kExitOk;
 }
 
 }  // namespace tarsil::cli

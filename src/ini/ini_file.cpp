@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "ini/file_io.h"
+#include "ini/text_codec.h"
 
 namespace tarsil::ini {
 
@@ -69,6 +70,14 @@ ReadResult readIniFile(const std::filesystem::path& path, const ReadOptions& opt
   result.exists = file.exists;
   if (result.status.ok() && file.exists) {
     result.document = IniDocument::parse(file.bytes, options.codePage);
+    if (const auto hidden = result.document.sectionHiddenByByteOrderMark()) {
+      std::string name;
+      if (!detail::encodeUtf8(*hidden, name)) name = "?";
+      result.status.notes.push_back(pathText(path) +
+                                    " starts with a UTF-8 byte-order mark, which Windows does not "
+                                    "read, so its first section [" +
+                                    name + "] is ignored.");
+    }
   } else {
     result.document = IniDocument::parse("", options.codePage);
   }

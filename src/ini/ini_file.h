@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ini/ini_document.h"
 
@@ -15,6 +16,9 @@ struct FileStatus {
   // The file could not be written because its code page is not known: a
   // named one would let its names convert.
   bool needsCodePage = false;
+  // What the user should know even though the operation went through, as
+  // that a byte order mark hides the first section of a file that was read.
+  std::vector<std::string> notes{};
   bool ok() const { return error.empty(); }
 };
 
@@ -32,7 +36,8 @@ struct ReadResult {
 // A path as UTF-8 text, for the sentences above.
 std::string pathText(const std::filesystem::path& path);
 
-// Reads and parses a whole INI file.
+// Reads and parses a whole INI file. A file whose first section a UTF-8 byte
+// order mark hides (see IniDocument) comes with a note that says so.
 ReadResult readIniFile(const std::filesystem::path& path, const ReadOptions& options = {});
 
 // Replaces the file in one step: the bytes go to a temporary file beside it

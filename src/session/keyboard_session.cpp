@@ -48,6 +48,11 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
     return notices;
   }
   layout_ = readMainLayout(layoutFile.document);
+  if (const std::string problem = mainLayoutProblem(layout_); !problem.empty()) {
+    notices.push_back(error("Cannot use " + ini::pathText(files_.layout) +
+                            " as the keyboard's layout: " + problem + "."));
+    return notices;
+  }
 
   ini::ReadResult settings = ini::readIniFile(files_.settings, settingsReadOptions(codePage_));
   if (!settings.status.ok()) {
@@ -61,6 +66,9 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
                               "file as it is."));
     loadSettings(profiles_, layout_, ini::IniDocument());
   } else {
+    if (options.noteContent) {
+      for (std::string& note : settings.status.notes) notices.push_back(warning(std::move(note)));
+    }
     loadSettings(profiles_, layout_, settings.document);
     maySave_ = true;
     undecodedBytes_ = settings.document.holdsUndecodedBytes();

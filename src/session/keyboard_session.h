@@ -48,6 +48,9 @@ struct SessionOptions {
   UnreadableSettings unreadableSettings = UnreadableSettings::kRunWithDefaults;
   // Keeps the settings file as it was read, for a check of its content.
   bool keepSettingsFile = false;
+  // Tells what is odd about the settings file's content (a byte order mark
+  // that hides its first section); a check reports that itself.
+  bool noteContent = true;
   // The code page of 8-bit settings files; null: the system's.
   ini::CodePagePtr codePage;
 };

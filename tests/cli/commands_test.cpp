@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
 
 #include "ini/ini_document.h"
+#include "ini/ini_file.h"
 #include "support/temp_folder.h"
 
 namespace tarsil::cli {
 namespace {
 
+using ini::pathText;
 using testing::TempFolder;
 
 const std::filesystem::path kSource = TARSIL_SOURCE_DIR;
@@ -104,7 +107,7 @@ TEST(Check, TheSampleIsCleanAndAHandBrokenFileIsNot) {
             std::string::npos);
 }
 
-TEST(ExportImport, MoveTheActiveProfileAndSaveTheSettings) {
+TEST(ExportImport, MoveTheActiveProfileBetweenFiles) {
   TempFolder folder;
   std::filesystem::copy_file(kSample, folder / "set.ini");
   ASSERT_EQ(invoke(folder / "set.ini",
@@ -124,6 +127,108 @@ TEST(ExportImport, MoveTheActiveProfileAndSaveTheSettings) {
   EXPECT_EQ(dump["activeProfile"], 3);
   EXPECT_EQ(dump["profiles"][2]["translation"]["112"], nlohmann::json::array({17, 67}));
   EXPECT_EQ(dump["profiles"][0]["translation"]["112"], nlohmann::json::array({112}));
+}
+
+// The sample is hand-written: keys left out, comments. A save of all three
+// profiles would rewrite it from top to bottom.
+TEST(ExportImport, ExportOnlyReadsTheSettingsAndImportWritesOnlyTheActiveProfile) {
+  TempFolder folder;
+  const std::string sample = TempFolder::read(kSample);
+  TempFolder::write(folder / "set.ini", sample);
+  const auto exportTo = [&](const std::filesystem::path& target) {
+    return [=](const Context& c) { return runExport(c, target); };
+  };
+  ASSERT_EQ(invoke(folder / "set.ini", exportTo(folder / "out.ini")).code, kExitOk);
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), sample);
+
+  // The dialog's layout in place of the keyboard's is refused by name, and
+  // nothing is written anywhere.
+  const Outcome wrongLayout = invoke(folder / "set.ini", exportTo(folder / "other.ini"),
+                                     kSource / "assets" / "Composite.ini");
+  EXPECT_EQ(wrongLayout.code, kExitFailure);
+  EXPECT_NE(wrongLayout.err.find("Composite.ini"), std::string::npos) << wrongLayout.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "other.ini"));
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), sample);
+
+  TempFolder::write(folder / "in.ini", "[TYPE]\r\ntype=2\r\n[Profile2]\r\nKey65=66\r\n");
+  ASSERT_EQ(
+      invoke(folder / "set.ini", [&](const Context& c) { return runImport(c, folder / "in.ini"); })
+          .code,
+      kExitOk);
+  const std::string after = TempFolder::read(folder / "set.ini");
+  const std::size_t profile1 = sample.find("[Profile1]");
+  const std::size_t profile2 = sample.find("[Profile2]");
+  EXPECT_EQ(after.substr(0, profile1), sample.substr(0, profile1));
+  EXPECT_EQ(after.substr(after.find("[Profile2]")), sample.substr(profile2));
+  const nlohmann::json dump = nlohmann::json::parse(invoke(folder / "set.ini", runDump).out);
+  EXPECT_EQ(dump["profiles"][0]["translation"]["65"], nlohmann::json::array({66}));
+}
+
+TEST(ExportImport, AFileWithoutTheProfileItNamesIsRefusedAndCheckSaysSo) {
+  TempFolder folder;
+  std::filesystem::copy_file(kSample, folder / "set.ini");
+  const std::string before = TempFolder::read(folder / "set.ini");
+  std::mt19937 random(4);
+  std::string noise(4096, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  const std::pair<const char*, std::string> files[] = {
+      {"empty.ini", ""},
+      {"noise.ini", noise},
+      {"notes.txt", "Shopping list\n- milk\n- keyboard\n"},
+      {"other.ini", "[TYPE]\r\ntype=2\r\n[Profile1]\r\nKey65=66\r\n"}};
+  for (const auto& [name, bytes] : files) {
+    TempFolder::write(folder / name, bytes);
+    const Outcome run = invoke(folder / "set.ini", [&, file = folder / name](const Context& c) {
+      return runImport(c, file);
+    });
+    EXPECT_EQ(run.code, kExitFailure) << name;
+    EXPECT_NE(run.err.find(pathText(folder / name)), std::string::npos) << run.err;
+    EXPECT_EQ(TempFolder::read(folder / "set.ini"), before) << name;
+  }
+  const Outcome other = invoke(
+      folder / "set.ini", [&](const Context& c) { return runImport(c, folder / "other.ini"); });
+  EXPECT_NE(other.err.find("no [Profile2] section"), std::string::npos) << other.err;
+  const Outcome check = invoke(folder / "notes.txt", runCheck);
+  EXPECT_EQ(check.code, kExitProblems);
+  EXPECT_NE(check.out.find("no [TYPE] or profile section"), std::string::npos) << check.out;
+}
+
+TEST(ExportImport, AnImportWhoseSaveFailsSaysSoAndNothingElse) {
+  TempFolder folder;
+  std::filesystem::copy_file(kSample, folder / "set.ini");
+  std::filesystem::permissions(folder / "set.ini", std::filesystem::perms(0444));
+  TempFolder::write(folder / "in.ini", "[TYPE]\r\ntype=1\r\n[Profile1]\r\nKey65=66\r\n");
+  const Outcome run =
+      invoke(folder / "set.ini", [&](const Context& c) { return runImport(c, folder / "in.ini"); });
+  EXPECT_EQ(run.code, kExitFailure);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "Your settings could not be saved. Cannot write " +
+                         pathText(folder / "set.ini") + ": the file is read-only\n");
+}
+
+TEST(ByteOrderMark, ShowImportAndCheckSayWhichSectionItHides) {
+  TempFolder folder;
+  const std::string marked = "\xEF\xBB\xBF[TYPE]\r\ntype=2\r\n[Profile2]\r\nKey65=66\r\n";
+  TempFolder::write(folder / "set.ini", marked);
+  const std::string note =
+      " starts with a UTF-8 byte-order mark, which Windows does not read, "
+      "so its first section [TYPE] is ignored.";
+  const Outcome show = invoke(folder / "set.ini", runShow);
+  EXPECT_EQ(show.code, kExitOk);
+  EXPECT_NE(show.err.find(pathText(folder / "set.ini") + note), std::string::npos) << show.err;
+  EXPECT_NE(show.out.find("Active profile: 1"), std::string::npos);  // as Windows reads it
+
+  const Outcome check = invoke(folder / "set.ini", runCheck);
+  EXPECT_EQ(check.code, kExitProblems);
+  EXPECT_NE(check.out.find("[TYPE]: the file starts with a UTF-8 byte-order mark"),
+            std::string::npos)
+      << check.out;
+
+  TempFolder::write(folder / "in.ini", marked);
+  std::filesystem::remove(folder / "set.ini");
+  const Outcome import =
+      invoke(folder / "set.ini", [&](const Context& c) { return runImport(c, folder / "in.ini"); });
+  EXPECT_NE(import.err.find(pathText(folder / "in.ini") + note), std::string::npos) << import.err;
 }
 
 TEST(ExportImport, UnreadableOrUnwritableFilesFailWithTheirName) {
