@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -16,8 +17,11 @@ struct FileBytes {
 };
 
 // The whole file. A missing file, or a missing folder on its path, is no
-// error: exists stays false.
-FileBytes readWholeFile(const std::filesystem::path& path);
+// error: exists stays false. A file of more than `maxBytes` is refused
+// before it is read.
+FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t maxBytes);
+// The refusal of a file larger than `maxBytes`.
+FileStatus tooLarge(const std::filesystem::path& path, std::uint64_t size, std::uint64_t maxBytes);
 
 // A save writes to "set.ini.saving-<process id>.tmp" beside the file, a name
 // a user who finds one left over can place.

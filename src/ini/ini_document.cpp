@@ -151,6 +151,16 @@ std::size_t lineEndAt(const Text& text, std::size_t start, LineEnd& end, std::si
   return stop;
 }
 
+// The code units of UTF-16LE bytes, read in place; an odd last byte is no unit.
+struct Utf16Units {
+  std::string_view bytes;
+  std::size_t size() const { return bytes.size() / 2; }
+  char16_t operator[](std::size_t i) const {
+    return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                 static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  }
+};
+
 bool holdsUndecoded(std::u16string_view text) {
   return std::any_of(text.begin(), text.end(), isUndecodedByte);
 }
@@ -206,6 +216,22 @@ struct IniDocument::Impl {
       const std::size_t stop = lineEndAt(bytes, start, end, next);
       std::u16string text;
       decode(bytes.substr(start, stop - start), text);
+      addLine(std::move(text), end, false);
+      start = next;
+    }
+  }
+
+  // Lines of UTF-16LE bytes, each decoded on its own: the file's text is
+  // never held twice.
+  void loadUtf16(std::string_view bytes) {
+    const Utf16Units units{bytes};
+    std::size_t start = 0;
+    while (start < units.size()) {
+      LineEnd end;
+      std::size_t next;
+      const std::size_t stop = lineEndAt(units, start, end, next);
+      std::u16string text(stop - start, u'\0');
+      for (std::size_t i = start; i < stop; ++i) text[i - start] = units[i];
       addLine(std::move(text), end, false);
       start = next;
     }
@@ -346,7 +372,7 @@ IniDocument IniDocument::parse(std::string_view bytes, CodePagePtr codePage) {
   impl.codePage = codePage ? std::move(codePage) : systemCodePage();
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
     impl.encoding = Encoding::kUtf16Le;
-    impl.load(detail::decodeUtf16Le(bytes.substr(2)), false);
+    impl.loadUtf16(bytes.substr(2));
     return document;
   }
   const bool ascii = std::all_of(bytes.begin(), bytes.end(),
@@ -383,6 +409,20 @@ IniDocument IniDocument::parse(std::string_view bytes, CodePagePtr codePage) {
 }
 
 std::optional<std::string> IniDocument::encodeFile() const { return impl_->encodeFile(); }
+
+std::uint64_t countLines(std::string_view bytes) {
+  std::uint64_t lines = 0;
+  std::size_t start = 0;
+  LineEnd end;
+  std::size_t next;
+  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+    const Utf16Units units{bytes.substr(2)};
+    for (; start < units.size(); start = next, ++lines) lineEndAt(units, start, end, next);
+    return lines;
+  }
+  for (; start < bytes.size(); start = next, ++lines) lineEndAt(bytes, start, end, next);
+  return lines;
+}
 
 std::string IniDocument::serialize() const {
   if (std::optional<std::string> bytes = impl_->encodeFile()) return std::move(*bytes);

@@ -92,6 +92,10 @@ class IniDocument {
   std::unique_ptr<Impl> impl_;
 };
 
+// How many lines `bytes` hold as parse splits them (after a UTF-16 BOM, in
+// code units), without decoding them.
+std::uint64_t countLines(std::string_view bytes);
+
 // The integer read of _wtoi (the macro step fields, the layout's numbers):
 // leading white space skipped, optional sign, decimal digits up to the first
 // other character, saturated at the 32-bit limits as the C runtime does

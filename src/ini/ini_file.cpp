@@ -40,8 +40,8 @@ void removeStaleTemporaries(const std::filesystem::path& target) {
                      kTemporarySuffix) != 0) {
       continue;
     }
-    const std::u16string digits = name.substr(
-        prefix.size(), name.size() - prefix.size() - kTemporarySuffix.size());
+    const std::u16string digits =
+        name.substr(prefix.size(), name.size() - prefix.size() - kTemporarySuffix.size());
     const std::string ascii(digits.begin(), digits.end());
     unsigned long process = 0;
     const auto parsed = std::from_chars(ascii.data(), ascii.data() + ascii.size(), process);
@@ -63,11 +63,42 @@ std::string pathText(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
+namespace {
+
+// 1234567 as "1,234,567".
+std::string grouped(std::uint64_t n) {
+  std::string digits = std::to_string(n);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
+
+}  // namespace
+
+namespace detail {
+
+FileStatus tooLarge(const std::filesystem::path& path, std::uint64_t size, std::uint64_t maxBytes) {
+  return {"Cannot read " + pathText(path) + ": at " + grouped(size) +
+          " bytes it is larger than any file of its kind the program writes (at most " +
+          grouped(maxBytes) + " bytes)"};
+}
+
+}  // namespace detail
+
 ReadResult readIniFile(const std::filesystem::path& path, const ReadOptions& options) {
-  detail::FileBytes file = detail::readWholeFile(path);
+  detail::FileBytes file = detail::readWholeFile(path, options.maxBytes);
   ReadResult result;
   result.status = std::move(file.status);
   result.exists = file.exists;
+  if (result.status.ok() && file.exists && options.maxLines != UINT64_MAX) {
+    const std::uint64_t lines = countLines(file.bytes);
+    if (lines > options.maxLines) {
+      result.status = {"Cannot read " + pathText(path) + ": its " + grouped(lines) +
+                       " lines are more than any file of its kind the program writes has (at "
+                       "most " +
+                       grouped(options.maxLines) + ")"};
+      result.exists = false;
+    }
+  }
   if (result.status.ok() && file.exists) {
     result.document = IniDocument::parse(file.bytes, options.codePage);
     if (const auto hidden = result.document.sectionHiddenByByteOrderMark()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -25,6 +26,10 @@ struct FileStatus {
 struct ReadOptions {
   // The code page of a file without BOM that is not UTF-8; null: the system's.
   CodePagePtr codePage;
+  // A file the program writes itself has bounds; a larger one, or one of
+  // more lines, is refused before it costs time and memory.
+  std::uint64_t maxBytes = UINT64_MAX;
+  std::uint64_t maxLines = UINT64_MAX;
 };
 
 struct ReadResult {

@@ -2,8 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <string>
 
@@ -77,7 +77,7 @@ bool resolveLinks(const std::filesystem::path& path, std::filesystem::path& targ
 
 namespace detail {
 
-FileBytes readWholeFile(const std::filesystem::path& path) {
+FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t maxBytes) {
   FileBytes result;
   // Without blocking: opening a FIFO for reading would wait for a writer.
   // Whatever is no regular file is refused below, before a byte is read.
@@ -101,6 +101,12 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
                      ": it is not a regular file (a pipe, socket or device)"};
     return result;
   }
+  const auto size = static_cast<std::uint64_t>(info.st_size);
+  if (size > maxBytes) {
+    result.status = tooLarge(path, size, maxBytes);
+    return result;
+  }
+  result.bytes.reserve(static_cast<std::size_t>(size));
   char buffer[65536];
   for (;;) {
     const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
@@ -112,6 +118,11 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
       return result;
     }
     result.bytes.append(buffer, static_cast<std::size_t>(count));
+    if (result.bytes.size() > maxBytes) {  // it grew while being read
+      result.status = tooLarge(path, result.bytes.size(), maxBytes);
+      result.bytes.clear();
+      return result;
+    }
   }
   result.exists = true;
   return result;
@@ -152,7 +163,8 @@ FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_vi
   }
 
   detail::removeStaleTemporaries(target);
-  const std::filesystem::path temporary = detail::temporaryPathFor(target, detail::currentProcess());
+  const std::filesystem::path temporary =
+      detail::temporaryPathFor(target, detail::currentProcess());
   ::unlink(temporary.c_str());
   Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (file.get() < 0) return failure("Cannot write", path, errno);

@@ -4,16 +4,6 @@
 
 namespace tarsil::ini::detail {
 
-std::u16string decodeUtf16Le(std::string_view bytes) {
-  std::u16string text(bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto low = static_cast<unsigned char>(bytes[2 * i]);
-    const auto high = static_cast<unsigned char>(bytes[2 * i + 1]);
-    text[i] = static_cast<char16_t>(low | (high << 8));
-  }
-  return text;
-}
-
 void appendUtf16Le(std::u16string_view text, std::string& bytes) {
   for (const char16_t c : text) {
     bytes.push_back(static_cast<char>(c & 0xFF));

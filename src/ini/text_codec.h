@@ -6,9 +6,8 @@
 // Byte <-> UTF-16 conversions of the INI engine. Internal to src/ini.
 namespace tarsil::ini::detail {
 
-// UTF-16LE code units; an odd last byte is dropped. Lone surrogates are kept
-// as they are, so such a file round-trips unchanged.
-std::u16string decodeUtf16Le(std::string_view bytes);
+// Appends the UTF-16LE bytes of `text`. Lone surrogates are kept as they
+// are, so a file that holds them round-trips unchanged.
 void appendUtf16Le(std::u16string_view text, std::string& bytes);
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.

@@ -40,6 +40,8 @@ std::u16string quotedIfNeeded(std::u16string_view name) {
 ini::ReadOptions settingsReadOptions(const ini::CodePagePtr& codePage) {
   ini::ReadOptions options;
   options.codePage = codePage;
+  options.maxBytes = static_cast<std::uint64_t>(kMaxSettingsFileBytes);
+  options.maxLines = static_cast<std::uint64_t>(kMaxSettingsFileLines);
   return options;
 }
 

@@ -15,7 +15,8 @@
 namespace tarsil {
 
 // How the program reads settings and profile files: 8-bit files in
-// `codePage` (null: the system's).
+// `codePage` (null: the system's), and no file larger or longer than the
+// program writes (kMaxSettingsFileBytes, kMaxSettingsFileLines).
 ini::ReadOptions settingsReadOptions(const ini::CodePagePtr& codePage);
 
 // A value of a settings or profile file that the loader does not take as

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "ini/ini_file.h"
 #include "session_files.h"
 
@@ -88,6 +90,32 @@ TEST(Session, AnUnreadableSettingsFileIsToldOnceAndNeverOverwritten) {
   tool.unreadableSettings = UnreadableSettings::kStop;
   EXPECT_EQ(session.start(filesIn(folder), tool).size(), 1u);
   EXPECT_FALSE(session.running());
+}
+
+// Files larger or longer than any the program writes are not read: the
+// program runs on defaults and leaves them alone.
+TEST(Session, AFileLargerThanTheProgramWritesIsRefusedAndNeverOverwritten) {
+  TempFolder folder;
+  installProgramFolder(folder);
+  const auto settings = folder / "set.ini";
+  { std::ofstream(settings) << "[TYPE]\r\ntype=2\r\n"; }
+  std::filesystem::resize_file(settings, kMaxSettingsFileBytes + 1);  // sparse: no disk
+  KeyboardSession session;
+  Notices notices = session.start(filesIn(folder));
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].text.find("larger than any file of its kind the program writes"),
+            std::string::npos)
+      << notices[0].text;
+  EXPECT_EQ(session.profiles().activeProfile, 1);
+  EXPECT_TRUE(session.finish().empty());
+  EXPECT_EQ(std::filesystem::file_size(settings), kMaxSettingsFileBytes + 1);
+
+  TempFolder::write(settings, std::string(kMaxSettingsFileLines + 1, '\n'));
+  notices = session.start(filesIn(folder));
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].text.find("lines are more than"), std::string::npos) << notices[0].text;
+  TempFolder::write(settings, std::string(kMaxSettingsFileLines, '\n'));
+  EXPECT_TRUE(session.start(filesIn(folder)).empty());
 }
 
 TEST(Session, AMissingSettingsFileRunsOnDefaultsAndIsCreatedAtTheEnd) {

@@ -77,8 +77,8 @@ std::filesystem::path finalPath(const std::filesystem::path& path) {
   if (!file.valid()) return path;
   std::wstring final(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetFinalPathNameByHandleW(file.get(), final.data(),
-                                                   static_cast<DWORD>(final.size()), 0);
+    const DWORD length =
+        GetFinalPathNameByHandleW(file.get(), final.data(), static_cast<DWORD>(final.size()), 0);
     if (length == 0) return path;
     if (length < final.size()) {
       final.resize(length);
@@ -92,7 +92,7 @@ std::filesystem::path finalPath(const std::filesystem::path& path) {
 
 namespace detail {
 
-FileBytes readWholeFile(const std::filesystem::path& path) {
+FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t maxBytes) {
   FileBytes result;
   // Opening a folder fails with "Access denied", which would say nothing
   // about what is wrong.
@@ -116,6 +116,14 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
                      ": it is not a regular file (a pipe or device)"};
     return result;
   }
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file.get(), &size)) {
+    if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) {
+      result.status = tooLarge(path, static_cast<std::uint64_t>(size.QuadPart), maxBytes);
+      return result;
+    }
+    result.bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+  }
   char buffer[65536];
   for (;;) {
     DWORD count = 0;
@@ -126,6 +134,11 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
     }
     if (count == 0) break;
     result.bytes.append(buffer, count);
+    if (result.bytes.size() > maxBytes) {  // it grew while being read
+      result.status = tooLarge(path, result.bytes.size(), maxBytes);
+      result.bytes.clear();
+      return result;
+    }
   }
   result.exists = true;
   return result;
@@ -160,7 +173,8 @@ FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_vi
   }
 
   detail::removeStaleTemporaries(target);
-  const std::filesystem::path temporary = detail::temporaryPathFor(target, detail::currentProcess());
+  const std::filesystem::path temporary =
+      detail::temporaryPathFor(target, detail::currentProcess());
   DeleteFileW(temporary.c_str());
   Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
