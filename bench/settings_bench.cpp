@@ -112,8 +112,10 @@ void BM_ExitSaveInMemory(benchmark::State& state) {
 BENCHMARK(BM_ExitSaveInMemory)->Unit(benchmark::kMillisecond);
 
 // The whole exit save: read the old file, rewrite, replace it on disk
-// (temporary file, flushed, renamed over the old one).
-void BM_ExitSaveToDisk(benchmark::State& state) {
+// (temporary file, flushed, renamed over the old one). One key changes at
+// every save; a save that changes nothing leaves the file alone and costs a
+// read (BM_ExitSaveUnchanged).
+void exitSave(benchmark::State& state, bool change) {
   const MainLayout layout = shippedLayout();
   const std::string bytes = fullSettingsBytes(layout);
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tarsil-bench-save";
@@ -122,13 +124,17 @@ void BM_ExitSaveToDisk(benchmark::State& state) {
   ProfileSet profiles;
   loadSettings(profiles, layout, ini::IniDocument::parse(bytes));
   for (auto _ : state) {
+    if (change) ++profiles.working.keys[0].macroIndex;
     if (!saveSettings(profiles, layout.slots, folder / "set.ini").ok()) {
       state.SkipWithError("save failed");
     }
   }
   std::filesystem::remove_all(folder);
 }
+void BM_ExitSaveToDisk(benchmark::State& state) { exitSave(state, true); }
+void BM_ExitSaveUnchanged(benchmark::State& state) { exitSave(state, false); }
 BENCHMARK(BM_ExitSaveToDisk)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExitSaveUnchanged)->Unit(benchmark::kMillisecond);
 
 // The largest file the loader accepts, as the saver writes it: every list at
 // its limit, every name 259 CJK characters (so the file is UTF-16), the

@@ -306,6 +306,9 @@ struct IniDocument::Impl {
   template <typename Encode>
   std::optional<std::string> encodeBytes(Encode encode) const {
     std::string bytes;
+    std::size_t size = 0;
+    forEachPiece([&](std::u16string_view piece) { size += piece.size(); });
+    bytes.reserve(size);
     bool ok = true;
     forEachPiece([&](std::u16string_view piece) { ok = ok && encode(piece, bytes); });
     if (!ok) return std::nullopt;
@@ -381,8 +384,12 @@ IniDocument IniDocument::parse(std::string_view bytes, CodePagePtr codePage) {
   if (utf8) {
     impl.encoding = Encoding::kUtf8;
     impl.loadBytes(bytes, detail::decodeUtf8);
+  } else if (ascii) {
+    impl.loadBytes(bytes, [](std::string_view line, std::u16string& text) {
+      text.assign(line.begin(), line.end());
+    });
   } else {
-    impl.eightBitText = !ascii;
+    impl.eightBitText = true;
     const CodePage& page = *impl.codePage;
     impl.loadBytes(bytes, [&](std::string_view line, std::u16string& text) {
       page.decode(line, text);
