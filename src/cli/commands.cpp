@@ -186,6 +186,12 @@ int runCheck(const Context& context) {
   options.keepSettingsFile = true;
   options.noteContent = false;  // reported below, as the problems they are
   if (!begin(context, session, options)) return kExitFailure;
+  if (!session.settingsFileExists()) {
+    context.out << pathText(context.settings)
+                << " does not exist: the program runs with the defaults, in which every key "
+                   "types itself\n";
+    return kExitOk;
+  }
   const std::vector<SettingsProblem> problems =
       checkSettings(session.settingsFile(), session.layout());
   for (const SettingsProblem& problem : problems) {

@@ -71,6 +71,7 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
     }
     loadSettings(profiles_, layout_, settings.document);
     maySave_ = true;
+    settingsExist_ = settings.exists;
     undecodedBytes_ = settings.document.holdsUndecodedBytes();
     if (options.keepSettingsFile) settingsFile_ = std::move(settings.document);
   }

@@ -77,6 +77,8 @@ class KeyboardSession {
   const SessionFiles& files() const { return files_; }
   const ini::CodePagePtr& codePage() const { return codePage_; }
   bool maySave() const { return maySave_; }
+  // Whether start found a settings file (a missing one reads as defaults).
+  bool settingsFileExists() const { return settingsExist_; }
   // Whether the settings file holds bytes that are no text in its code page
   // (they are kept as they are, and names show them as bytes).
   bool settingsHoldUndecodedBytes() const { return undecodedBytes_; }
@@ -92,6 +94,7 @@ class KeyboardSession {
   bool running_ = false;
   bool maySave_ = false;
   bool undecodedBytes_ = false;
+  bool settingsExist_ = false;
 };
 
 }  // namespace tarsil

@@ -64,6 +64,7 @@ TEST(Dump, HasTheDocumentedShapeForTheSample) {
 
 TEST(Dump, AMissingSettingsFileDumpsTheDefaults) {
   TempFolder folder;
+  EXPECT_EQ(invoke(folder / "set.ini", runCheck).code, kExitOk);
   const Outcome run = invoke(folder / "set.ini", runDump);
   ASSERT_EQ(run.code, kExitOk) << run.err;
   const nlohmann::json dump = nlohmann::json::parse(run.out);
