@@ -18,6 +18,13 @@ class UnknownCodePage final : public CodePage {
 
 }  // namespace
 
+bool holdsUndecodedBytes(std::u16string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (isUndecodedByte(text[i]) && (i == 0 || !isHighSurrogate(text[i - 1]))) return true;
+  }
+  return false;
+}
+
 void CodePage::decode(std::string_view bytes, std::u16string& text) const {
   std::u16string character;
   std::string back;

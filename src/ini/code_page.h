@@ -15,6 +15,9 @@ constexpr char16_t undecodedByte(unsigned char byte) {
   return static_cast<char16_t>(0xDC00 + byte);
 }
 constexpr bool isUndecodedByte(char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
+// Whether `text` holds such a byte: one of those units that is no second
+// half of a surrogate pair.
+bool holdsUndecodedBytes(std::u16string_view text);
 
 // The 8-bit code page of a file without BOM. ASCII is itself in every one
 // the program accepts. Decoding never fails, and whatever it gives encodes

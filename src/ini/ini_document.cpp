@@ -161,9 +161,7 @@ struct Utf16Units {
   }
 };
 
-bool holdsUndecoded(std::u16string_view text) {
-  return std::any_of(text.begin(), text.end(), isUndecodedByte);
-}
+bool holdsUndecoded(std::u16string_view text) { return holdsUndecodedBytes(text); }
 
 }  // namespace
 

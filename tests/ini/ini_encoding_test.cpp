@@ -73,9 +73,13 @@ TEST(IniEncoding, ValidUtf8StaysUtf8UntilALoneSurrogateNeedsUtf16) {
   EXPECT_EQ(doc.serialize(), bytes);
   doc.setString(u"S", u"more", u"\u0416");
   EXPECT_EQ(doc.serialize(), bytes + "more=\xD0\x96\r\n");
+  // A character whose second half lies where undecoded bytes do is text.
+  doc.setString(u"S", u"far", u"\U000B28A2");
+  EXPECT_EQ(doc.serialize(), bytes + "more=\xD0\x96\r\nfar=\xF2\xB2\xA2\xA2\r\n");
+  doc.setString(u"S", u"far", u"");
   doc.setString(u"S", u"lone", u"\xD800");
   EXPECT_EQ(doc.serialize(), utf16File(u"[S]\r\nname=\u00E9t\u00E9 \u65E5 \U0001F600\r\n"
-                                       u"more=\u0416\r\nlone=\xD800\r\n"));
+                                       u"more=\u0416\r\nfar=\r\nlone=\xD800\r\n"));
 }
 
 TEST(IniEncoding, AnyInvalidUtf8MakesTheWholeFileEightBit) {
