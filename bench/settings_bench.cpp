@@ -112,8 +112,10 @@ void BM_ExitSaveInMemory(benchmark::State& state) {
 BENCHMARK(BM_ExitSaveInMemory)->Unit(benchmark::kMillisecond);
 
 // The whole exit save: read the old file, rewrite, replace it on disk
-// (temporary file, flushed, renamed over the old one).
-void BM_ExitSaveToDisk(benchmark::State& state) {
+// (temporary file, flushed, renamed over the old one). One key changes at
+// every save; a save that changes nothing leaves the file alone and costs a
+// read (BM_ExitSaveUnchanged).
+void exitSave(benchmark::State& state, bool change) {
   const MainLayout layout = shippedLayout();
   const std::string bytes = fullSettingsBytes(layout);
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tarsil-bench-save";
@@ -122,12 +124,66 @@ void BM_ExitSaveToDisk(benchmark::State& state) {
   ProfileSet profiles;
   loadSettings(profiles, layout, ini::IniDocument::parse(bytes));
   for (auto _ : state) {
+    if (change) ++profiles.working.keys[0].macroIndex;
     if (!saveSettings(profiles, layout.slots, folder / "set.ini").ok()) {
       state.SkipWithError("save failed");
     }
   }
   std::filesystem::remove_all(folder);
 }
+void BM_ExitSaveToDisk(benchmark::State& state) { exitSave(state, true); }
+void BM_ExitSaveUnchanged(benchmark::State& state) { exitSave(state, false); }
 BENCHMARK(BM_ExitSaveToDisk)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExitSaveUnchanged)->Unit(benchmark::kMillisecond);
+
+// The largest file the loader accepts, as the saver writes it: every list at
+// its limit, every name 259 CJK characters (so the file is UTF-16), the
+// profile's million step numbers at eleven characters each. Start-up reads
+// and loads it with the keyboard hook not yet installed; figures of memory
+// are measured with /usr/bin/time on tarsilctl (see the README).
+std::string largestSettingsBytes(const MainLayout& layout) {
+  ProfileSet profiles;
+  const std::u16string name = u" " + std::u16string(kMaxNameLength - 1, u'\u5B8F');
+  for (ProfileData& store : profiles.stores) {
+    for (int s = 0; s < kLastStoredSlot; ++s) {
+      store.keys[static_cast<std::size_t>(s)] = {name, KindSingleKey, INT32_MIN};
+    }
+    store.macroNames.assign(kMaxListCount, name);
+    store.macroSteps.assign(kMaxListCount, {});
+    const std::int64_t perMacro = kMaxProfileIntegers / 4 / 3 * 3;
+    for (int m = 0; m < 4; ++m) {
+      store.macroSteps[static_cast<std::size_t>(m)].assign(static_cast<std::size_t>(perMacro),
+                                                           INT32_MIN);
+    }
+    store.assigned.assign(kMaxListCount, kSlotCount - 1);
+  }
+  ini::IniDocument file;
+  file.setInt(kTypeSection, kTypeKey, 1);
+  for (int p = 1; p <= kProfileCount; ++p) SaveProfile(profiles, layout.slots, file, p);
+  return file.serialize();
+}
+
+void BM_StartupLargestAcceptedFile(benchmark::State& state) {
+  const MainLayout layout = shippedLayout();
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / "tarsil-bench-largest";
+  std::filesystem::create_directories(folder);
+  const std::string bytes = largestSettingsBytes(layout);
+  if (bytes.size() > static_cast<std::size_t>(kMaxSettingsFileBytes)) {
+    state.SkipWithError("the generated file is larger than the loader accepts");
+  }
+  std::ofstream(folder / "set.ini", std::ios::binary) << bytes;
+  for (auto _ : state) {
+    const ini::ReadResult read = ini::readIniFile(folder / "set.ini", settingsReadOptions(nullptr));
+    if (!read.status.ok()) state.SkipWithError(read.status.error.c_str());
+    ProfileSet profiles;
+    loadSettings(profiles, layout, read.document);
+    benchmark::DoNotOptimize(profiles);
+  }
+  state.counters["bytes"] = static_cast<double>(bytes.size());
+  state.counters["limit"] = static_cast<double>(kMaxSettingsFileBytes);
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_StartupLargestAcceptedFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -44,6 +44,10 @@ std::u16string valueFrom(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   IniDocument doc = IniDocument::parse(bytes);
+  // Read and written unchanged, a file keeps every byte (but the odd last
+  // byte of UTF-16, which holds no character).
+  const bool oddUtf16 = bytes.substr(0, 2) == "\xFF\xFE" && size % 2 == 1;
+  check(oddUtf16 || doc.encodeFile() == bytes);
 
   std::vector<std::u16string> sections = sectionNamesIn(bytes);
   sections.push_back(u"Profile1");
@@ -73,7 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(reread.serialize() == written);
   if (plainTarget) check(reread.find(target, u"FuzzKey") == value);
   check(reread.getInt(u"Profile1", u"IndexPic65", -1) == static_cast<std::int32_t>(size));
-  for (const std::u16string& section : sections)
-    check(reread.keysOf(section) == doc.keysOf(section));
+  // Bytes of an unknown code page may read as UTF-8 once the writes took
+  // away the bytes that were not: then names read otherwise, but stay bytes.
+  if (!doc.holdsUndecodedBytes()) {
+    for (const std::u16string& section : sections)
+      check(reread.keysOf(section) == doc.keysOf(section));
+  }
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "ini/ini_document.h"
+#include "profile/settings_check.h"
 #include "profile/settings_file.h"
 
 namespace {
@@ -28,6 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       tarsil::ini::IniDocument::parse(std::string_view(reinterpret_cast<const char*>(data), size));
   tarsil::ProfileSet loaded;
   tarsil::loadSettings(loaded, layout, file);
+  // The check runs the same loader and must hold up as well.
+  (void)tarsil::checkSettings(file, layout);
   if (!tarsil::isProfileNumber(loaded.activeProfile)) __builtin_trap();
 
   tarsil::ini::IniDocument saved;

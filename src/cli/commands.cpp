@@ -10,6 +10,7 @@
 #include "profile/profile_exchange.h"
 #include "profile/settings_check.h"
 #include "profile/settings_file.h"
+#include "session/keyboard_session.h"
 
 namespace tarsil::cli {
 
@@ -17,33 +18,39 @@ namespace {
 
 using ini::pathText;
 
-// The layout and the settings as the program has them after start-up.
-struct Loaded {
-  MainLayout layout;
-  ProfileSet profiles;
-};
+void print(std::ostream& stream, const Notices& notices) {
+  for (const Notice& notice : notices) stream << notice.text << '\n';
+}
 
-std::optional<Loaded> load(const Context& context) {
-  const std::filesystem::path layoutPath =
-      context.layout.value_or(context.settings.parent_path() / "Main.ini");
-  ini::ReadResult layoutFile = ini::readIniFile(layoutPath);
-  if (!layoutFile.status.ok()) {
-    context.err << layoutFile.status.error << '\n';
-    return std::nullopt;
+// Starts a session on the layout and the settings as the program would;
+// false (after saying why) when there is nothing to work on.
+bool begin(const Context& context, KeyboardSession& session, SessionOptions options = {}) {
+  if (context.codePage) {
+    std::string error;
+    options.codePage = ini::findCodePage(*context.codePage, error);
+    if (!options.codePage) {
+      context.err << error << '\n';
+      return false;
+    }
   }
-  if (!layoutFile.exists) {
-    context.err << "Cannot read the layout " << pathText(layoutPath)
-                << ": the file does not exist (name one with --layout).\n";
-    return std::nullopt;
+  const SessionFiles files{context.layout.value_or(context.settings.parent_path() / "Main.ini"),
+                           context.settings};
+  options.unreadableSettings = UnreadableSettings::kStop;
+  const Notices notices = session.start(files, options);
+  print(context.err, notices);
+  if (session.running()) {
+    if (session.settingsHoldUndecodedBytes()) {
+      context.err << pathText(context.settings)
+                  << " holds text in an 8-bit code page that was not named: its bytes are kept "
+                     "as they are and names show them as \\xNN. Name the code page with "
+                     "--codepage (for example GBK) to read them as text.\n";
+    }
+    return true;
   }
-  ini::ReadResult settings = ini::readIniFile(context.settings);
-  if (!settings.status.ok()) {
-    context.err << settings.status.error << '\n';
-    return std::nullopt;
+  if (!context.layout && !std::filesystem::exists(files.layout)) {
+    context.err << "(Name the layout with --layout.)\n";
   }
-  Loaded loaded{readMainLayout(layoutFile.document), {}};
-  loadSettings(loaded.profiles, loaded.layout, settings.document);
-  return loaded;
+  return false;
 }
 
 const char* kindName(std::int32_t kind) {
@@ -77,21 +84,27 @@ std::string codes(const TranslationTable& table, KeyCode vk) {
   return text;
 }
 
-int saveBack(const Context& context, ProfileSet& profiles, const MainLayout& layout) {
-  const ini::FileStatus saved = saveSettings(profiles, layout.slots, context.settings);
-  if (!saved.ok()) {
-    context.err << saved.error << '\n';
-    return kExitFailure;
-  }
-  return kExitOk;
+int finish(const Context& context, KeyboardSession& session, SaveScope scope) {
+  const bool undecoded = session.settingsHoldUndecodedBytes();
+  const Notices notices = session.finish(scope);
+  print(context.err, notices);
+  if (notices.empty()) return kExitOk;
+  if (undecoded && !context.codePage) context.err << "(Name the code page with --codepage.)\n";
+  return kExitFailure;
+}
+
+void printFailure(const Context& context, const ini::FileStatus& status) {
+  context.err << status.error << '\n';
+  if (status.needsCodePage) context.err << "(Name the code page with --codepage.)\n";
 }
 
 }  // namespace
 
 int runShow(const Context& context) {
-  const std::optional<Loaded> loaded = load(context);
-  if (!loaded) return kExitFailure;
-  const ProfileSet& profiles = loaded->profiles;
+  KeyboardSession session;
+  if (!begin(context, session)) return kExitFailure;
+  const ProfileSet& profiles = session.profiles();
+  const MainLayout& layout = session.layout();
   context.out << "Settings: " << pathText(context.settings) << '\n'
               << "Active profile: " << profiles.activeProfile << '\n';
   for (std::int32_t p = 1; p <= kProfileCount; ++p) {
@@ -99,7 +112,7 @@ int runShow(const Context& context) {
     context.out << "\nProfile " << p << (p == profiles.activeProfile ? " (active)" : "") << '\n';
     int assigned = 0;
     for (int s = 1; s <= kLastStoredSlot; ++s) {
-      const KeySlot& slot = loaded->layout.slots.slot(s);
+      const KeySlot& slot = layout.slots.slot(s);
       const KeyAssignment& key = store.keys.slot(s);
       if (!isAssigned(slot, key, store.translation)) continue;
       if (assigned++ == 0) context.out << "  Keys:\n";
@@ -125,14 +138,16 @@ int runShow(const Context& context) {
 }
 
 int runDump(const Context& context) {
-  const std::optional<Loaded> loaded = load(context);
-  if (!loaded) return kExitFailure;
+  KeyboardSession session;
+  if (!begin(context, session)) return kExitFailure;
+  const ProfileSet& profiles = session.profiles();
+  const MainLayout& layout = session.layout();
   using nlohmann::ordered_json;
   ordered_json root;
-  root["activeProfile"] = loaded->profiles.activeProfile;
+  root["activeProfile"] = profiles.activeProfile;
   ordered_json profileList = ordered_json::array();
   for (std::int32_t p = 1; p <= kProfileCount; ++p) {
-    const ProfileData& store = *loaded->profiles.store(p);
+    const ProfileData& store = *profiles.store(p);
     ordered_json profile;
     profile["number"] = p;
     ordered_json translation = ordered_json::object();
@@ -152,7 +167,7 @@ int runDump(const Context& context) {
     for (int s = 1; s <= kLastStoredSlot; ++s) {
       const KeyAssignment& key = store.keys.slot(s);
       keys.push_back({{"slot", s},
-                      {"vk", loaded->layout.slots.slot(s).vk},
+                      {"vk", layout.slots.slot(s).vk},
                       {"name", toUtf8(key.name)},
                       {"kind", key.kind},
                       {"macroIndex", key.macroIndex}});
@@ -166,14 +181,27 @@ int runDump(const Context& context) {
 }
 
 int runCheck(const Context& context) {
-  const std::optional<Loaded> loaded = load(context);
-  if (!loaded) return kExitFailure;
-  ini::ReadResult settings = ini::readIniFile(context.settings);
-  const std::vector<SettingsProblem> problems = checkSettings(settings.document, loaded->layout);
+  KeyboardSession session;
+  SessionOptions options;
+  options.keepSettingsFile = true;
+  options.noteContent = false;  // reported below, as the problems they are
+  if (!begin(context, session, options)) return kExitFailure;
+  if (!session.settingsFileExists()) {
+    context.out << pathText(context.settings)
+                << " does not exist: the program runs with the defaults, in which every key "
+                   "types itself\n";
+    return kExitOk;
+  }
+  const std::vector<SettingsProblem> problems =
+      checkSettings(session.settingsFile(), session.layout());
   for (const SettingsProblem& problem : problems) {
-    context.out << '[' << toUtf8(problem.section) << "] " << toUtf8(problem.key);
-    if (!problem.value.empty()) context.out << " = \"" << toUtf8(problem.value) << '"';
-    context.out << ": " << problem.message << '\n';
+    if (!problem.section.empty()) {
+      context.out << '[' << toUtf8(problem.section) << ']';
+      if (!problem.key.empty()) context.out << ' ' << toUtf8(problem.key);
+      if (!problem.value.empty()) context.out << " = \"" << toUtf8(problem.value) << '"';
+      context.out << ": ";
+    }
+    context.out << problem.message << '\n';
   }
   if (problems.empty()) {
     context.out << pathText(context.settings) << ": no problems found\n";
@@ -184,29 +212,37 @@ int runCheck(const Context& context) {
 }
 
 int runExport(const Context& context, const std::filesystem::path& target) {
-  std::optional<Loaded> loaded = load(context);
-  if (!loaded) return kExitFailure;
-  const ini::FileStatus exported = exportProfile(loaded->profiles, loaded->layout.slots, target);
+  KeyboardSession session;
+  if (!begin(context, session)) return kExitFailure;
+  // The settings file is only read: the export writes the chosen file alone.
+  const ProfileSet& profiles = session.profiles();
+  const ini::FileStatus exported =
+      exportProfile(profiles, session.layout().slots, target, session.codePage());
   if (!exported.ok()) {
-    context.err << exported.error << '\n';
+    printFailure(context, exported);
     return kExitFailure;
   }
-  context.out << "Exported profile " << loaded->profiles.activeProfile << " to " << pathText(target)
+  context.out << "Exported profile " << profiles.activeProfile << " to " << pathText(target)
               << '\n';
-  return saveBack(context, loaded->profiles, loaded->layout);
+  return kExitOk;
 }
 
 int runImport(const Context& context, const std::filesystem::path& source) {
-  std::optional<Loaded> loaded = load(context);
-  if (!loaded) return kExitFailure;
-  const ini::FileStatus imported = importProfile(loaded->profiles, loaded->layout, source);
+  KeyboardSession session;
+  if (!begin(context, session)) return kExitFailure;
+  const ini::FileStatus imported =
+      importProfile(session.profiles(), session.layout(), source, session.codePage());
+  for (const std::string& note : imported.notes) context.err << note << '\n';
   if (!imported.ok()) {
-    context.err << imported.error << '\n';
+    printFailure(context, imported);
     return kExitFailure;
   }
-  context.out << "Imported " << pathText(source) << " into profile "
-              << loaded->profiles.activeProfile << '\n';
-  return saveBack(context, loaded->profiles, loaded->layout);
+  // Only the profile that changed, and [TYPE], are written: every other
+  // byte of the settings file stays as it is.
+  const std::int32_t profile = session.profiles().activeProfile;
+  if (finish(context, session, SaveScope::kActiveProfile) != kExitOk) return kExitFailure;
+  context.out << "Imported " << pathText(source) << " into profile " << profile << '\n';
+  return kExitOk;
 }
 
 }  // namespace tarsil::cli

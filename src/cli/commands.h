@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
+#include <string>
 
 namespace tarsil::cli {
 
@@ -16,6 +17,9 @@ struct Context {
   std::filesystem::path settings;
   // "Main.ini"; when absent, the one beside the settings file is used.
   std::optional<std::filesystem::path> layout;
+  // The code page of 8-bit files ("GBK", "CP1252", ...); when absent, their
+  // bytes beyond ASCII are kept as they are and shown as bytes.
+  std::optional<std::string> codePage;
   std::ostream& out;
   std::ostream& err;
 };

@@ -12,10 +12,14 @@ int main(int argc, char** argv) {
   std::string settings;
   std::string layout;
   std::string file;
+  std::string codePage;
 
   auto addCommon = [&](CLI::App* command, bool layoutRequired) {
     CLI::Option* option = command->add_option("--layout", layout, "the keyboard layout (Main.ini)");
     if (layoutRequired) option->required();
+    command->add_option("--codepage", codePage,
+                        "the code page of 8-bit files, as GBK or CP1252 (default: keep their "
+                        "bytes as they are)");
     command->add_option("SETTINGS", settings, "the settings file (set.ini)")->required();
   };
   CLI::App* show = app.add_subcommand("show", "summarise the three profiles");
@@ -36,7 +40,7 @@ int main(int argc, char** argv) {
 
   const tarsil::cli::Context context{
       settings, layout.empty() ? std::nullopt : std::optional<std::filesystem::path>(layout),
-      std::cout, std::cerr};
+      codePage.empty() ? std::nullopt : std::optional<std::string>(codePage), std::cout, std::cerr};
   if (show->parsed()) return tarsil::cli::runShow(context);
   if (dump->parsed()) return tarsil::cli::runDump(context);
   if (check->parsed()) return tarsil::cli::runCheck(context);

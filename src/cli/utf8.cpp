@@ -1,5 +1,7 @@
 #include "cli/utf8.h"
 
+#include "ini/code_page.h"
+
 namespace tarsil::cli {
 
 namespace {
@@ -34,6 +36,12 @@ std::string toUtf8(std::u16string_view text) {
       append(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
                       (static_cast<char32_t>(text[i + 1]) - 0xDC00));
       ++i;
+    } else if (ini::isUndecodedByte(unit)) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      const unsigned byte = unit - 0xDC00u;
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
     } else if (unit >= 0xD800 && unit <= 0xDFFF) {
       append(out, 0xFFFD);
     } else {

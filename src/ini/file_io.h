@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
 #include "ini/ini_file.h"
 
-// The platform's part of reading a file. Internal to src/ini.
+// The platform's part of reading and replacing a file, and what both
+// platforms share of it. Internal to src/ini.
 namespace tarsil::ini::detail {
 
 struct FileBytes {
@@ -15,7 +17,21 @@ struct FileBytes {
 };
 
 // The whole file. A missing file, or a missing folder on its path, is no
-// error: exists stays false.
-FileBytes readWholeFile(const std::filesystem::path& path);
+// error: exists stays false. A file of more than `maxBytes` is refused
+// before it is read.
+FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t maxBytes);
+// The refusal of a file larger than `maxBytes`.
+FileStatus tooLarge(const std::filesystem::path& path, std::uint64_t size, std::uint64_t maxBytes);
+
+// A save writes to "set.ini.saving-<process id>.tmp" beside the file, a name
+// a user who finds one left over can place.
+std::filesystem::path temporaryPathFor(const std::filesystem::path& target, unsigned long process);
+// Whether `process` still runs (platform).
+bool processIsRunning(unsigned long process);
+unsigned long currentProcess();
+// Removes the temporary files of saves of `target` that were cut short: the
+// process that wrote one is gone (killed, or the machine went down). Our own
+// process's are stale too: a save of ours is not running while we start one.
+void removeStaleTemporaries(const std::filesystem::path& target);
 
 }  // namespace tarsil::ini::detail

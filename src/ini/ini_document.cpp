@@ -23,11 +23,31 @@ std::u16string_view trim(std::u16string_view text) {
 
 enum class LineKind : std::uint8_t { kBlank, kOther, kHeader, kKey };
 
+// How a line ended in the file; a line the program writes ends in CR LF.
+enum class LineEnd : std::uint8_t { kNone, kCrLf, kLf, kCr };
+
+std::u16string_view endText(LineEnd end) {
+  switch (end) {
+    case LineEnd::kNone:
+      return u"";
+    case LineEnd::kLf:
+      return u"\n";
+    case LineEnd::kCr:
+      return u"\r";
+    case LineEnd::kCrLf:
+      break;
+  }
+  return u"\r\n";
+}
+
 // One line of the file without its line end, as it was read or written, with
-// the parts the lookups need. Untouched lines are written back exactly.
+// the parts the lookups need. Untouched lines are written back exactly, with
+// their own line end.
 struct Line {
   std::u16string text;
   LineKind kind = LineKind::kBlank;
+  LineEnd end = LineEnd::kCrLf;
+  bool written = false;  // made by a write, not read from the file
   // kHeader: the section name; kKey: the key name. Both trimmed.
   std::uint32_t nameBegin = 0;
   std::uint32_t nameLength = 0;
@@ -111,13 +131,59 @@ struct Section {
   }
 };
 
+// The end of a line that starts at `start` of `text` (a string of bytes or
+// of code units): where its text stops, its line end, and where the next
+// line starts.
+template <typename Text>
+std::size_t lineEndAt(const Text& text, std::size_t start, LineEnd& end, std::size_t& next) {
+  std::size_t stop = start;
+  while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') ++stop;
+  next = stop;
+  end = LineEnd::kNone;
+  if (next < text.size() && text[next] == '\r') {
+    ++next;
+    end = LineEnd::kCr;
+  }
+  if (next < text.size() && text[next] == '\n') {
+    ++next;
+    end = end == LineEnd::kCr ? LineEnd::kCrLf : LineEnd::kLf;
+  }
+  return stop;
+}
+
+// The code units of UTF-16LE bytes, read in place; an odd last byte is no unit.
+struct Utf16Units {
+  std::string_view bytes;
+  std::size_t size() const { return bytes.size() / 2; }
+  char16_t operator[](std::size_t i) const {
+    return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                 static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  }
+};
+
+bool holdsUndecoded(std::u16string_view text) { return holdsUndecodedBytes(text); }
+
 }  // namespace
 
 struct IniDocument::Impl {
   Encoding encoding = Encoding::kEightBit;
+  CodePagePtr codePage;
+  bool eightBitText = false;  // the file held bytes beyond ASCII, in codePage
+  bool undecodedBytes = false;
+  std::optional<std::u16string> hiddenSection;
   std::vector<Line> preamble;  // lines before the first header: in no section
   std::vector<Section> sections;
   NameMap<std::size_t> sectionIndex;  // first section of each name
+
+  // Every line in file order.
+  template <typename Visit>
+  void forEachLine(Visit visit) const {
+    std::for_each(preamble.begin(), preamble.end(), visit);
+    for (const Section& section : sections) {
+      visit(section.header);
+      std::for_each(section.lines.begin(), section.lines.end(), visit);
+    }
+  }
 
   void addLine(Line line) {
     if (line.kind == LineKind::kHeader) {
@@ -130,48 +196,145 @@ struct IniDocument::Impl {
     }
   }
 
-  void load(std::u16string_view text) {
+  void addLine(std::u16string text, LineEnd end, bool written) {
+    Line line = makeLine(std::move(text));
+    line.end = end;
+    line.written = written;
+    addLine(std::move(line));
+  }
+
+  // Lines split from bytes, each decoded on its own: no code page the
+  // program accepts has a CR or LF byte inside a character.
+  template <typename Decode>
+  void loadBytes(std::string_view bytes, Decode decode) {
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+      LineEnd end;
+      std::size_t next;
+      const std::size_t stop = lineEndAt(bytes, start, end, next);
+      std::u16string text;
+      decode(bytes.substr(start, stop - start), text);
+      addLine(std::move(text), end, false);
+      start = next;
+    }
+  }
+
+  // Lines of UTF-16LE bytes, each decoded on its own: the file's text is
+  // never held twice.
+  void loadUtf16(std::string_view bytes) {
+    const Utf16Units units{bytes};
+    std::size_t start = 0;
+    while (start < units.size()) {
+      LineEnd end;
+      std::size_t next;
+      const std::size_t stop = lineEndAt(units, start, end, next);
+      std::u16string text(stop - start, u'\0');
+      for (std::size_t i = start; i < stop; ++i) text[i - start] = units[i];
+      addLine(std::move(text), end, false);
+      start = next;
+    }
+  }
+
+  void load(std::u16string_view text, bool written) {
     std::size_t start = 0;
     while (start < text.size()) {
-      std::size_t end = text.find_first_of(u"\r\n", start);
-      if (end == std::u16string_view::npos) end = text.size();
-      addLine(makeLine(std::u16string(text.substr(start, end - start))));
-      start = end;
-      if (start < text.size() && text[start] == u'\r') ++start;
-      if (start < text.size() && text[start] == u'\n') ++start;
+      LineEnd end;
+      std::size_t next;
+      const std::size_t stop = lineEndAt(text, start, end, next);
+      addLine(std::u16string(text.substr(start, stop - start)), end, written);
+      start = next;
+    }
+  }
+
+  // Hands each line's text and its end to `piece`, in file order. Only the
+  // last line may go without an end: one that lost its place as the last
+  // gets CR LF.
+  template <typename Piece>
+  void forEachPiece(Piece piece) const {
+    const Line* previous = nullptr;
+    forEachLine([&](const Line& line) {
+      if (previous != nullptr) {
+        piece(previous->text);
+        piece(previous->end == LineEnd::kNone ? u"\r\n" : endText(previous->end));
+      }
+      previous = &line;
+    });
+    if (previous != nullptr) {
+      piece(previous->text);
+      piece(endText(previous->end));
     }
   }
 
   std::u16string wholeText() const {
-    std::size_t size = 0;
-    const auto measure = [&](const Line& line) { size += line.text.size() + 2; };
-    std::for_each(preamble.begin(), preamble.end(), measure);
-    for (const Section& section : sections) {
-      measure(section.header);
-      std::for_each(section.lines.begin(), section.lines.end(), measure);
-    }
     std::u16string text;
-    text.reserve(size);
-    const auto append = [&](const Line& line) {
-      text += line.text;
-      text += u"\r\n";
-    };
-    std::for_each(preamble.begin(), preamble.end(), append);
-    for (const Section& section : sections) {
-      append(section.header);
-      std::for_each(section.lines.begin(), section.lines.end(), append);
-    }
+    forEachPiece([&](std::u16string_view piece) { text += piece; });
     return text;
   }
 
   // After a write of text that does not stay one line of the intended kind,
-  // the document is read again from its own text, so it reads as the file will.
+  // the document is read again from its own text, so it reads as the file
+  // will. Which lines were written is no longer known: all count as written.
   void reload() {
     const std::u16string text = wholeText();
     preamble.clear();
     sections.clear();
     sectionIndex.clear();
-    load(text);
+    load(text, true);
+  }
+
+  bool holdsUndecodedText() const {
+    bool found = false;
+    forEachLine([&](const Line& line) { found = found || holdsUndecoded(line.text); });
+    return found;
+  }
+
+  std::optional<std::string> encodeUtf16() const {
+    bool refused = false;
+    std::string bytes = "\xFF\xFE";
+    forEachLine([&](const Line& line) {
+      // Bytes of an unknown code page are no UTF-16 text; the file's own
+      // code units are kept whatever they are.
+      refused = refused || (line.written && holdsUndecoded(line.text));
+    });
+    if (refused) return std::nullopt;
+    forEachPiece([&](std::u16string_view piece) { detail::appendUtf16Le(piece, bytes); });
+    return bytes;
+  }
+
+  template <typename Encode>
+  std::optional<std::string> encodeBytes(Encode encode) const {
+    std::string bytes;
+    std::size_t size = 0;
+    forEachPiece([&](std::u16string_view piece) { size += piece.size(); });
+    bytes.reserve(size);
+    bool ok = true;
+    forEachPiece([&](std::u16string_view piece) { ok = ok && encode(piece, bytes); });
+    if (!ok) return std::nullopt;
+    return bytes;
+  }
+
+  std::optional<std::string> encodeFile() const {
+    if (encoding == Encoding::kUtf16Le) return encodeUtf16();
+    std::optional<std::string> bytes;
+    if (encoding == Encoding::kUtf8) {
+      bytes = encodeBytes([](std::u16string_view piece, std::string& out) {
+        return !holdsUndecoded(piece) && detail::encodeUtf8(piece, out);
+      });
+    } else {
+      // An ASCII or new file takes nothing beyond ASCII in any code page:
+      // names more than ASCII make it UTF-16, which reads the same
+      // everywhere. Undecoded bytes go back as the bytes they are.
+      const CodePage& page = eightBitText ? *codePage : *unknownCodePage();
+      bytes = encodeBytes(
+          [&](std::u16string_view piece, std::string& out) { return page.encode(piece, out); });
+    }
+    if (bytes) return bytes;
+    // Text the file's encoding cannot hold: UTF-16 holds every name, but
+    // not bytes of an unknown code page, which it would turn into mojibake.
+    if (holdsUndecodedText()) return std::nullopt;
+    std::string utf16 = "\xFF\xFE";
+    forEachPiece([&](std::u16string_view piece) { detail::appendUtf16Le(piece, utf16); });
+    return utf16;
   }
 
   const Section* findSection(std::u16string_view name) const {
@@ -204,27 +367,79 @@ IniDocument& IniDocument::operator=(IniDocument&& other) noexcept {
   return *this;
 }
 
-IniDocument IniDocument::parse(std::string_view bytes) {
+IniDocument IniDocument::parse(std::string_view bytes, CodePagePtr codePage) {
   IniDocument document;
   Impl& impl = *document.impl_;
+  impl.codePage = codePage ? std::move(codePage) : systemCodePage();
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
     impl.encoding = Encoding::kUtf16Le;
-    impl.load(detail::decodeUtf16Le(bytes.substr(2)));
-  } else if (detail::isValidUtf8(bytes)) {
-    impl.load(detail::decodeUtf8(bytes));
+    impl.loadUtf16(bytes.substr(2));
+    return document;
+  }
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const bool utf8 = !ascii && detail::isValidUtf8(bytes);
+  if (utf8) {
+    impl.encoding = Encoding::kUtf8;
+    impl.loadBytes(bytes, detail::decodeUtf8);
+  } else if (ascii) {
+    impl.loadBytes(bytes, [](std::string_view line, std::u16string& text) {
+      text.assign(line.begin(), line.end());
+    });
   } else {
-    impl.load(detail::decodeEightBit(bytes));
+    impl.eightBitText = true;
+    const CodePage& page = *impl.codePage;
+    impl.loadBytes(bytes, [&](std::string_view line, std::u16string& text) {
+      page.decode(line, text);
+      impl.undecodedBytes = impl.undecodedBytes || holdsUndecoded(text);
+    });
+  }
+  // Windows reads a UTF-8 byte order mark as three characters of the first
+  // line, so a header there is none. Which section that hides is worth saying.
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    LineEnd end;
+    std::size_t next;
+    const std::string_view rest = bytes.substr(3);
+    std::u16string first;
+    const std::string_view line = rest.substr(0, lineEndAt(rest, 0, end, next));
+    if (detail::isValidUtf8(line)) {
+      detail::decodeUtf8(line, first);
+    } else {
+      impl.codePage->decode(line, first);
+    }
+    const Line header = makeLine(std::move(first));
+    if (header.kind == LineKind::kHeader) impl.hiddenSection = std::u16string(header.nameView());
   }
   return document;
 }
 
-std::string IniDocument::serialize() const {
-  const std::u16string text = impl_->wholeText();
-  const bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
-  if (impl_->encoding == Encoding::kEightBit && ascii) {
-    return std::string(text.begin(), text.end());
+std::optional<std::string> IniDocument::encodeFile() const { return impl_->encodeFile(); }
+
+std::uint64_t countLines(std::string_view bytes) {
+  std::uint64_t lines = 0;
+  std::size_t start = 0;
+  LineEnd end;
+  std::size_t next;
+  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+    const Utf16Units units{bytes.substr(2)};
+    for (; start < units.size(); start = next, ++lines) lineEndAt(units, start, end, next);
+    return lines;
   }
-  return "\xFF\xFE" + detail::encodeUtf16Le(text);
+  for (; start < bytes.size(); start = next, ++lines) lineEndAt(bytes, start, end, next);
+  return lines;
+}
+
+std::string IniDocument::serialize() const {
+  if (std::optional<std::string> bytes = impl_->encodeFile()) return std::move(*bytes);
+  std::string utf16 = "\xFF\xFE";
+  impl_->forEachPiece([&](std::u16string_view piece) { detail::appendUtf16Le(piece, utf16); });
+  return utf16;
+}
+
+bool IniDocument::holdsUndecodedBytes() const { return impl_->undecodedBytes; }
+
+std::optional<std::u16string> IniDocument::sectionHiddenByByteOrderMark() const {
+  return impl_->hiddenSection;
 }
 
 Encoding IniDocument::encoding() const { return impl_->encoding; }
@@ -279,6 +494,7 @@ void IniDocument::setString(std::u16string_view sectionName, std::u16string_view
     std::u16string headerText = u"[";
     headerText.append(sectionName).append(u"]");
     Line header = makeLine(std::move(headerText));
+    header.written = true;
     reload = hasLineBreak(sectionName) || header.nameView() != sectionName;
     foundSection =
         impl.sectionIndex.try_emplace(std::u16string(sectionName), impl.sections.size()).first;
@@ -292,12 +508,16 @@ void IniDocument::setString(std::u16string_view sectionName, std::u16string_view
     if (line.rawValue() == value) return;  // nothing to change, as in Windows
     std::u16string text(line.nameView());
     text.append(u"=").append(value);
+    const LineEnd end = line.end;
     line = makeLine(std::move(text));
+    line.end = end;
+    line.written = true;
     reload = reload || hasLineBreak(value);
   } else {
     std::u16string text(key);
     text.append(u"=").append(value);
     Line line = makeLine(std::move(text));
+    line.written = true;
     reload =
         reload || hasLineBreak(line.text) || line.kind != LineKind::kKey || line.nameView() != key;
     const std::size_t at = section.contentEnd;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ini/ini_document.h"
 
@@ -12,7 +14,22 @@ namespace tarsil::ini {
 // for the user that names the file and the reason.
 struct FileStatus {
   std::string error;
+  // The file could not be written because its code page is not known: a
+  // named one would let its names convert.
+  bool needsCodePage = false;
+  // What the user should know even though the operation went through, as
+  // that a byte order mark hides the first section of a file that was read.
+  std::vector<std::string> notes{};
   bool ok() const { return error.empty(); }
+};
+
+struct ReadOptions {
+  // The code page of a file without BOM that is not UTF-8; null: the system's.
+  CodePagePtr codePage;
+  // A file the program writes itself has bounds; a larger one, or one of
+  // more lines, is refused before it costs time and memory.
+  std::uint64_t maxBytes = UINT64_MAX;
+  std::uint64_t maxLines = UINT64_MAX;
 };
 
 struct ReadResult {
@@ -24,16 +41,23 @@ struct ReadResult {
 // A path as UTF-8 text, for the sentences above.
 std::string pathText(const std::filesystem::path& path);
 
-// Reads and parses a whole INI file.
-ReadResult readIniFile(const std::filesystem::path& path);
+// Reads and parses a whole INI file. A file whose first section a UTF-8 byte
+// order mark hides (see IniDocument) comes with a note that says so.
+ReadResult readIniFile(const std::filesystem::path& path, const ReadOptions& options = {});
 
-// Replaces the file in one step: the bytes go to a temporary file beside it,
-// are flushed to disk, and the temporary file is renamed over the old one.
-// A failure at any point leaves the old file as it was.
+// Replaces the file in one step: the bytes go to a temporary file beside it
+// ("set.ini.saving-<process id>.tmp"), are flushed to disk, and the temporary
+// file is renamed over the old one. A failure at any point leaves the old
+// file as it was; temporary files that saves cut short left behind go.
+// A symbolic link is followed: its target is replaced and the link stays.
+// A read-only file (no one may write it, or Windows' read-only attribute)
+// is an error that changes nothing.
 FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-inline FileStatus writeIniFile(const std::filesystem::path& path, const IniDocument& document) {
-  return writeFileAtomically(path, document.serialize());
-}
+// The document's bytes (see Encoding), written as writeFileAtomically does;
+// a file that already holds those bytes is left as it is. A document that
+// holds bytes of an unknown code page and text only UTF-16 can hold is not
+// written at all: that would turn its names into mojibake.
+FileStatus writeIniFile(const std::filesystem::path& path, const IniDocument& document);
 
 }  // namespace tarsil::ini

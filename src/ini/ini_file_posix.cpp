@@ -2,8 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <string>
 
@@ -51,21 +51,37 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// A name no other writer uses at the same time: the process id and a counter.
-std::filesystem::path temporaryPath(const std::filesystem::path& target) {
-  static std::atomic<unsigned> counter{0};
-  std::filesystem::path temporary = target;
-  temporary += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-  return temporary;
+// Where a write to `path` lands: a symbolic link is followed to its final
+// target, so that the target is replaced and the link stays a link. A
+// relative link is relative to the folder it lives in.
+bool resolveLinks(const std::filesystem::path& path, std::filesystem::path& target, int& error) {
+  target = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+    std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 4096), '\0');
+    const ssize_t length = ::readlink(target.c_str(), link.data(), link.size());
+    if (length < 0) {
+      error = errno;
+      return false;
+    }
+    link.resize(static_cast<std::size_t>(length));
+    const std::filesystem::path next(link);
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  error = ELOOP;
+  return false;
 }
 
 }  // namespace
 
 namespace detail {
 
-FileBytes readWholeFile(const std::filesystem::path& path) {
+FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t maxBytes) {
   FileBytes result;
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Without blocking: opening a FIFO for reading would wait for a writer.
+  // Whatever is no regular file is refused below, before a byte is read.
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   if (file.get() < 0) {
     // A missing folder on the way reads as a missing file, as on Windows.
     if (errno != ENOENT && errno != ENOTDIR) result.status = failure("Cannot read", path, errno);
@@ -77,9 +93,20 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
     return result;
   }
   if (S_ISDIR(info.st_mode)) {
-    result.status = failure("Cannot read", path, EISDIR);
+    result.status = {"Cannot read " + pathText(path) + ": it is a folder, not a file"};
     return result;
   }
+  if (!S_ISREG(info.st_mode)) {
+    result.status = {"Cannot read " + pathText(path) +
+                     ": it is not a regular file (a pipe, socket or device)"};
+    return result;
+  }
+  const auto size = static_cast<std::uint64_t>(info.st_size);
+  if (size > maxBytes) {
+    result.status = tooLarge(path, size, maxBytes);
+    return result;
+  }
+  result.bytes.reserve(static_cast<std::size_t>(size));
   char buffer[65536];
   for (;;) {
     const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
@@ -91,6 +118,11 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
       return result;
     }
     result.bytes.append(buffer, static_cast<std::size_t>(count));
+    if (result.bytes.size() > maxBytes) {  // it grew while being read
+      result.status = tooLarge(path, result.bytes.size(), maxBytes);
+      result.bytes.clear();
+      return result;
+    }
   }
   result.exists = true;
   return result;
@@ -98,34 +130,58 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
 
 }  // namespace detail
 
-FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-  std::filesystem::path temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = temporaryPath(path);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) return failure("Cannot write", path, errno);
-  Descriptor file(fd);
+namespace detail {
 
-  const auto fail = [&](int error) {
+bool processIsRunning(unsigned long process) {
+  const auto id = static_cast<pid_t>(process);
+  if (id <= 0 || static_cast<unsigned long>(id) != process) return false;
+  return ::kill(id, 0) == 0 || errno == EPERM;
+}
+
+unsigned long currentProcess() { return static_cast<unsigned long>(::getpid()); }
+
+}  // namespace detail
+
+FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  std::filesystem::path target;
+  int error = 0;
+  if (!resolveLinks(path, target, error)) return failure("Cannot write", path, error);
+
+  // A replaced file keeps who may read it. One that nobody may write is
+  // read-only, as Windows has it, also for root: it stays as it is.
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (exists && S_ISDIR(old.st_mode)) {
+    return {"Cannot write " + pathText(path) + ": it is a folder, not a file"};
+  }
+  if (exists && !S_ISREG(old.st_mode)) {
+    return {"Cannot write " + pathText(path) +
+            ": it is not a regular file (a pipe, socket or device)"};
+  }
+  if (exists && (old.st_mode & 0222) == 0) {
+    return {"Cannot write " + pathText(path) + ": the file is read-only"};
+  }
+
+  detail::removeStaleTemporaries(target);
+  const std::filesystem::path temporary =
+      detail::temporaryPathFor(target, detail::currentProcess());
+  ::unlink(temporary.c_str());
+  Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (file.get() < 0) return failure("Cannot write", path, errno);
+
+  const auto fail = [&](int code) {
     if (file.get() >= 0) file.close();
     ::unlink(temporary.c_str());
-    return failure("Cannot write", path, error);
+    return failure("Cannot write", path, code);
   };
-  // A replaced file keeps who may read it.
-  struct stat old {};
-  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    ::fchmod(file.get(), old.st_mode & 07777);
-  }
+  if (exists) ::fchmod(file.get(), old.st_mode & 07777);
   if (!writeAll(file.get(), bytes)) return fail(errno);
   if (::fsync(file.get()) != 0) return fail(errno);
   if (!file.close()) return fail(errno);
-  if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(errno);
+  if (::rename(temporary.c_str(), target.c_str()) != 0) return fail(errno);
 
   // The rename itself lasts only once the folder is on disk too.
-  std::filesystem::path folder = path.parent_path();
+  std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
   Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (directory.get() >= 0) ::fsync(directory.get());

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -48,7 +49,17 @@ std::int32_t parseProfileInt(std::u16string_view text) {
     text.remove_prefix(1);
   }
   const bool negative = takeSign(text);
-  return toSigned(accumulateDigits(text, 10), negative);
+  // The C runtime saturates: past the 32-bit range the value stays at its limit.
+  constexpr std::int64_t kBeyond = std::int64_t{1} << 32;
+  std::int64_t magnitude = 0;
+  for (const char16_t c : text) {
+    if (c < u'0' || c > u'9') break;
+    magnitude = std::min(magnitude * 10 + (c - u'0'), kBeyond);
+  }
+  if (negative) {
+    return static_cast<std::int32_t>(std::max(-magnitude, std::int64_t{INT32_MIN}));
+  }
+  return static_cast<std::int32_t>(std::min(magnitude, std::int64_t{INT32_MAX}));
 }
 
 std::int32_t parseProfileIntValue(std::u16string_view text) {

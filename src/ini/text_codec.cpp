@@ -4,23 +4,11 @@
 
 namespace tarsil::ini::detail {
 
-std::u16string decodeUtf16Le(std::string_view bytes) {
-  std::u16string text(bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto low = static_cast<unsigned char>(bytes[2 * i]);
-    const auto high = static_cast<unsigned char>(bytes[2 * i + 1]);
-    text[i] = static_cast<char16_t>(low | (high << 8));
+void appendUtf16Le(std::u16string_view text, std::string& bytes) {
+  for (const char16_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>(c >> 8));
   }
-  return text;
-}
-
-std::string encodeUtf16Le(std::u16string_view text) {
-  std::string bytes(text.size() * 2, '\0');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
-    bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
-  }
-  return bytes;
 }
 
 namespace {
@@ -74,9 +62,7 @@ bool isValidUtf8(std::string_view bytes) {
   return true;
 }
 
-std::u16string decodeUtf8(std::string_view bytes) {
-  std::u16string text;
-  text.reserve(bytes.size());
+void decodeUtf8(std::string_view bytes, std::u16string& text) {
   char32_t codePoint = 0;
   for (std::size_t i = 0; i < bytes.size();) {
     const std::size_t length = utf8Sequence(bytes, i, codePoint);
@@ -94,7 +80,34 @@ std::u16string decodeUtf8(std::string_view bytes) {
       text.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
     }
   }
-  return text;
+}
+
+bool encodeUtf8(std::u16string_view text, std::string& bytes) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (c > 0xDBFF || i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
+        return false;
+      }
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
+    }
+    if (c < 0x80) {
+      bytes.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      bytes.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      bytes.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      bytes.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      bytes.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      bytes.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      bytes.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      bytes.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      bytes.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      bytes.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return true;
 }
 
 }  // namespace tarsil::ini::detail

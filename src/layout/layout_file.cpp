@@ -1,5 +1,7 @@
 #include "layout/layout_file.h"
 
+#include <string>
+
 #include "ini/ini_document.h"
 
 namespace tarsil {
@@ -41,6 +43,17 @@ MainLayout readMainLayout(const ini::IniDocument& file) {
     }
   }
   return layout;
+}
+
+std::string mainLayoutProblem(const MainLayout& layout) {
+  const KeyCode first = layout.slots.slot(1).vk;
+  for (int s = 2; s <= kLastStoredSlot; ++s) {
+    if (layout.slots.slot(s).vk != first) return {};
+  }
+  if (first == 0)
+    return "its key slots 1.." + std::to_string(kLastStoredSlot) + " carry no key codes";
+  return "its key slots 1.." + std::to_string(kLastStoredSlot) + " all carry the key code " +
+         std::to_string(first);
 }
 
 DialogLayout readDialogLayout(const ini::IniDocument& file) {

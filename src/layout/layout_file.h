@@ -40,6 +40,12 @@ struct MainLayout {
 // multimedia name that appears twice keeps the code of its first slot.
 MainLayout readMainLayout(const ini::IniDocument& file);
 
+// Why a layout cannot be the keyboard's: empty when it can. Settings name
+// their keys by the codes of slots 1..121, so a layout whose key slots carry
+// no code, or one code for all (the dialog's "Composite.ini" read as
+// "Main.ini", say), would read and write every key of a profile as nothing.
+std::string mainLayoutProblem(const MainLayout& layout);
+
 // "Composite.ini": entries 1..23, five fields each; entry 24 stays empty.
 DialogLayout readDialogLayout(const ini::IniDocument& file);
 

@@ -4,43 +4,43 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ini/ini_document.h"
 #include "ini/ini_file.h"
 #include "layout/layout_file.h"
 #include "profile/profile_data.h"
+#include "profile/settings_keys.h"
 
 namespace tarsil {
 
-inline constexpr std::u16string_view kTypeSection = u"TYPE";
-inline constexpr std::u16string_view kTypeKey = u"type";
-inline constexpr std::u16string_view kSettingsFileName = u"set.ini";
+// How the program reads settings and profile files: 8-bit files in
+// `codePage` (null: the system's), and no file larger or longer than the
+// program writes (kMaxSettingsFileBytes, kMaxSettingsFileLines).
+ini::ReadOptions settingsReadOptions(const ini::CodePagePtr& codePage);
 
-// Counts in the file are hand-editable. No real file comes near these, so
-// loops and allocations stop there instead of trusting a count of two billion.
-inline constexpr std::int32_t kMaxListCount = 10000;          // SetIndexNum, MacroStrNum
-inline constexpr std::int32_t kMaxMacroIntegers = 300000;     // 100000 strokes in one macro
-inline constexpr std::int64_t kMaxProfileIntegers = 1000000;  // all macros of one profile
+// A value of a settings or profile file that the loader does not take as
+// written: it repairs, cuts, drops or ignores it, and says so here.
+struct SettingsProblem {
+  std::u16string section;  // empty: the file as a whole
+  std::u16string key;      // empty: the section as a whole
+  std::u16string value;    // the value as stored, when one is at fault
+  std::string message;     // for people
 
-// A numbered key or section name: the pattern followed by n in decimal, as
-// "IndexPic65", "setindex0" or "Profile2".
-std::u16string numberedName(std::u16string_view pattern, std::int64_t n);
-
-// "Profile1".."Profile3" (any number formats, as import may name another).
-std::u16string profileSectionName(std::int32_t profile);
-
-// set.ini beside the executable: everything after the last path separator
-// of the executable's path is replaced.
-std::filesystem::path settingsFilePathFor(const std::filesystem::path& executable);
+  bool operator==(const SettingsProblem&) const = default;
+};
 
 // [TYPE] type, default 1. A hand-edited number outside 1..3 names no profile
 // and is read as 1, so the program never runs without a table to play.
-std::int32_t readProfileNumber(const ini::IniDocument& file);
+std::int32_t readProfileNumber(const ini::IniDocument& file,
+                               std::vector<SettingsProblem>* problems = nullptr);
 
 // Reads section "Profile<p>" into the working profile and copies it into
 // store `target` (nothing is copied when target is no profile number).
+// Every value the loader does not take as written goes to `problems`.
 void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file,
-                 std::int32_t p, std::int32_t target);
+                 std::int32_t p, std::int32_t target,
+                 std::vector<SettingsProblem>* problems = nullptr);
 
 // Rewrites section "Profile<p>" from the store of p (p must be 1..3).
 void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, ini::IniDocument& file,
@@ -50,10 +50,17 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, ini::Ini
 // active one last, so the working profile ends up holding it.
 void loadSettings(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file);
 
-// Exit: commits the working profile, then writes Profile1..3 and [TYPE] into
-// the file's current content and replaces the file in one step. Sections of
-// other names survive. A file that exists but cannot be read is left alone.
+// Which profile sections a save rewrites: the program's exit writes all
+// three; an import writes only the profile it replaced.
+enum class SaveScope : std::uint8_t { kAllProfiles, kActiveProfile };
+
+// Exit: commits the working profile, then writes the profile sections of the
+// scope and [TYPE] into the file's current content and replaces the file in
+// one step. Other sections survive. A file that exists but cannot be read is
+// left alone.
 ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
-                             const std::filesystem::path& path);
+                             const std::filesystem::path& path,
+                             SaveScope scope = SaveScope::kAllProfiles,
+                             const ini::CodePagePtr& codePage = nullptr);
 
 }  // namespace tarsil

@@ -55,8 +55,17 @@ const FunctionKeyRow* findFunctionKey(std::u16string_view name) {
 
 KeyList macroPressCodes(const MacroStepList& steps) {
   KeyList presses;
-  for (std::size_t k = 0; k + kMacroStepWidth <= steps.size(); k += kMacroStepWidth) {
+  for (std::size_t k = 0; k + kMacroStepWidth <= steps.size() && presses.size() < kMaxEntryCodes;
+       k += kMacroStepWidth) {
     if (steps[k + 2] == 1) presses.push_back(steps[k + 1]);
+  }
+  return presses;
+}
+
+std::size_t countPresses(const MacroStepList& steps) {
+  std::size_t presses = 0;
+  for (std::size_t k = 0; k + kMacroStepWidth <= steps.size(); k += kMacroStepWidth) {
+    if (steps[k + 2] == 1) ++presses;
   }
   return presses;
 }

@@ -26,9 +26,12 @@ extern const std::array<FunctionKeyRow, kFunctionKeyCount> kFunctionKeys;
 // The row whose name equals `name` exactly (with case), if any.
 const FunctionKeyRow* findFunctionKey(std::u16string_view name);
 
-// The keys a macro presses: the vk of every step whose `down` is 1, in order.
-// A trailing partial step is ignored.
+// The keys a macro presses: the vk of every step whose `down` is 1, in order,
+// at most kMaxEntryCodes of them (what the hook plays of a longer macro). A
+// trailing partial step is ignored.
 KeyList macroPressCodes(const MacroStepList& steps);
+// How many presses the macro holds, beyond that limit too.
+std::size_t countPresses(const MacroStepList& steps);
 
 // The translation entry of one key slot while a profile loads. `singleKey`
 // is the stored "Key" value the single-key kind plays; a macro index must

@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
 
+#include "ini/ini_document.h"
+#include "ini/ini_file.h"
 #include "support/temp_folder.h"
 
 namespace tarsil::cli {
 namespace {
 
+using ini::pathText;
 using testing::TempFolder;
 
 const std::filesystem::path kSource = TARSIL_SOURCE_DIR;
@@ -25,9 +29,10 @@ struct Outcome {
 
 template <typename Command>
 Outcome invoke(const std::filesystem::path& settings, Command command,
-               std::optional<std::filesystem::path> layout = kLayout) {
+               std::optional<std::filesystem::path> layout = kLayout,
+               std::optional<std::string> codePage = std::nullopt) {
   std::ostringstream out, err;
-  const Context context{settings, layout, out, err};
+  const Context context{settings, layout, codePage, out, err};
   const int code = command(context);
   return {code, out.str(), err.str()};
 }
@@ -59,6 +64,7 @@ TEST(Dump, HasTheDocumentedShapeForTheSample) {
 
 TEST(Dump, AMissingSettingsFileDumpsTheDefaults) {
   TempFolder folder;
+  EXPECT_EQ(invoke(folder / "set.ini", runCheck).code, kExitOk);
   const Outcome run = invoke(folder / "set.ini", runDump);
   ASSERT_EQ(run.code, kExitOk) << run.err;
   const nlohmann::json dump = nlohmann::json::parse(run.out);
@@ -102,7 +108,7 @@ TEST(Check, TheSampleIsCleanAndAHandBrokenFileIsNot) {
             std::string::npos);
 }
 
-TEST(ExportImport, MoveTheActiveProfileAndSaveTheSettings) {
+TEST(ExportImport, MoveTheActiveProfileBetweenFiles) {
   TempFolder folder;
   std::filesystem::copy_file(kSample, folder / "set.ini");
   ASSERT_EQ(invoke(folder / "set.ini",
@@ -124,6 +130,108 @@ TEST(ExportImport, MoveTheActiveProfileAndSaveTheSettings) {
   EXPECT_EQ(dump["profiles"][0]["translation"]["112"], nlohmann::json::array({112}));
 }
 
+// The sample is hand-written: keys left out, comments. A save of all three
+// profiles would rewrite it from top to bottom.
+TEST(ExportImport, ExportOnlyReadsTheSettingsAndImportWritesOnlyTheActiveProfile) {
+  TempFolder folder;
+  const std::string sample = TempFolder::read(kSample);
+  TempFolder::write(folder / "set.ini", sample);
+  const auto exportTo = [&](const std::filesystem::path& target) {
+    return [=](const Context& c) { return runExport(c, target); };
+  };
+  ASSERT_EQ(invoke(folder / "set.ini", exportTo(folder / "out.ini")).code, kExitOk);
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), sample);
+
+  // The dialog's layout in place of the keyboard's is refused by name, and
+  // nothing is written anywhere.
+  const Outcome wrongLayout = invoke(folder / "set.ini", exportTo(folder / "other.ini"),
+                                     kSource / "assets" / "Composite.ini");
+  EXPECT_EQ(wrongLayout.code, kExitFailure);
+  EXPECT_NE(wrongLayout.err.find("Composite.ini"), std::string::npos) << wrongLayout.err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "other.ini"));
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), sample);
+
+  TempFolder::write(folder / "in.ini", "[TYPE]\r\ntype=2\r\n[Profile2]\r\nKey65=66\r\n");
+  ASSERT_EQ(
+      invoke(folder / "set.ini", [&](const Context& c) { return runImport(c, folder / "in.ini"); })
+          .code,
+      kExitOk);
+  const std::string after = TempFolder::read(folder / "set.ini");
+  const std::size_t profile1 = sample.find("[Profile1]");
+  const std::size_t profile2 = sample.find("[Profile2]");
+  EXPECT_EQ(after.substr(0, profile1), sample.substr(0, profile1));
+  EXPECT_EQ(after.substr(after.find("[Profile2]")), sample.substr(profile2));
+  const nlohmann::json dump = nlohmann::json::parse(invoke(folder / "set.ini", runDump).out);
+  EXPECT_EQ(dump["profiles"][0]["translation"]["65"], nlohmann::json::array({66}));
+}
+
+TEST(ExportImport, AFileWithoutTheProfileItNamesIsRefusedAndCheckSaysSo) {
+  TempFolder folder;
+  std::filesystem::copy_file(kSample, folder / "set.ini");
+  const std::string before = TempFolder::read(folder / "set.ini");
+  std::mt19937 random(4);
+  std::string noise(4096, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  const std::pair<const char*, std::string> files[] = {
+      {"empty.ini", ""},
+      {"noise.ini", noise},
+      {"notes.txt", "Shopping list\n- milk\n- keyboard\n"},
+      {"other.ini", "[TYPE]\r\ntype=2\r\n[Profile1]\r\nKey65=66\r\n"}};
+  for (const auto& [name, bytes] : files) {
+    TempFolder::write(folder / name, bytes);
+    const Outcome run = invoke(folder / "set.ini", [&, file = folder / name](const Context& c) {
+      return runImport(c, file);
+    });
+    EXPECT_EQ(run.code, kExitFailure) << name;
+    EXPECT_NE(run.err.find(pathText(folder / name)), std::string::npos) << run.err;
+    EXPECT_EQ(TempFolder::read(folder / "set.ini"), before) << name;
+  }
+  const Outcome other = invoke(
+      folder / "set.ini", [&](const Context& c) { return runImport(c, folder / "other.ini"); });
+  EXPECT_NE(other.err.find("no [Profile2] section"), std::string::npos) << other.err;
+  const Outcome check = invoke(folder / "notes.txt", runCheck);
+  EXPECT_EQ(check.code, kExitProblems);
+  EXPECT_NE(check.out.find("no [TYPE] or profile section"), std::string::npos) << check.out;
+}
+
+TEST(ExportImport, AnImportWhoseSaveFailsSaysSoAndNothingElse) {
+  TempFolder folder;
+  std::filesystem::copy_file(kSample, folder / "set.ini");
+  std::filesystem::permissions(folder / "set.ini", std::filesystem::perms(0444));
+  TempFolder::write(folder / "in.ini", "[TYPE]\r\ntype=1\r\n[Profile1]\r\nKey65=66\r\n");
+  const Outcome run =
+      invoke(folder / "set.ini", [&](const Context& c) { return runImport(c, folder / "in.ini"); });
+  EXPECT_EQ(run.code, kExitFailure);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "Your settings could not be saved. Cannot write " +
+                         pathText(folder / "set.ini") + ": the file is read-only\n");
+}
+
+TEST(ByteOrderMark, ShowImportAndCheckSayWhichSectionItHides) {
+  TempFolder folder;
+  const std::string marked = "\xEF\xBB\xBF[TYPE]\r\ntype=2\r\n[Profile2]\r\nKey65=66\r\n";
+  TempFolder::write(folder / "set.ini", marked);
+  const std::string note =
+      " starts with a UTF-8 byte-order mark, which Windows does not read, "
+      "so its first section [TYPE] is ignored.";
+  const Outcome show = invoke(folder / "set.ini", runShow);
+  EXPECT_EQ(show.code, kExitOk);
+  EXPECT_NE(show.err.find(pathText(folder / "set.ini") + note), std::string::npos) << show.err;
+  EXPECT_NE(show.out.find("Active profile: 1"), std::string::npos);  // as Windows reads it
+
+  const Outcome check = invoke(folder / "set.ini", runCheck);
+  EXPECT_EQ(check.code, kExitProblems);
+  EXPECT_NE(check.out.find("[TYPE]: the file starts with a UTF-8 byte-order mark"),
+            std::string::npos)
+      << check.out;
+
+  TempFolder::write(folder / "in.ini", marked);
+  std::filesystem::remove(folder / "set.ini");
+  const Outcome import =
+      invoke(folder / "set.ini", [&](const Context& c) { return runImport(c, folder / "in.ini"); });
+  EXPECT_NE(import.err.find(pathText(folder / "in.ini") + note), std::string::npos) << import.err;
+}
+
 TEST(ExportImport, UnreadableOrUnwritableFilesFailWithTheirName) {
   TempFolder folder;
   std::filesystem::copy_file(kSample, folder / "set.ini");
@@ -138,6 +246,53 @@ TEST(ExportImport, UnreadableOrUnwritableFilesFailWithTheirName) {
   EXPECT_EQ(exportRun.code, kExitFailure);
   EXPECT_NE(exportRun.err.find("out.ini"), std::string::npos);
   EXPECT_EQ(TempFolder::read(folder / "set.ini"), before);  // nothing saved after a failure
+}
+
+// A set.ini written on a Chinese Windows: its names are GBK bytes.
+const std::string kGbkSettings =
+    "[TYPE]\r\ntype=1\r\n[Profile2]\r\nIndexPic65=0\r\nMacroIndex65=0\r\n"
+    "SetName65=\xC4\xE3\xBA\xC3\r\nKey65=66\r\n[Notes]\nmine=\xD7\xA2\xCA\xCD\n";
+
+std::string utf16File(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t c : text)
+    bytes.append({static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
+  return bytes;
+}
+
+TEST(CodePages, AnEightBitFileIsShownAsBytesOrInTheNamedCodePageAndNeverGarbled) {
+  TempFolder folder;
+  TempFolder::write(folder / "set.ini", kGbkSettings);
+  const Outcome bytes = invoke(folder / "set.ini", runShow);
+  ASSERT_EQ(bytes.code, kExitOk) << bytes.err;
+  EXPECT_NE(bytes.out.find("A (65): single key \"\\xC4\\xE3\\xBA\\xC3\" -> sends 66"),
+            std::string::npos)
+      << bytes.out;
+  EXPECT_NE(bytes.err.find("--codepage"), std::string::npos);
+  const Outcome text = invoke(folder / "set.ini", runShow, kLayout, "GBK");
+  EXPECT_NE(text.out.find("A (65): single key \"\u4F60\u597D\" -> sends 66"), std::string::npos)
+      << text.out;
+  EXPECT_EQ(invoke(folder / "set.ini", runShow, kLayout, "NO-SUCH-PAGE").code, kExitFailure);
+
+  // A profile with a name GBK cannot hold (Korean), imported without a code
+  // page: the file would have to become UTF-16, which would garble the names
+  // it has. Refused, and nothing changes.
+  TempFolder::write(folder / "korean.ini",
+                    utf16File(u"[TYPE]\r\ntype=1\r\n[Profile1]\r\nIndexPic66=0\r\n"
+                              u"SetName66=\uD55C\r\nKey66=65\r\n"));
+  const auto importKorean = [&](const Context& c) { return runImport(c, folder / "korean.ini"); };
+  const Outcome refused = invoke(folder / "set.ini", importKorean);
+  EXPECT_EQ(refused.code, kExitFailure);
+  EXPECT_NE(refused.err.find("--codepage"), std::string::npos) << refused.err;
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), kGbkSettings);
+
+  // Named, the file converts to UTF-16 with every name as the text it is.
+  ASSERT_EQ(invoke(folder / "set.ini", importKorean, kLayout, "GBK").code, kExitOk);
+  const ini::IniDocument converted = ini::IniDocument::parse(TempFolder::read(folder / "set.ini"));
+  EXPECT_EQ(converted.encoding(), ini::Encoding::kUtf16Le);
+  EXPECT_EQ(converted.find(u"Profile1", u"SetName66"), u"\uD55C");
+  EXPECT_EQ(converted.find(u"Profile2", u"SetName65"), u"\u4F60\u597D");
+  EXPECT_EQ(converted.find(u"Notes", u"mine"), u"\u6CE8\u91CA");
 }
 
 }  // namespace

@@ -41,10 +41,28 @@ TEST(IniFileRead, AFolderInPlaceOfTheFileIsAnErrorThatNamesIt) {
   std::filesystem::create_directory(folder / "set.ini");
   const ReadResult result = readIniFile(folder / "set.ini");
   EXPECT_FALSE(result.status.ok());
-  EXPECT_EQ(result.status.error.rfind("Cannot read " + pathText(folder / "set.ini") + ": ", 0), 0u)
-      << result.status.error;
-  EXPECT_GT(result.status.error.size(),
-            ("Cannot read " + pathText(folder / "set.ini") + ": ").size());
+  // Windows itself would only say "Access denied".
+  EXPECT_EQ(result.status.error,
+            "Cannot read " + pathText(folder / "set.ini") + ": it is a folder, not a file");
+}
+
+TEST(IniFileRead, FilesBeyondTheCallersBoundsAreRefusedUnread) {
+  TempFolder folder;
+  TempFolder::write(folder / "a.ini", "[S]\r\nk=12\r\n");  // 11 bytes, 2 lines
+  ReadOptions options;
+  options.maxBytes = 10;
+  const ReadResult large = readIniFile(folder / "a.ini", options);
+  EXPECT_EQ(large.status.error, "Cannot read " + pathText(folder / "a.ini") +
+                                    ": at 11 bytes it is larger than any file of its kind the "
+                                    "program writes (at most 10 bytes)");
+  options.maxBytes = 11;
+  options.maxLines = 1;
+  EXPECT_FALSE(readIniFile(folder / "a.ini", options).status.ok());
+  options.maxLines = 2;
+  EXPECT_TRUE(readIniFile(folder / "a.ini", options).status.ok());
+  EXPECT_EQ(countLines("a\rb\r\nc\nd"), 4u);
+  EXPECT_EQ(countLines(testing::utf16File(u"a\r\nb\n")), 2u);
+  EXPECT_EQ(countLines(""), 0u);
 }
 
 TEST(IniFileWrite, CreatesAndReplacesFilesLeavingNothingElseBehind) {

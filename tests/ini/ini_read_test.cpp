@@ -192,8 +192,15 @@ TEST(IniInt, ParseProfileIntIsDecimalOnlyLikeWtoi) {
   EXPECT_EQ(parseProfileInt(u"\x01"
                             u"5"),
             0);
-  EXPECT_EQ(parseProfileInt(u"4294967296"), 0);
-  EXPECT_EQ(parseProfileInt(u"-4294967295"), 1);
+}
+
+TEST(IniInt, ParseProfileIntSaturatesLikeTheCRuntime) {
+  EXPECT_EQ(parseProfileInt(u"4294967361"), INT_MAX);  // wrapped, it would read as 65
+  EXPECT_EQ(parseProfileInt(u"2147483648"), INT_MAX);
+  EXPECT_EQ(parseProfileInt(u"2147483647"), INT_MAX);
+  EXPECT_EQ(parseProfileInt(u"-2147483648"), INT_MIN);
+  EXPECT_EQ(parseProfileInt(u"-4294967295"), INT_MIN);
+  EXPECT_EQ(parseProfileInt(u"99999999999999999999999999,1"), INT_MAX);
 }
 
 TEST(IniInt, FormatIntIsPercentD) {

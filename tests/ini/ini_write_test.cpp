@@ -15,8 +15,16 @@ using testing::docOf;
 TEST(IniWrite, ReplacesTheValueInPlaceAndLeavesOtherLinesAsTheyWere) {
   IniDocument doc = docOf("[S]\n  ; note \n  KEY  =  old  \nother = x\n");
   doc.setString(u"s", u"key", u"new");
-  // The key keeps the file's spelling; every line now ends in CR LF.
-  EXPECT_EQ(doc.serialize(), "[S]\r\n  ; note \r\nKEY=new\r\nother = x\r\n");
+  // The key keeps the file's spelling, and every line its own line end.
+  EXPECT_EQ(doc.serialize(), "[S]\n  ; note \nKEY=new\nother = x\n");
+}
+
+TEST(IniWrite, LinesTheWriteDoesNotTouchKeepTheirLineEnds) {
+  IniDocument doc = docOf("[S]\na=1\rb=2\r\nc=3\nd=4");
+  EXPECT_EQ(doc.serialize(), "[S]\na=1\rb=2\r\nc=3\nd=4");
+  doc.setString(u"S", u"b", u"two");
+  doc.setString(u"S", u"e", u"5");  // the last line gains an end, the new one has CR LF
+  EXPECT_EQ(doc.serialize(), "[S]\na=1\rb=two\r\nc=3\nd=4\r\ne=5\r\n");
 }
 
 TEST(IniWrite, WritingTheSameValueChangesNothing) {
@@ -133,7 +141,7 @@ TEST(IniWrite, TextThatIsNoSingleLineIsWrittenAsIsAndReadAsTheFileWill) {
 
   IniDocument sections;
   sections.setString(u"A\nB", u"k", u"1");
-  EXPECT_EQ(sections.serialize(), "[A\r\nB]\r\nk=1\r\n");
+  EXPECT_EQ(sections.serialize(), "[A\nB]\r\nk=1\r\n");
   // Neither "[A" nor "B]" is a header: the key ends up in no section.
   EXPECT_FALSE(sections.hasSection(u"A\nB"));
   EXPECT_FALSE(sections.hasSection(u"A"));

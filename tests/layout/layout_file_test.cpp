@@ -69,5 +69,18 @@ TEST(SlotRect, ContainsItsTopLeftButNotItsFarEdges) {
   EXPECT_FALSE(SlotRect{}.contains(0, 0));
 }
 
+TEST(MainLayout, OneWithoutDistinctKeyCodesIsNoKeyboard) {
+  MainLayout layout;
+  EXPECT_EQ(mainLayoutProblem(layout), "its key slots 1..121 carry no key codes");
+  for (KeySlot& slot : layout.slots) slot.vk = 65;
+  EXPECT_EQ(mainLayoutProblem(layout), "its key slots 1..121 all carry the key code 65");
+  layout.slots.slot(121).vk = 66;
+  EXPECT_EQ(mainLayoutProblem(layout), "");
+  // The dialog's layout has five fields an entry: no codes at all.
+  EXPECT_NE(mainLayoutProblem(readMainLayout(ini::IniDocument::parse(
+                "[BUTTONINFO]\r\n1=384,446,100,36,OK\r\n2=492,446,100,36,Cancel\r\n"))),
+            "");
+}
+
 }  // namespace
 }  // namespace tarsil

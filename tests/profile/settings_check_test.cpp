@@ -24,7 +24,17 @@ TEST(CheckSettings, AFileTheProgramWroteHasNoProblems) {
                           "IndexPic66=2\nSetName66=Refresh\nIndexPic70=3\nSetName70=Zoom In\n"
                           "SetIndexNum=1\nsetindex0=131\n")
                   .empty());
-  EXPECT_TRUE(problemKeys("").empty());
+}
+
+TEST(CheckSettings, AFileWithNothingToReadOrAHiddenFirstSectionIsAProblem) {
+  for (const char* nothing : {"", "junk\n[Other]\nk=1\n"}) {
+    const std::vector<SettingsProblem> problems =
+        checkSettings(ini::IniDocument::parse(nothing), makeLayout());
+    ASSERT_EQ(problems.size(), 1u) << nothing;
+    EXPECT_NE(problems[0].message.find("no [TYPE] or profile section"), std::string::npos);
+  }
+  EXPECT_EQ(problemKeys("\xEF\xBB\xBF[TYPE]\r\ntype=2\r\n[Profile2]\r\n"),
+            std::vector<std::u16string>{u"TYPE/"});
 }
 
 TEST(CheckSettings, NamesEveryProblemWithSectionAndKey) {
@@ -48,6 +58,44 @@ TEST(CheckSettings, NamesEveryProblemWithSectionAndKey) {
     EXPECT_TRUE(has(key)) << std::string(key, key + std::char_traits<char16_t>::length(key));
   }
   EXPECT_EQ(keys.size(), 10u);
+}
+
+// The check is the loader: what it says of a key is what loading did to it.
+TEST(CheckSettings, ReportsExactlyWhatTheLoaderDoes) {
+  const MainLayout layout = makeLayout();
+  std::string macros = "MacroStrNum=4\n";
+  const std::string numbers = [] {
+    std::string list = "0";
+    for (std::int32_t i = 1; i < kMaxMacroIntegers; ++i) list += ",0";
+    return list;
+  }();
+  for (int i = 0; i < 4; ++i) {
+    macros += "MacroName" + std::to_string(i) + "=m\nMacroKeyNum" + std::to_string(i) + "=" +
+              std::to_string(kMaxMacroIntegers) + "\nMacroKey" + std::to_string(i) + "=" + numbers +
+              "\n";
+  }
+  const ini::IniDocument file = ini::IniDocument::parse(
+      "[TYPE]\ntype=1\n[Profile1]\n"
+      "IndexPic179=2\n"   // a multimedia key without a name: its caption names it
+      "IndexPic47=9\n" +  // no kind: nothing is built, the key types itself
+      macros);
+  ProfileSet loaded;
+  loadSettings(loaded, layout, file);
+  const ProfileData& p = loaded.stores[0];
+  EXPECT_EQ(p.translation.at(179), KeyList{179});
+  EXPECT_FALSE(p.translation.contains(47));
+  std::int64_t total = 0;
+  for (const MacroStepList& steps : p.macroSteps) total += static_cast<std::int64_t>(steps.size());
+  EXPECT_EQ(total, kMaxProfileIntegers - 1);  // the fourth keeps the whole steps that fit
+
+  const std::vector<SettingsProblem> problems = checkSettings(file, layout);
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0].key, u"MacroKeyNum3");
+  EXPECT_NE(problems[0].message.find("past 1000000 numbers; only its first 99999 are read"),
+            std::string::npos)
+      << problems[0].message;
+  EXPECT_EQ(problems[1].key, u"IndexPic47");
+  EXPECT_NE(problems[1].message.find("the key types itself"), std::string::npos);
 }
 
 TEST(CheckSettings, ReportsCountsBeyondTheLimitWithoutWalkingThem) {

@@ -194,14 +194,16 @@ TEST(SettingsLoad, MissingFileGivesKeysThatTypeThemselves) {
   }
 }
 
-TEST(SettingsLoad, PresentValuesAreTakenAsStoredEvenZeroAndEmpty) {
+TEST(SettingsLoad, NamesAreTakenAsStoredAndAnEmptyKeyTypesItselfLikeAMissingOne) {
   const MainLayout layout = makeLayout();
   ProfileSet profiles;
-  LoadProfile(profiles, layout, ini("[Profile1]\nKey65=0\nSetName65=\nSetName66=Bee\n"), 1, 1);
-  EXPECT_EQ(profiles.working.translation.at(kKeyA), KeyList{0});
+  LoadProfile(profiles, layout, ini("[Profile1]\nKey65=0\nSetName65=\nSetName66=Bee\nKey66=\n"), 1,
+              1);
+  EXPECT_EQ(profiles.working.translation.at(kKeyA), KeyList{0});  // stored 0: a dead key
   EXPECT_EQ(profiles.working.keys[0].name, u"");
   EXPECT_EQ(profiles.working.keys[1].name, u"Bee");
-  EXPECT_EQ(profiles.working.translation.at(kKeyB), KeyList{kKeyB});
+  EXPECT_EQ(profiles.working.translation.at(kKeyB), KeyList{kKeyB});  // empty: itself
+  EXPECT_EQ(profiles.working.translation.at(kKeyF), KeyList{kKeyF});  // missing: itself
 }
 
 TEST(SettingsLoad, EachKindBuildsItsEntry) {
@@ -260,32 +262,49 @@ TEST(SettingsLoad, ListsAndCountsFromAHandEditedFile) {
   // 132 and -1 name no slot; the missing fifth entry reads as slot index 0.
   EXPECT_EQ(w.assigned, (std::vector<std::int32_t>{3, 131, 0}));
   EXPECT_EQ(w.macroNames, (std::vector<std::u16string>{u"", u""}));
-  EXPECT_EQ(w.macroSteps[0], (MacroStepList{1, 2, 0, 4, 0, 0, 0}));
+  EXPECT_EQ(w.macroSteps[0], (MacroStepList{1, 2, 0, 4}));  // no steps made up
   EXPECT_EQ(w.macroSteps[1], (MacroStepList{5, 6}));
 }
 
-TEST(SettingsLoad, HugeCountsNeitherHangNorExhaustMemory) {
+TEST(SettingsLoad, HugeCountsNeitherHangNorInventSteps) {
   const MainLayout layout = makeLayout();
   ProfileSet profiles;
+  // Once loaded as 300,000 zero steps, and saved as 1.28 MB.
+  LoadProfile(profiles, layout,
+              ini("[Profile1]\nMacroStrNum=1\nMacroKeyNum0=2000000000\nMacroKey0=1966080,65,1\n"),
+              1, 1);
+  EXPECT_EQ(profiles.working.macroSteps, (std::vector<MacroStepList>{{1966080, 65, 1}}));
+  ini::IniDocument saved;
+  SaveProfile(profiles, layout.slots, saved, 1);
+  EXPECT_EQ(saved.getString(u"Profile1", u"MacroKey0"), u"1966080,65,1");
+  EXPECT_LT(saved.serialize().size(), 16000u);  // the 121 keys and the one macro
+
   LoadProfile(profiles, layout,
               ini("[Profile1]\nSetIndexNum=2000000000\nMacroStrNum=2000000000\n"
-                  "MacroKeyNum0=2000000000\nMacroKeyNum1=2000000000\nMacroKeyNum2=2000000000\n"),
+                  "MacroKeyNum0=2000000000\nMacroKeyNum1=2000000000\n"),
               1, 1);
   const ProfileData& w = profiles.working;
   EXPECT_EQ(w.assigned.size(), static_cast<std::size_t>(kMaxListCount));
   EXPECT_EQ(w.macroSteps.size(), static_cast<std::size_t>(kMaxListCount));
-  std::int64_t total = 0;
-  for (const MacroStepList& steps : w.macroSteps) total += static_cast<std::int64_t>(steps.size());
-  EXPECT_LE(total, kMaxProfileIntegers);
-  EXPECT_EQ(w.macroSteps[0].size(), static_cast<std::size_t>(kMaxMacroIntegers));
+  EXPECT_TRUE(w.macroSteps[0].empty());
 }
 
-TEST(SettingsPath, IsBesideTheExecutable) {
-  EXPECT_EQ(
-      settingsFilePathFor(std::filesystem::path(u"C:\\Games\\Tarsil\\Tarsil.exe")).u16string(),
-      u"C:\\Games\\Tarsil\\set.ini");
-  EXPECT_EQ(settingsFilePathFor("/opt/tarsil/tarsil").u16string(), u"/opt/tarsil/set.ini");
-  EXPECT_EQ(settingsFilePathFor("tarsil").u16string(), u"set.ini");
+TEST(SettingsLoad, NamesAreCutAndAMacroPlaysAtMostTheEntryLimit) {
+  const MainLayout layout = makeLayout();
+  std::string presses;
+  for (std::size_t i = 0; i < kMaxEntryCodes + 5; ++i) presses += "0,66,1,";
+  const std::string longName(300, 'n');
+  ProfileSet profiles;
+  LoadProfile(profiles, layout,
+              ini("[Profile1]\nMacroStrNum=1\nMacroName0=" + longName + "\nMacroKeyNum0=" +
+                  std::to_string(3 * (kMaxEntryCodes + 5)) + "\nMacroKey0=" + presses +
+                  "\nIndexPic65=1\nMacroIndex65=0\nSetName65=" + longName + "\n"),
+              1, 1);
+  const ProfileData& w = profiles.working;
+  EXPECT_EQ(w.macroNames[0].size(), kMaxNameLength);
+  EXPECT_EQ(w.keys[0].name.size(), kMaxNameLength);
+  EXPECT_EQ(w.macroSteps[0].size(), 3 * (kMaxEntryCodes + 5));  // kept whole
+  EXPECT_EQ(w.translation.at(kKeyA).size(), kMaxEntryCodes);    // what plays
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <string>
 
 #include "ini/file_io.h"
@@ -70,19 +69,38 @@ bool writeAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-std::filesystem::path temporaryPath(const std::filesystem::path& target) {
-  static std::atomic<unsigned> counter{0};
-  std::filesystem::path temporary = target;
-  temporary += L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
-  return temporary;
+// Where a write to `path` lands: a symbolic link is followed to its final
+// target, so that the target is replaced and the link stays a link.
+std::filesystem::path finalPath(const std::filesystem::path& path) {
+  Handle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) return path;
+  std::wstring final(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetFinalPathNameByHandleW(file.get(), final.data(), static_cast<DWORD>(final.size()), 0);
+    if (length == 0) return path;
+    if (length < final.size()) {
+      final.resize(length);
+      return final;
+    }
+    final.resize(length + 1);
+  }
 }
 
 }  // namespace
 
 namespace detail {
 
-FileBytes readWholeFile(const std::filesystem::path& path) {
+FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t maxBytes) {
   FileBytes result;
+  // Opening a folder fails with "Access denied", which would say nothing
+  // about what is wrong.
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    result.status = {"Cannot read " + pathText(path) + ": it is a folder, not a file"};
+    return result;
+  }
   Handle file(CreateFileW(path.c_str(), GENERIC_READ,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -92,6 +110,19 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
       result.status = failure("Cannot read", path, error);
     }
     return result;
+  }
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+    result.status = {"Cannot read " + pathText(path) +
+                     ": it is not a regular file (a pipe or device)"};
+    return result;
+  }
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file.get(), &size)) {
+    if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) {
+      result.status = tooLarge(path, static_cast<std::uint64_t>(size.QuadPart), maxBytes);
+      return result;
+    }
+    result.bytes.reserve(static_cast<std::size_t>(size.QuadPart));
   }
   char buffer[65536];
   for (;;) {
@@ -103,6 +134,11 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
     }
     if (count == 0) break;
     result.bytes.append(buffer, count);
+    if (result.bytes.size() > maxBytes) {  // it grew while being read
+      result.status = tooLarge(path, result.bytes.size(), maxBytes);
+      result.bytes.clear();
+      return result;
+    }
   }
   result.exists = true;
   return result;
@@ -110,17 +146,39 @@ FileBytes readWholeFile(const std::filesystem::path& path) {
 
 }  // namespace detail
 
+namespace detail {
+
+bool processIsRunning(unsigned long process) {
+  const HANDLE handle =
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(process));
+  if (handle == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(handle, &code) && code == STILL_ACTIVE;
+  CloseHandle(handle);
+  return running;
+}
+
+unsigned long currentProcess() { return GetCurrentProcessId(); }
+
+}  // namespace detail
+
 FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-  std::filesystem::path temporary;
-  HANDLE created = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-    temporary = temporaryPath(path);
-    created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  const std::filesystem::path target = finalPath(path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return {"Cannot write " + pathText(path) + ": it is a folder, not a file"};
   }
-  if (created == INVALID_HANDLE_VALUE) return failure("Cannot write", path, GetLastError());
-  Handle file(created);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return {"Cannot write " + pathText(path) + ": the file is read-only"};
+  }
+
+  detail::removeStaleTemporaries(target);
+  const std::filesystem::path temporary =
+      detail::temporaryPathFor(target, detail::currentProcess());
+  DeleteFileW(temporary.c_str());
+  Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return failure("Cannot write", path, GetLastError());
 
   const auto fail = [&](DWORD error) {
     file.close();
@@ -130,7 +188,7 @@ FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_vi
   if (!writeAll(file.get(), bytes)) return fail(GetLastError());
   if (!FlushFileBuffers(file.get())) return fail(GetLastError());
   if (!file.close()) return fail(GetLastError());
-  if (!MoveFileExW(temporary.c_str(), path.c_str(),
+  if (!MoveFileExW(temporary.c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return fail(GetLastError());
   }

@@ -31,6 +31,15 @@ TEST(IniWin32, EightBitFilesAreReadInTheAnsiCodePage) {
   EXPECT_EQ(std::wstring(value->begin(), value->end()), expected);
 }
 
+TEST(IniWin32, ParseProfileIntReadsAsTheCRuntimesWtoi) {
+  for (const wchar_t* text : {L"65", L" -12x", L"4294967361", L"2147483648", L"-2147483649",
+                              L"-99999999999", L"0x1F", L""}) {
+    const std::wstring_view view(text);
+    EXPECT_EQ(parseProfileInt(std::u16string(view.begin(), view.end())), _wtoi(text))
+        << std::string(view.begin(), view.end());
+  }
+}
+
 TEST(IniWin32, AFileHeldOpenByAnotherProgramIsLeftAsItWas) {
   TempFolder folder;
   const auto path = folder / "set.ini";
@@ -46,23 +55,50 @@ TEST(IniWin32, AFileHeldOpenByAnotherProgramIsLeftAsItWas) {
   EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
 
-TEST(IniWin32, AReadOnlyFileIsLeftAsItWas) {
+TEST(IniWin32, AReadOnlyFileIsAnErrorThatChangesNothing) {
   TempFolder folder;
   const auto path = folder / "set.ini";
   ASSERT_TRUE(writeFileAtomically(path, "old").ok());
   ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-  const HANDLE writable = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (writable != INVALID_HANDLE_VALUE) {
-    // Wine maps the attribute to Unix permissions, which do not bind root.
-    CloseHandle(writable);
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    GTEST_SKIP() << "read-only files can be written here";
-  }
   const FileStatus status = writeFileAtomically(path, "new");
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_EQ(status.error.rfind("Cannot write " + path.string() + ": ", 0), 0u) << status.error;
+  EXPECT_EQ(status.error, "Cannot write " + pathText(path) + ": the file is read-only");
   EXPECT_EQ(TempFolder::read(path), "old");
+  EXPECT_EQ(entriesIn(folder.path()), 1u);
+}
+
+TEST(IniWin32, ASymbolicLinkStaysALinkAndItsTargetIsReplaced) {
+  TempFolder folder;
+  TempFolder::write(folder / "real.ini", "old");
+  const auto isLink = [&] {
+    const DWORD attributes = GetFileAttributesW((folder / "set.ini").c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  };
+  // Wine 8 says yes to CreateSymbolicLinkW and makes nothing.
+  if (!CreateSymbolicLinkW((folder / "set.ini").c_str(), L"real.ini", 0) || !isLink()) {
+    GTEST_SKIP() << "no symbolic links here";
+  }
+  ASSERT_TRUE(writeFileAtomically(folder / "set.ini", "new").ok());
+  EXPECT_TRUE(isLink());
+  EXPECT_EQ(TempFolder::read(folder / "real.ini"), "new");
+  EXPECT_EQ(entriesIn(folder.path()), 2u);
+}
+
+TEST(IniWin32, TheTemporaryFileOfAProcessThatIsGoneIsRemoved) {
+  wchar_t command[] = L"cmd.exe /c exit 0";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                             nullptr, &startup, &process));
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  TempFolder folder;
+  const std::string stale = "set.ini.saving-" + std::to_string(process.dwProcessId) + ".tmp";
+  TempFolder::write(folder / stale, "left over");
+  ASSERT_TRUE(writeFileAtomically(folder / "set.ini", "new").ok());
+  EXPECT_FALSE(std::filesystem::exists(folder / stale));
   EXPECT_EQ(entriesIn(folder.path()), 1u);
 }
 

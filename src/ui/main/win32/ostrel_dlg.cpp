@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <optional>
 #include <string>
 
 #include "device/win32/keyboard_presence.h"
@@ -10,8 +11,6 @@
 #include "framework/win32/gdi.h"
 #include "framework/win32/wide_text.h"
 #include "framework/win32/win_app.h"
-#include "ini/ini_file.h"
-#include "profile/settings_file.h"
 #include "resource.h"
 #include "ui/main/win32/about_dlg.h"
 #include "ui/main/win32/instance_name.h"
@@ -37,8 +36,8 @@ COstrelDlg::COstrelDlg(bool alwaysOn, CWnd* parent)
     : CDialog(IDD_MAIN, parent),
       alwaysOn_(alwaysOn),
       executable_(modulePath()),
-      settings_(this, executable_.parent_path(), layout_.media),
-      commands_(profiles_, layout_, *this) {
+      settings_(this, executable_.parent_path(), session_.layout().media),
+      commands_(session_.profiles(), session_.layout(), *this) {
   icon_ = LoadIconW(programInstance(), MAKEINTRESOURCEW(IDI_TARSIL));
   skinProblem_ = skin_.load(executable_.parent_path());
 }
@@ -71,45 +70,30 @@ BOOL COstrelDlg::OnInitDialog() {
       return TRUE;
     }
   }
-  if (executable_.empty()) {
-    endWithNotice(L"Failed to get the saved file path!");
+  // The settings load before the hook is installed: a hook waits for this
+  // thread, and every key of the desktop would wait for the load.
+  std::optional<tarsil::SessionFiles> files;
+  if (!executable_.empty()) files = tarsil::filesBesideExecutable(executable_);
+  showNotices(m_hWnd, session_.start(files));
+  if (!session_.running()) {
+    // Without a layout there is no keyboard to show or translate.
+    EndDialog(IDABORT);
     return TRUE;
   }
-  const tarsil::TranslationTable* const tables[3] = {&profiles_.stores[0].translation,
-                                                     &profiles_.stores[1].translation,
-                                                     &profiles_.stores[2].translation};
-  tarsil::SetKeyHookTables(tables, &profiles_.activeProfile);
+  tarsil::ProfileSet& profiles = session_.profiles();
+  const tarsil::TranslationTable* const tables[3] = {&profiles.stores[0].translation,
+                                                     &profiles.stores[1].translation,
+                                                     &profiles.stores[2].translation};
+  tarsil::SetKeyHookTables(tables, &profiles.activeProfile);
 
   applyPresence(alwaysOn_ || tarsil::IsKeyboardPresent(m_hWnd));
   tray_.add(m_hWnd, icon_);
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 
-  const std::filesystem::path layoutPath = executable_.parent_path() / L"Main.ini";
-  const tarsil::ini::ReadResult layoutFile = tarsil::ini::readIniFile(layoutPath);
-  if (!layoutFile.status.ok() || !layoutFile.exists) {
-    endWithNotice(layoutFile.status.ok()
-                      ? L"The keyboard layout " + layoutPath.wstring() +
-                            L" is missing.\n\nReinstall the program to restore it."
-                      : wideFromUtf8(layoutFile.status.error));
-    return TRUE;
-  }
-  layout_ = tarsil::readMainLayout(layoutFile.document);
-
-  const tarsil::ini::ReadResult settings =
-      tarsil::ini::readIniFile(tarsil::settingsFilePathFor(executable_));
-  if (settings.status.ok()) {
-    settingsLoaded_ = true;
-  } else {
-    // The defaults run, and the exit save will not overwrite a file it
-    // could not read.
-    showNotice(m_hWnd, wideFromUtf8(settings.status.error));
-  }
-  tarsil::loadSettings(profiles_, layout_, settings.document);
-
   applyOutline();
   tooltip_.create(m_hWnd);
   deviceNotification_ = tarsil::registerKeyboardNotifications(m_hWnd);
-  profiles_.modified = false;
+  profiles.modified = false;
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   return TRUE;
@@ -197,11 +181,11 @@ void COstrelDlg::OnCommand(UINT id) {
       CAboutDlg(this).DoModal();
       break;
     case ID_EXPORT_COMMAND:
-      exportWithDialog(m_hWnd, profiles_, layout_.slots);
+      exportWithDialog(m_hWnd, session_);
       break;
     case ID_IMPORT_COMMAND:
       // The imported keys show at once, not only at the next repaint.
-      if (importWithDialog(m_hWnd, profiles_, layout_)) InvalidateRect(m_hWnd, nullptr, TRUE);
+      if (importWithDialog(m_hWnd, session_)) InvalidateRect(m_hWnd, nullptr, TRUE);
       break;
     default:
       break;
@@ -247,15 +231,23 @@ void COstrelDlg::OnDestroy() {
   tarsil::RemoveKeyHook();
   tarsil::unregisterKeyboardNotifications(deviceNotification_);
   deviceNotification_ = nullptr;
+  const tarsil::Notices notices = session_.finish();
   tray_.remove();
   RemovePropW(m_hWnd, kInstanceName);
-  if (!settingsLoaded_) return;
-  const tarsil::ini::FileStatus saved =
-      tarsil::saveSettings(profiles_, layout_.slots, tarsil::settingsFilePathFor(executable_));
-  if (!saved.ok()) {
-    showNotice(nullptr, L"Your settings could not be saved.\n\n" + wideFromUtf8(saved.error),
-               MB_ICONERROR);
+  // The window is going: the box has no owner.
+  showNotices(nullptr, notices);
+}
+
+void COstrelDlg::showNotices(HWND owner, const tarsil::Notices& notices) {
+  if (notices.empty()) return;
+  std::wstring text;
+  UINT icon = MB_ICONWARNING;
+  for (const tarsil::Notice& notice : notices) {
+    if (!text.empty()) text += L"\n\n";
+    text += wideFromUtf8(notice.text);
+    if (notice.level == tarsil::Notice::Level::kError) icon = MB_ICONERROR;
   }
+  showNotice(owner, text, icon);
 }
 
 bool COstrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -6,19 +6,19 @@
 #include <string>
 
 #include "framework/win32/dialog.h"
-#include "layout/layout_file.h"
-#include "profile/profile_data.h"
+#include "session/keyboard_session.h"
 #include "ui/main/main_commands.h"
 #include "ui/main/win32/key_tooltip.h"
 #include "ui/main/win32/main_skin.h"
 #include "ui/main/win32/tray_icon.h"
 #include "ui/settings/win32/set_congfig.h"
 
-// The program's one top-level window: the keyboard drawn from the skin. It
-// owns the profiles and the layout, switches key translation with the
-// keyboard's presence, and saves the settings when it is destroyed. What a
-// hover draws and what a press does is decided by MainCommands; this class
-// decodes the messages, paints and shows what the commands ask for.
+// The program's one top-level window: the keyboard drawn from the skin. Its
+// session owns the profiles and the layout; the window starts it, switches
+// key translation with the keyboard's presence, and finishes the session
+// (the save) when it is destroyed. What a hover draws and what a press does
+// is decided by MainCommands; this class decodes the messages, paints and
+// shows what the commands ask for.
 class COstrelDlg : public CDialog, private tarsil::MainWindowHost {
  public:
   // `alwaysOn`: translate keys as if the keyboard were attached.
@@ -52,8 +52,10 @@ class COstrelDlg : public CDialog, private tarsil::MainWindowHost {
   void paintIconic();
   // Ends the program: translation stops, and the destruction saves.
   void exit();
-  // Commits, saves the three profiles and the active one, removes the tray icon.
+  // Finishes the session (commit and save), removes the tray icon.
   void OnDestroy();
+  // What the session has to say, in one message box.
+  void showNotices(HWND owner, const tarsil::Notices& notices);
   // A notice that ends the program before anything was read or changed.
   void endWithNotice(const std::wstring& text);
   POINT toWindow(LPARAM screenPoint) const;
@@ -62,8 +64,7 @@ class COstrelDlg : public CDialog, private tarsil::MainWindowHost {
   // Beside the executable live the layout, the skin and set.ini; empty when
   // Windows could not say where the executable is.
   std::filesystem::path executable_;
-  tarsil::ProfileSet profiles_;
-  tarsil::MainLayout layout_;
+  tarsil::KeyboardSession session_;
   // Constructed first, as it reads its own layout and pictures; every key
   // edit reuses it.
   CSetCongfig settings_;
@@ -75,6 +76,4 @@ class COstrelDlg : public CDialog, private tarsil::MainWindowHost {
   HICON icon_ = nullptr;
   HDEVNOTIFY deviceNotification_ = nullptr;
   UINT taskbarCreated_ = 0;
-  // Whether the exit may write set.ini: only after it was read as it is.
-  bool settingsLoaded_ = false;
 };

@@ -16,29 +16,35 @@ constexpr wchar_t kExtension[] = L"ini";
 
 }  // namespace
 
-void exportWithDialog(HWND owner, const tarsil::ProfileSet& profiles,
-                      const tarsil::KeySlotTable& slots) {
+void exportWithDialog(HWND owner, const tarsil::KeyboardSession& session) {
   CFileDialog dialog(false, kExtension, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kFilter, owner,
                      L"Save As");
   if (dialog.DoModal() != IDOK) return;
-  const tarsil::ini::FileStatus status =
-      tarsil::exportProfile(profiles, slots, dialog.GetPathName());
+  const tarsil::ini::FileStatus status = tarsil::exportProfile(
+      session.profiles(), session.layout().slots, dialog.GetPathName(), session.codePage());
   if (!status.ok()) {
     showNotice(owner, L"The profile could not be exported.\n\n" + wideFromUtf8(status.error),
                MB_ICONERROR);
   }
 }
 
-bool importWithDialog(HWND owner, tarsil::ProfileSet& profiles, const tarsil::MainLayout& layout) {
+bool importWithDialog(HWND owner, tarsil::KeyboardSession& session) {
   CFileDialog dialog(true, kExtension, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR,
                      kFilter, owner, L"Open");
   if (dialog.DoModal() != IDOK) return false;
-  const tarsil::ini::FileStatus status =
-      tarsil::importProfile(profiles, layout, dialog.GetPathName());
+  const tarsil::ini::FileStatus status = tarsil::importProfile(
+      session.profiles(), session.layout(), dialog.GetPathName(), session.codePage());
   if (!status.ok()) {
     showNotice(owner, L"The profile could not be imported.\n\n" + wideFromUtf8(status.error),
                MB_ICONERROR);
     return false;
   }
+  // Imported, with something worth knowing about the file (a byte-order
+  // mark that hides its first section, for one).
+  std::wstring notes;
+  for (const std::string& note : status.notes) {
+    notes += (notes.empty() ? L"" : L"\n\n") + wideFromUtf8(note);
+  }
+  if (!notes.empty()) showNotice(owner, notes, MB_ICONINFORMATION);
   return true;
 }

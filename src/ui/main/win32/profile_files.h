@@ -2,16 +2,14 @@
 
 #include <windows.h>
 
-#include "layout/layout_file.h"
-#include "profile/profile_data.h"
+#include "session/keyboard_session.h"
 
 // The Menu's Export and Import: the system's file dialogs, then the profile
 // store. A failure is shown in a message box that names the file and why.
 
 // Writes the active profile's store to a file the user chooses.
-void exportWithDialog(HWND owner, const tarsil::ProfileSet& profiles,
-                      const tarsil::KeySlotTable& slots);
+void exportWithDialog(HWND owner, const tarsil::KeyboardSession& session);
 
 // Reads a profile file the user chooses into the active profile. True when
 // the profile changed.
-bool importWithDialog(HWND owner, tarsil::ProfileSet& profiles, const tarsil::MainLayout& layout);
+bool importWithDialog(HWND owner, tarsil::KeyboardSession& session);

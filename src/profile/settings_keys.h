@@ -1,0 +1,107 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "layout/key_slot.h"
+#include "profile/profile_data.h"
+
+// The names set.ini and profile files use, and the bounds the loader holds
+// hand-edited values to. The loader, the saver and the check take both from
+// here and from nowhere else.
+namespace tarsil {
+
+inline constexpr std::u16string_view kTypeSection = u"TYPE";
+inline constexpr std::u16string_view kTypeKey = u"type";
+// "Profile1".."Profile3".
+inline constexpr std::u16string_view kProfileSectionPrefix = u"Profile";
+
+// Per key slot, followed by the slot's key code: "IndexPic65".
+inline constexpr std::u16string_view kKindKey = u"IndexPic";
+inline constexpr std::u16string_view kMacroIndexKey = u"MacroIndex";
+inline constexpr std::u16string_view kNameKey = u"SetName";
+inline constexpr std::u16string_view kSingleKeyKey = u"Key";  // kind 0 only
+
+// The macro list: a count, then per macro index "MacroName0", "MacroKey0"
+// (the step integers, comma separated) and "MacroKeyNum0" (how many).
+inline constexpr std::u16string_view kMacroCountKey = u"MacroStrNum";
+inline constexpr std::u16string_view kMacroNameKey = u"MacroName";
+inline constexpr std::u16string_view kMacroStepsKey = u"MacroKey";
+inline constexpr std::u16string_view kMacroStepCountKey = u"MacroKeyNum";
+
+// The assigned-key list: a count, then "setindex0", "setindex1", ...
+inline constexpr std::u16string_view kAssignedCountKey = u"SetIndexNum";
+inline constexpr std::u16string_view kAssignedKey = u"setindex";
+
+// Counts in the file are hand-editable. No real file comes near these, so
+// loops and allocations stop there instead of trusting a count of two billion.
+inline constexpr std::int32_t kMaxListCount = 10000;          // SetIndexNum, MacroStrNum
+inline constexpr std::int32_t kMaxMacroIntegers = 300000;     // 100000 strokes in one macro
+inline constexpr std::int64_t kMaxProfileIntegers = 1000000;  // all macros of one profile
+
+// A name (SetName, MacroName) is read into a buffer of 260 characters, as
+// the program always has: longer ones are cut.
+inline constexpr std::size_t kMaxNameLength = 259;
+
+namespace detail {
+
+constexpr std::int64_t decimalDigits(std::int64_t n) {
+  std::int64_t digits = 1;
+  for (; n >= 10; n /= 10) ++digits;
+  return digits;
+}
+// One "key=value" line with CR LF, in characters.
+constexpr std::int64_t lineChars(std::int64_t key, std::int64_t value) { return key + value + 3; }
+
+inline constexpr std::int64_t kIntChars = 11;                   // "-2147483648"
+inline constexpr std::int64_t kNameChars = kMaxNameLength + 2;  // in quotes
+inline constexpr std::int64_t kIndexChars = decimalDigits(kMaxListCount - 1);
+inline constexpr std::int64_t kCountChars = decimalDigits(kMaxListCount);
+inline constexpr std::int64_t kSlotChars = lineChars(kKindKey.size() + kIntChars, kIntChars) +
+                                           lineChars(kMacroIndexKey.size() + kIntChars, kIntChars) +
+                                           lineChars(kNameKey.size() + kIntChars, kNameChars) +
+                                           lineChars(kSingleKeyKey.size() + kIntChars, kIntChars);
+inline constexpr std::int64_t kSectionChars =
+    kProfileSectionPrefix.size() + 5 +  // "[Profile1]" and CR LF
+    kLastStoredSlot * kSlotChars + lineChars(kMacroCountKey.size(), kCountChars) +
+    kMaxListCount * (lineChars(kMacroNameKey.size() + kIndexChars, kNameChars) +
+                     lineChars(kMacroStepsKey.size() + kIndexChars, 0) +
+                     lineChars(kMacroStepCountKey.size() + kIndexChars,
+                               decimalDigits(kMaxMacroIntegers))) +
+    kMaxProfileIntegers * (kIntChars + 1) +  // the step numbers and their commas
+    lineChars(kAssignedCountKey.size(), kCountChars) +
+    kMaxListCount * lineChars(kAssignedKey.size() + kIndexChars, decimalDigits(kSlotCount - 1));
+inline constexpr std::int64_t kFileChars =
+    kProfileCount * kSectionChars + kTypeSection.size() + 4 + lineChars(kTypeKey.size(), kIntChars);
+// Name characters take up to 3 bytes in UTF-8, every character 2 in UTF-16.
+inline constexpr std::int64_t kNameUnits =
+    kProfileCount * (kLastStoredSlot + kMaxListCount) * kNameChars;
+inline constexpr std::int64_t kSectionLines =
+    1 + 4 * kLastStoredSlot + 1 + 3 * kMaxListCount + 1 + kMaxListCount;
+
+}  // namespace detail
+
+// The largest settings or profile file the program writes from what the
+// loader accepts: three profile sections full to every limit, and [TYPE].
+// A larger file, or one of more lines, was not written by the program;
+// reading it would only cost time and memory, so it is refused.
+inline constexpr std::int64_t kMaxSettingsFileBytes =
+    std::max(2 + 2 * detail::kFileChars, detail::kFileChars + 2 * detail::kNameUnits);
+inline constexpr std::int64_t kMaxSettingsFileLines = kProfileCount * detail::kSectionLines + 2;
+
+// A stored kind the loader builds an entry for (AssignmentKind 0..3).
+constexpr bool isStoredKind(std::int32_t kind) { return kind >= 0 && kind <= 3; }
+// An entry of the assigned-key list: a 0-based key slot index.
+constexpr bool isSlotIndex(std::int32_t index) { return index >= 0 && index < kSlotCount; }
+
+// A numbered key or section name: the pattern followed by n in decimal, as
+// "IndexPic65", "setindex0" or "Profile2".
+std::u16string numberedName(std::u16string_view pattern, std::int64_t n);
+
+// "Profile1".."Profile3" (any number formats, as import may name another).
+std::u16string profileSectionName(std::int32_t profile);
+
+}  // namespace tarsil

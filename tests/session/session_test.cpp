@@ -1,0 +1,149 @@
+// A run from start to finish, as the window and tarsilctl drive it.
+#include "session/keyboard_session.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "ini/ini_file.h"
+#include "session_files.h"
+
+namespace tarsil {
+namespace {
+
+using testing::installProgramFolder;
+using testing::kKeyA;
+using testing::kKeyB;
+using testing::TempFolder;
+
+SessionFiles filesIn(const TempFolder& folder) { return {folder / "Main.ini", folder / "set.ini"}; }
+
+TEST(SessionFiles, AreBesideTheExecutable) {
+  const SessionFiles windows = filesBesideExecutable(u"C:\\Games\\Tarsil\\Tarsil.exe");
+  EXPECT_EQ(windows.layout.u16string(), u"C:\\Games\\Tarsil\\Main.ini");
+  EXPECT_EQ(windows.settings.u16string(), u"C:\\Games\\Tarsil\\set.ini");
+  EXPECT_EQ(filesBesideExecutable("/opt/tarsil/tarsil").settings.u16string(),
+            u"/opt/tarsil/set.ini");
+  EXPECT_EQ(filesBesideExecutable("tarsil").layout.u16string(), u"Main.ini");
+}
+
+TEST(Session, StartLoadsTheActiveProfileLastAndFinishSavesEveryProfile) {
+  TempFolder folder;
+  installProgramFolder(folder);
+  TempFolder::write(folder / "set.ini",
+                    "[TYPE]\r\ntype=2\r\n[Profile1]\r\nKey65=67\r\n[Profile2]\r\nKey65=68\r\n"
+                    "[Mine]\r\nnote=kept\r\n");
+  KeyboardSession session;
+  EXPECT_TRUE(session.start(filesIn(folder)).empty());
+  ASSERT_TRUE(session.running());
+  ProfileSet& profiles = session.profiles();
+  EXPECT_EQ(profiles.activeProfile, 2);
+  EXPECT_EQ(profiles.working.translation.at(kKeyA), KeyList{68});
+  EXPECT_EQ(profiles.stores[0].translation.at(kKeyA), KeyList{67});
+
+  profiles.working.translation[kKeyB] = {kKeyA};  // not applied: the exit keeps it anyway
+  EXPECT_TRUE(session.finish().empty());
+  EXPECT_FALSE(session.running());
+  const ini::ReadResult saved = ini::readIniFile(folder / "set.ini");
+  EXPECT_EQ(saved.document.getInt(u"Profile2", u"Key66", 0), kKeyA);
+  EXPECT_EQ(saved.document.getInt(u"Profile1", u"Key65", 0), 67);
+  EXPECT_TRUE(saved.document.hasSection(u"Profile3"));
+  EXPECT_EQ(saved.document.getString(u"Mine", u"note"), u"kept");
+}
+
+TEST(Session, WithoutALayoutThereIsNoRunAndNothingIsWritten) {
+  TempFolder folder;
+  KeyboardSession session;
+  const Notices notices = session.start(filesIn(folder));
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].level, Notice::Level::kError);
+  EXPECT_NE(notices[0].text.find(ini::pathText(folder / "Main.ini")), std::string::npos);
+  EXPECT_FALSE(session.running());
+  EXPECT_TRUE(session.finish().empty());
+  EXPECT_FALSE(std::filesystem::exists(folder / "set.ini"));
+
+  const Notices noPath = session.start(std::nullopt);
+  ASSERT_EQ(noPath.size(), 1u);
+  EXPECT_EQ(noPath[0].text.rfind("Failed to get the saved file path!", 0), 0u);
+  EXPECT_FALSE(session.running());
+}
+
+TEST(Session, AnUnreadableSettingsFileIsToldOnceAndNeverOverwritten) {
+  TempFolder folder;
+  installProgramFolder(folder);
+  std::filesystem::create_directory(folder / "set.ini");
+  KeyboardSession session;
+  const Notices notices = session.start(filesIn(folder));
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].level, Notice::Level::kWarning);
+  // Under Wine, too, where opening a folder only says "Access denied".
+  EXPECT_EQ(notices[0].text, "Cannot read " + ini::pathText(folder / "set.ini") +
+                                 ": it is a folder, not a file. The program runs with the default "
+                                 "settings and leaves the file as it is.");
+  ASSERT_TRUE(session.running());
+  EXPECT_FALSE(session.maySave());
+  EXPECT_EQ(session.profiles().working.translation.at(kKeyA), KeyList{kKeyA});
+  EXPECT_TRUE(session.finish().empty());
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "set.ini"));
+
+  SessionOptions tool;
+  tool.unreadableSettings = UnreadableSettings::kStop;
+  EXPECT_EQ(session.start(filesIn(folder), tool).size(), 1u);
+  EXPECT_FALSE(session.running());
+}
+
+// Files larger or longer than any the program writes are not read: the
+// program runs on defaults and leaves them alone.
+TEST(Session, AFileLargerThanTheProgramWritesIsRefusedAndNeverOverwritten) {
+  TempFolder folder;
+  installProgramFolder(folder);
+  const auto settings = folder / "set.ini";
+  { std::ofstream(settings) << "[TYPE]\r\ntype=2\r\n"; }
+  std::filesystem::resize_file(settings, kMaxSettingsFileBytes + 1);  // sparse: no disk
+  KeyboardSession session;
+  Notices notices = session.start(filesIn(folder));
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].text.find("larger than any file of its kind the program writes"),
+            std::string::npos)
+      << notices[0].text;
+  EXPECT_EQ(session.profiles().activeProfile, 1);
+  EXPECT_TRUE(session.finish().empty());
+  EXPECT_EQ(std::filesystem::file_size(settings), kMaxSettingsFileBytes + 1);
+
+  TempFolder::write(settings, std::string(kMaxSettingsFileLines + 1, '\n'));
+  notices = session.start(filesIn(folder));
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].text.find("lines are more than"), std::string::npos) << notices[0].text;
+  TempFolder::write(settings, std::string(kMaxSettingsFileLines, '\n'));
+  EXPECT_TRUE(session.start(filesIn(folder)).empty());
+}
+
+TEST(Session, AMissingSettingsFileRunsOnDefaultsAndIsCreatedAtTheEnd) {
+  TempFolder folder;
+  installProgramFolder(folder);
+  KeyboardSession session;
+  EXPECT_TRUE(session.start(filesIn(folder)).empty());
+  EXPECT_TRUE(session.maySave());
+  EXPECT_TRUE(session.finish().empty());
+  EXPECT_EQ(ini::readIniFile(folder / "set.ini").document.getInt(u"TYPE", u"type", 0), 1);
+}
+
+TEST(Session, TheExitSaveKeepsTheBytesOfAnEightBitFileItCannotRead) {
+  TempFolder folder;
+  installProgramFolder(folder);
+  // GBK names, from a Chinese Windows; no code page is named here.
+  const std::string notes = "[Notes]\nmine=\xD7\xA2\xCA\xCD\n";
+  TempFolder::write(folder / "set.ini", notes +
+                                            "[Profile1]\r\nIndexPic65=1\r\nSetName65=\xBA\xEA\r\n"
+                                            "MacroStrNum=1\r\nMacroName0=\xBA\xEA\r\n");
+  KeyboardSession session;
+  session.start(filesIn(folder));
+  EXPECT_TRUE(session.finish().empty());
+  const std::string saved = TempFolder::read(folder / "set.ini");
+  EXPECT_EQ(saved.rfind(notes, 0), 0u);  // untouched, and still 8-bit
+  EXPECT_NE(saved.find("\r\nSetName65=\xBA\xEA\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("\r\nMacroName0=\xBA\xEA\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarsil
