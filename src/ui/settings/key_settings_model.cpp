@@ -19,6 +19,28 @@ int findByPrefix(std::span<const std::u16string_view> items, std::u16string_view
   return -1;
 }
 
+std::array<DialogPicture, 4> buttonPictures(int entry) {
+  using enum DialogPicture;
+  // The key buttons are never disabled: their normal face stands in.
+  if (entry < kAddMacroButton) return {kKeyNormal, kKeyOver, kKeyDown, kKeyNormal};
+  return {kMacroNormal, kMacroOver, kMacroDown, kMacroDisable};
+}
+
+DialogPicture KeySettingsModel::background() const {
+  switch (exchange_.kind) {
+    case KindMacro:
+      return DialogPicture::kMacroNormal;
+    case KindMultimedia:
+      return DialogPicture::kMediaNormal;
+    case KindFunctionKey:
+      return DialogPicture::kFunctionNormal;
+    case KindMacroEditor:
+      return DialogPicture::kMacro2Normal;
+    default:
+      return DialogPicture::kKeyNormal;
+  }
+}
+
 KeySettingsModel::KeySettingsModel(CaptureShared& shared, const MediaKeyTable& media)
     : shared_(shared),
       mediaTable_(media),

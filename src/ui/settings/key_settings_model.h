@@ -39,6 +39,30 @@ enum DialogButton : int {
 };
 inline constexpr int kLastSkinButton = 18;
 
+// The dialog's pictures, in the order the skin's files load.
+enum class DialogPicture : std::uint8_t {
+  kKeyMask,  // the dialog's size and outline
+  kKeyNormal,
+  kKeyOver,
+  kKeyDown,
+  kMediaNormal,
+  kFunctionNormal,
+  kMacroNormal,
+  kMacroOver,
+  kMacroDown,
+  kMacroDisable,
+  kMacro2Normal,
+  kMacro2Over,
+  kMacro2Down,
+  kMacro2Disable,
+};
+inline constexpr std::size_t kDialogPictureCount = 14;
+
+// The pictures skin button `entry` is cut from, in the order of its faces
+// (normal, hover, pressed, disabled): the kind tabs and the dialog's own
+// buttons from the key pictures, the macro buttons from the macro pictures.
+std::array<DialogPicture, 4> buttonPictures(int entry);
+
 // The multimedia list's items; their codes come from the layout.
 inline constexpr std::array<std::u16string_view, 7> kMediaNames = {
     u"Play/Pause", u"Pretrack", u"Nexttrack", u"Refresh", u"www Stop", u"www Back", u"www Forward"};
@@ -99,6 +123,7 @@ class KeySettingsModel {
 
   // What the dialog shows. The background and the controls follow the kind.
   std::int32_t kind() const { return exchange_.kind; }
+  DialogPicture background() const;
   bool keyNameBoxVisible() const { return exchange_.kind == KindSingleKey; }
   bool mediaListVisible() const { return exchange_.kind == KindMultimedia; }
   bool functionListVisible() const { return exchange_.kind == KindFunctionKey; }

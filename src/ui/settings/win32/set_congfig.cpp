@@ -15,10 +15,6 @@
 
 namespace {
 
-using tarsil::KindFunctionKey;
-using tarsil::KindMacro;
-using tarsil::KindMacroEditor;
-using tarsil::KindMultimedia;
 using tarsil::KindSingleKey;
 
 constexpr wchar_t kProgramCaption[] = L"Tarsil Software";
@@ -52,29 +48,13 @@ constexpr int kControlOfEntry[] = {
 };
 constexpr int kFirstControlEntry = 19;
 
-// The pictures, in the order they load.
-enum Picture {
-  kKeyMask,
-  kKeyNormal,
-  kKeyOver,
-  kKeyDown,
-  kMediaNormal,
-  kFunctionNormal,
-  kMacroNormal,
-  kMacroOver,
-  kMacroDown,
-  kMacroDisable,
-  kMacro2Normal,
-};
+// The pictures' files, in the order of DialogPicture.
 constexpr const wchar_t* kPictureFiles[] = {
     L"key_mask.bmp",     L"key_normal.bmp",      L"key_over.bmp",      L"key_down.bmp",
     L"media_normal.bmp", L"function_normal.bmp", L"macro_normal.bmp",  L"macro_over.bmp",
     L"macro_down.bmp",   L"macro_disable.bmp",   L"macro2_normal.bmp", L"macro2_over.bmp",
     L"macro2_down.bmp",  L"macro2_disable.bmp"};
-
-// The background of each kind, and of the macro editor.
-constexpr Picture kBackgroundOfKind[] = {kKeyNormal, kMacroNormal, kMediaNormal, kFunctionNormal,
-                                         kMacro2Normal};
+static_assert(std::size(kPictureFiles) == tarsil::kDialogPictureCount);
 
 // The macro controls: shown together in the macro kinds.
 constexpr int kMacroControls[] = {IDC_ADD_MACRO,     IDC_DELETE_MACRO, IDC_RECORD,
@@ -193,9 +173,10 @@ BOOL CSetCongfig::OnInitDialog() {
   }
   placeControls();
 
-  const SIZE size = pictures_[kKeyMask].GetSize();
+  const CBitmap& mask = pictures_[static_cast<std::size_t>(tarsil::DialogPicture::kKeyMask)];
+  const SIZE size = mask.GetSize();
   SetWindowPos(m_hWnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowRgn(m_hWnd, createOutlineRegion(pictures_[kKeyMask]), TRUE);
+  SetWindowRgn(m_hWnd, createOutlineRegion(mask), TRUE);
   // Not shown yet, so centred on the screen's work area.
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -217,14 +198,9 @@ void CSetCongfig::placeControls() {
     const tarsil::KeySlot& place = layout_[static_cast<std::size_t>(entry - 1)];
     CBitButtton& button = buttons_[static_cast<std::size_t>(entry)];
     button.SubclassDlgItem(id, *this);
-    // The key tabs and the dialog's own buttons are cut from the key
-    // pictures, the macro buttons from the macro pictures.
-    const bool keyPicture = entry < tarsil::kAddMacroButton;
-    const std::array<HBITMAP, 4> faces =
-        keyPicture ? std::array<HBITMAP, 4>{picture(kKeyNormal), picture(kKeyOver),
-                                            picture(kKeyDown), picture(kKeyNormal)}
-                   : std::array<HBITMAP, 4>{picture(kMacroNormal), picture(kMacroOver),
-                                            picture(kMacroDown), picture(kMacroDisable)};
+    std::array<HBITMAP, 4> faces{};
+    const std::array<tarsil::DialogPicture, 4> pictures = tarsil::buttonPictures(entry);
+    for (std::size_t face = 0; face < faces.size(); ++face) faces[face] = picture(pictures[face]);
     button.setSkin(model_.button(entry), faces,
                    {place.left, place.top, place.left + place.width, place.top + place.height});
     MoveWindow(button.m_hWnd, place.left, place.top, place.width, place.height, TRUE);
@@ -493,10 +469,7 @@ bool CSetCongfig::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_ERASEBKGND: {
       RECT client{};
       GetClientRect(m_hWnd, &client);
-      const int kind = model_.kind() >= KindSingleKey && model_.kind() <= KindMacroEditor
-                           ? model_.kind()
-                           : KindSingleKey;
-      copyPictureArea(reinterpret_cast<HDC>(wParam), picture(kBackgroundOfKind[kind]), 0, 0,
+      copyPictureArea(reinterpret_cast<HDC>(wParam), picture(model_.background()), 0, 0,
                       client.right, client.bottom);
       result = 1;
       return true;

@@ -61,11 +61,13 @@ class CSetCongfig : public CDialog, private tarsil::MacroDeletePrompt {
   void renderMacroList();
   void renderSteps();
   HWND item(int id) const { return GetDlgItem(m_hWnd, id); }
-  HBITMAP picture(int index) const { return pictures_[static_cast<std::size_t>(index)].handle(); }
+  HBITMAP picture(tarsil::DialogPicture which) const {
+    return pictures_[static_cast<std::size_t>(which)].handle();
+  }
 
   tarsil::KeySettingsModel model_;
   std::wstring loadProblem_;
-  std::array<CBitmap, 14> pictures_;
+  std::array<CBitmap, tarsil::kDialogPictureCount> pictures_;
   tarsil::DialogLayout layout_{};
   std::array<CBitButtton, tarsil::kLastSkinButton + 1> buttons_;  // by layout entry
   FontHandle keyFont_;
