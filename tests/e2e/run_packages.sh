@@ -174,6 +174,8 @@ scenario_upgrade() {
   # set.ini is read at start only: a section the user wrote into it since
   # must survive, beside what the program saves when the installer ends it.
   printf '[Kept]\r\nby=hand\r\n' >"$installed/set.ini"
+  # What the installed version has: changed and retired files are replaced.
+  echo changed >>"$installed/Main.ini" && : >"$installed/skin/retired.bmp"
   # The bytes the program left at its exit, taken the moment it ends.
   (
     deadline=$((SECONDS + 60))
@@ -193,9 +195,29 @@ scenario_upgrade() {
     "$(cmp -s "$work/saved-at-exit.ini" "$installed/set.ini" && echo same)"
   check "installed files" "$(listing $(stage_files) Uninstall.exe set.ini)" \
     "$(listing $(files_in "$installed"))"
+  check "Main.ini as built" same "$(cmp -s "$stage/Main.ini" "$installed/Main.ini" && echo same)"
   check "start at sign-in kept" yes "$([ -n "$(reg_value "$run_key" "Tarsil Software")" ] && echo yes)"
   [ "$problems" = 0 ] && pass "upgrade: the running program saves and ends, set.ini stays" ||
     fail "upgrade"
+}
+
+# An upgrade with the program ended: the user's choice not to start at
+# sign-in and set.ini stay as they are.
+scenario_upgrade_keeps_choice() {
+  local problems=0 before started
+  before=$(sha256sum <"$installed/set.ini")
+  wine reg delete "$run_key" /v "Tarsil Software" /f >/dev/null 2>&1
+  started=$(now)
+  wine "$setup" /S >>"$work/setup.out" 2>&1
+  check "silent upgrade's exit code" 0 "$?"
+  note "upgrade with the program ended took $(seconds_since "$started")"
+  check "start at sign-in after the user turned it off" "" "$(reg_value "$run_key" "Tarsil Software")"
+  check "set.ini byte for byte" "$before" "$(sha256sum <"$installed/set.ini")"
+  # Back on, for the uninstaller to remove.
+  wine reg add "$run_key" /v "Tarsil Software" /d "\"$(winepath -w "$installed")\\Tarsil.exe\" --tray" \
+    /f >/dev/null 2>&1
+  [ "$problems" = 0 ] && pass "upgrade: keeps the choice not to start at sign-in, and set.ini" ||
+    fail "upgrade keeps the choice"
 }
 
 scenario_zip() {
@@ -248,6 +270,7 @@ main() {
   scenario_first_run
   scenario_tray
   scenario_upgrade
+  scenario_upgrade_keeps_choice
   scenario_zip
   scenario_uninstall
 }
