@@ -32,6 +32,18 @@ poll() {
   done
 }
 
+# check LABEL EXPECTED ACTUAL: counts a difference in `problems`.
+check() {
+  if [ "$2" = "$3" ]; then
+    note "$1: $3"
+  else
+    note "$1: expected '$2', got '$3'"
+    problems=$((problems + 1))
+  fi
+}
+# conclude NAME: passes NAME when no check of the scenario differed.
+conclude() { if [ "$problems" = 0 ]; then pass "$1"; else fail "$1"; fi; }
+
 alive() { kill -0 "$1" 2>/dev/null; }
 dead() { ! kill -0 "$1" 2>/dev/null; }
 
