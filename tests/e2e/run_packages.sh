@@ -46,6 +46,8 @@ reg_values() {
   wine reg query "$1" 2>/dev/null | tr -d '\r' | sed -n 's/^    \(.*\)    REG_[A-Z_]*    \(.*\)$/\1=\2/p'
 }
 sign_in_command() { reg_values "$run_key" | sed -n 's/^Tarsil Software=//p'; }
+# conclude NAME: passes NAME when no check of the scenario differed.
+conclude() { if [ "$problems" = 0 ]; then pass "$1"; else fail "$1"; fi; }
 now() { date +%s.%N; }
 seconds_since() { awk -v start="$1" -v end="$(now)" 'BEGIN { printf "%.1f s", end - start }'; }
 # Files of a folder, relative to it, on one line.
