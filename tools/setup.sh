@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format
   libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev libcli11-dev
-  g++-mingw-w64-x86-64 wine wine64 xvfb xdotool imagemagick xclip x11-utils
+  g++-mingw-w64-x86-64 wine wine64 xvfb xdotool imagemagick xclip x11-utils nsis
   python3 python3-pil fonts-noto-cjk fonts-dejavu-core
 )
 

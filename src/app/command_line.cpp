@@ -10,12 +10,17 @@ struct KnownOption {
   std::u16string_view name;
   std::u16string_view alias;  // the same option written the Windows way
   std::u16string_view meaning;
+  bool StartOptions::*flag;
 };
 
 constexpr KnownOption kKnownOptions[] = {
     {u"--always-on", u"/always-on",
      u"translate keys as if the keyboard were attached, for keyboards of this family that "
-     u"report another vendor ID"},
+     u"report another vendor ID",
+     &StartOptions::alwaysOn},
+    {u"--tray", u"/tray",
+     u"start in the notification area with the window hidden, as a start at sign-in does",
+     &StartOptions::tray},
 };
 
 std::vector<std::u16string> splitWords(std::u16string_view text) {
@@ -45,11 +50,14 @@ std::vector<std::u16string> splitWords(std::u16string_view text) {
 StartOptions parseStartOptions(std::u16string_view commandLine) {
   StartOptions options;
   for (const std::u16string& word : splitWords(commandLine)) {
-    if (word == kKnownOptions[0].name || word == kKnownOptions[0].alias) {
-      options.alwaysOn = true;
-    } else {
-      options.unknown.push_back(word);
+    bool known = false;
+    for (const KnownOption& option : kKnownOptions) {
+      if (word == option.name || word == option.alias) {
+        options.*option.flag = true;
+        known = true;
+      }
     }
+    if (!known) options.unknown.push_back(word);
   }
   return options;
 }

@@ -10,6 +10,9 @@ struct StartOptions {
   // Translate as if the keyboard were attached: for keyboards of this family
   // that report another vendor ID, and for tests where no such device exists.
   bool alwaysOn = false;
+  // Start in the tray: the main window stays hidden until the user opens it
+  // (what a start at sign-in wants).
+  bool tray = false;
   // Words the program does not know, in the order given; they never stop it.
   std::vector<std::u16string> unknown;
 };

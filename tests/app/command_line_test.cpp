@@ -15,6 +15,22 @@ TEST(StartOptions, AlwaysOnIsFoundAmongOtherWordsAndQuotes) {
   const StartOptions mixed = parseStartOptions(u"-x --always-on \"two words\"");
   EXPECT_TRUE(mixed.alwaysOn);
   EXPECT_EQ(mixed.unknown, (std::vector<std::u16string>{u"-x", u"two words"}));
+  EXPECT_FALSE(mixed.tray);
+}
+
+TEST(StartOptions, TrayStandsAloneOrBesideAlwaysOn) {
+  // The sign-in start writes "--tray"; an administrator may add the other.
+  const StartOptions signIn = parseStartOptions(u"--tray");
+  EXPECT_TRUE(signIn.tray);
+  EXPECT_FALSE(signIn.alwaysOn);
+  const StartOptions both = parseStartOptions(u"/always-on \"--tray\" --tray");
+  EXPECT_TRUE(both.tray && both.alwaysOn);
+  EXPECT_TRUE(both.unknown.empty());
+  for (const char16_t* line : {u"--tray=1", u"-tray", u"--Tray", u"tray"}) {
+    const StartOptions miss = parseStartOptions(line);
+    EXPECT_FALSE(miss.tray);
+    EXPECT_EQ(miss.unknown.size(), 1u);
+  }
 }
 
 TEST(StartOptions, NearMissesDoNotSwitchTranslationOn) {
@@ -30,7 +46,9 @@ TEST(StartOptions, UnknownWordsAreNamedWithEveryOptionTheProgramKnows) {
             u"Unknown option: --alwayson\n\n"
             u"The program starts as usual. It knows these options:\n\n"
             u"--always-on (or /always-on): translate keys as if the keyboard were attached, for "
-            u"keyboards of this family that report another vendor ID.");
+            u"keyboards of this family that report another vendor ID.\n"
+            u"--tray (or /tray): start in the notification area with the window hidden, as a "
+            u"start at sign-in does.");
   const std::u16string several = unknownOptionsNotice(parseStartOptions(u"-x \"two words\" \"\""));
   EXPECT_TRUE(several.starts_with(u"Unknown options: -x, \"two words\", \"\"\n\n"));
 }

@@ -99,16 +99,6 @@ bring_tarsil_forward() {
   poll 5 state_is "$title" shown
 }
 
-# check LABEL EXPECTED ACTUAL: counts a difference in `problems`.
-check() {
-  if [ "$2" = "$3" ]; then
-    note "$1: $3"
-  else
-    note "$1: expected '$2', got '$3'"
-    problems=$((problems + 1))
-  fi
-}
-
 write_files() {
   cp -r "$stage" "$app" && cp "$probe_src" "$work/probe.exe" && cp "$echo_src" "$work/key_echo.exe" ||
     return 1

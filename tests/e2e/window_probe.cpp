@@ -12,6 +12,8 @@
 //   window_probe.exe tooltip TITLE       the text of the window's visible tooltip
 //   window_probe.exe text TITLE          the texts of a top-level window's controls
 //   window_probe.exe tray                x y of the newest tray icon
+//   window_probe.exe menu-item N COUNT   x y of the centre of item N (from 0) of
+//                                        the open popup menu of COUNT items, or missing
 //   window_probe.exe item TITLE ID       the text of the window's control ID
 //   window_probe.exe rows TITLE          how many rows the window's step list (1131) has
 //   window_probe.exe combo TITLE ID      the entries of the window's combo box ID
@@ -198,6 +200,22 @@ int tray() {
   return 0;
 }
 
+// Items are clicked rather than typed: keys reach a menu only once the
+// desktop has had a click, and a program started for the tray has none. A
+// menu's handle means nothing outside its process, so the item is found by
+// its share of the menu window's height.
+int menuItem(int index, int count) {
+  const HWND menu = FindWindowW(L"#32768", nullptr);
+  RECT r{};
+  if (menu == nullptr || !IsWindowVisible(menu) || count <= 0 || !GetWindowRect(menu, &r)) {
+    std::printf("missing\n");
+    return 0;
+  }
+  std::printf("%ld %ld\n", (r.left + r.right) / 2,
+              r.top + (r.bottom - r.top) * (2 * index + 1) / (2 * count));
+  return 0;
+}
+
 int itemText(const wchar_t* title, int id) {
   wchar_t text[512] = {};
   GetDlgItemTextW(topLevel(title), id, text, 512);
@@ -282,6 +300,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"tooltip" && argc == 3) return tooltip(argv[2]);
   if (command == L"text" && argc == 3) return text(argv[2]);
   if (command == L"tray" && argc == 2) return tray();
+  if (command == L"menu-item" && argc == 4) return menuItem(_wtoi(argv[2]), _wtoi(argv[3]));
   if (command == L"item" && argc == 4) return itemText(argv[2], _wtoi(argv[3]));
   if (command == L"rows" && argc == 3) return rows(argv[2]);
   if (command == L"combo" && argc == 4) return combo(argv[2], _wtoi(argv[3]));

@@ -32,6 +32,16 @@ poll() {
   done
 }
 
+# check LABEL EXPECTED ACTUAL: counts a difference in `problems`.
+check() {
+  if [ "$2" = "$3" ]; then
+    note "$1: $3"
+  else
+    note "$1: expected '$2', got '$3'"
+    problems=$((problems + 1))
+  fi
+}
+
 alive() { kill -0 "$1" 2>/dev/null; }
 dead() { ! kill -0 "$1" 2>/dev/null; }
 

@@ -10,11 +10,12 @@
 #include "ui/main/win32/notices.h"
 #include "ui/main/win32/ostrel_dlg.h"
 
-bool COstrelApp::IsFirstInstance() {
+bool COstrelApp::IsFirstInstance(bool bringForward) {
   // The mutex only marks a running instance: never waited on, never closed,
   // so the name stays taken until this process ends.
   CreateMutexW(nullptr, TRUE, kInstanceName);
   if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
+  if (!bringForward) return false;
 
   for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
        window = GetWindow(window, GW_HWNDNEXT)) {
@@ -42,13 +43,14 @@ bool COstrelApp::InitInstance() {
   if (const std::u16string notice = tarsil::unknownOptionsNotice(options); !notice.empty()) {
     showNotice(nullptr, std::wstring(notice.begin(), notice.end()), MB_ICONINFORMATION);
   }
-  if (!IsFirstInstance()) return false;
+  // A start for the tray (at sign-in) leaves a running instance as it is.
+  if (!IsFirstInstance(!options.tray)) return false;
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   CWinApp::InitInstance();
 
-  auto mainWindow = std::make_unique<COstrelDlg>(options.alwaysOn);
+  auto mainWindow = std::make_unique<COstrelDlg>(options.alwaysOn, options.tray);
   m_pMainWnd = mainWindow.get();
   mainWindow->DoModal();
   m_pMainWnd = nullptr;

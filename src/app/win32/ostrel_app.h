@@ -9,7 +9,7 @@ class COstrelApp : public CWinApp {
   bool InitInstance() override;
 
  private:
-  // True for the first instance. A second one brings the first one's main
-  // window (and any dialog it has open) forward and gets false.
-  static bool IsFirstInstance();
+  // True for the first instance. A second one gets false, after bringing the
+  // first one's main window (and any dialog it has open) forward if asked to.
+  static bool IsFirstInstance(bool bringForward);
 };

@@ -32,9 +32,10 @@ HINSTANCE programInstance() {
 
 }  // namespace
 
-COstrelDlg::COstrelDlg(bool alwaysOn, CWnd* parent)
+COstrelDlg::COstrelDlg(bool alwaysOn, bool startHidden, CWnd* parent)
     : CDialog(IDD_MAIN, parent),
       alwaysOn_(alwaysOn),
+      refuseFirstShow_(startHidden),
       executable_(modulePath()),
       settings_(this, executable_.parent_path(), session_.layout().media),
       commands_(session_.profiles(), session_.layout(), *this) {
@@ -320,6 +321,18 @@ bool COstrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
     case WM_DEVICECHANGE:
       result = OnDeviceChange(wParam, lParam);
       return true;
+    case WM_WINDOWPOSCHANGING: {
+      // The dialog manager shows a modal dialog once, after its
+      // initialisation, whatever its template says. Started for the tray,
+      // that one show is refused (and takes no activation with it); the
+      // tray's Open or a second start show the window as usual.
+      auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+      if (refuseFirstShow_ && (position->flags & SWP_SHOWWINDOW) != 0) {
+        refuseFirstShow_ = false;
+        position->flags = (position->flags & ~SWP_SHOWWINDOW) | SWP_NOACTIVATE | SWP_NOZORDER;
+      }
+      return false;
+    }
     case WM_DESTROY:
       OnDestroy();
       result = 0;

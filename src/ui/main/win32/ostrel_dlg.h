@@ -22,7 +22,9 @@
 class COstrelDlg : public CDialog, private tarsil::MainWindowHost {
  public:
   // `alwaysOn`: translate keys as if the keyboard were attached.
-  explicit COstrelDlg(bool alwaysOn, CWnd* parent = nullptr);
+  // `startHidden`: the window stays hidden at its first show, leaving only
+  // the tray icon, until the user opens it.
+  COstrelDlg(bool alwaysOn, bool startHidden, CWnd* parent = nullptr);
   ~COstrelDlg() override;
 
  protected:
@@ -61,6 +63,7 @@ class COstrelDlg : public CDialog, private tarsil::MainWindowHost {
   POINT toWindow(LPARAM screenPoint) const;
 
   bool alwaysOn_;
+  bool refuseFirstShow_;
   // Beside the executable live the layout, the skin and set.ini; empty when
   // Windows could not say where the executable is.
   std::filesystem::path executable_;

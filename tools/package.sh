@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the downloads of the version in CMakeLists.txt's project():
+#   build/windows/packages/Tarsil-Software-X.Y.Z-setup.exe     the per-user installer
+#   build/windows/packages/Tarsil-Software-X.Y.Z-portable.zip  the folder to unzip and run
+# Installs what is missing first (makensis comes with Debian's nsis).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/setup.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target packages
+version=$(sed -n 's/^project(Tarsil VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+for file in build/windows/packages/Tarsil-Software-"$version"-{setup.exe,portable.zip}; do
+  [ -f "$file" ] || { echo "missing: $file" >&2; exit 1; }
+  printf '%s  %s bytes\n' "$file" "$(stat -c %s "$file")"
+done
