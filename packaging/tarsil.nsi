@@ -1,7 +1,8 @@
 ; The per-user installer of Tarsil Software. The build makes it (see
 ; packaging/CMakeLists.txt) with
 ;
-;   makensis -DVERSION=1.2.3 -DPAYLOAD=<folder> -DICON=<.ico> -DOUTFILE=<setup.exe> tarsil.nsi
+;   makensis -DVERSION=1.2.3 -DPAYLOAD=<folder> -DICON=<.ico> -DSIDE=<.bmp>
+;            -DOUTFILE=<setup.exe> tarsil.nsi
 ;
 ; PAYLOAD is the folder a user runs the program from: Tarsil.exe, Main.ini,
 ; Composite.ini and skin\.
@@ -19,6 +20,7 @@
 !insertmacro REQUIRE VERSION
 !insertmacro REQUIRE PAYLOAD
 !insertmacro REQUIRE ICON
+!insertmacro REQUIRE SIDE
 !insertmacro REQUIRE OUTFILE
 
 Unicode true
@@ -60,6 +62,9 @@ VIFileVersion "${VERSION}.0"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+; The welcome and finish pages show the program's mark, from the skin generator.
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${SIDE}"
 !define MUI_ABORTWARNING
 
 !define MUI_WELCOMEPAGE_TITLE "${PRODUCT} ${VERSION}"

@@ -503,7 +503,8 @@ def check_reproducible(assets, c):
                 filecmp.cmp(os.path.join(tmp, name), os.path.join(assets, name), shallow=False),
                 "%s differs from what tools/skin/layout.py writes" % name,
             )
-        generated = ["skin/%s.bmp" % n for n in MAIN_PICTURES + DIALOG_PICTURES] + ["tarsil.ico"]
+        generated = ["skin/%s.bmp" % n for n in MAIN_PICTURES + DIALOG_PICTURES]
+        generated += ["tarsil.ico", "installer/side.bmp"]
         for name in generated:
             mine = os.path.join(assets, name)
             c.check(

@@ -1165,6 +1165,37 @@ def render_icon(px):
     return c.result()
 
 
+INSTALLER_SIDE = (164, 314)  # the installer's welcome and finish pages
+
+
+def render_installer_side():
+    """The installer's side picture: the mark, the name and three key caps."""
+    w, h = INSTALLER_SIDE
+    bg = vgradient((w, h), BODY_TOP, BODY_BOTTOM).convert("RGBA")
+    c = Canvas(w, h)
+    draw_logo(c, (w - 56) / 2, 44, 56)
+    c.line([(w / 2 - 40, 176), (w / 2 + 40, 176)], CYAN + (255,), 2)
+    # Three caps of the keyboard, the middle one lit as a key with an
+    # assignment: what the program is about.
+    for i, state in enumerate(("normal", "down", "normal")):
+        cap = Canvas(34, 34)
+        face = draw_cap_shape(cap, 34, 34, state)
+        legend = cap_colours(state)[4]
+        ImageDraw.Draw(cap.img).text(
+            (round((face[0] + face[2]) / 2 * SS), round((face[1] + face[3]) / 2 * SS)),
+            "FGH"[i],
+            font=font("bold", 14 * SS),
+            fill=legend + (255,),
+            anchor="mm",
+        )
+        c.img.alpha_composite(cap.img, (round((w / 2 - 58 + i * 40) * SS), round(232 * SS)))
+    bg.alpha_composite(c.result())
+    d = ImageDraw.Draw(bg)
+    draw_text(d, (w / 2, 136), "Tarsil", font("bold", 26), TEXT + (255,))
+    draw_text(d, (w / 2, 160), "Software", font("regular", 17), CYAN + (255,))
+    return bg
+
+
 def ico_bytes(images):
     """An .ico file: DIB entries up to 48 pixels, a PNG entry for 256."""
     blobs = []
@@ -1313,6 +1344,9 @@ def main(argv):
     dialog_pics = render_dialog(entries, dialog_size)
     for name, img in dialog_pics.items():
         save_bmp(img, os.path.join(skin, name + ".bmp"))
+    installer = os.path.join(out, "installer")
+    os.makedirs(installer, exist_ok=True)
+    save_bmp(render_installer_side(), os.path.join(installer, "side.bmp"))
     icons = [render_icon(px) for px in (16, 32, 48, 256)]
     with open(os.path.join(out, "tarsil.ico"), "wb") as f:
         f.write(ico_bytes(icons))
