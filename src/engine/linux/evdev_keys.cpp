@@ -230,10 +230,10 @@ constexpr auto kCodeOfStroke = [] {
 
 }  // namespace
 
-std::optional<WindowsKey> windowsKeyOf(std::uint16_t evdevCode, bool numLockOn) noexcept {
+std::optional<WindowsKey> windowsKeyOf(std::uint16_t evdevCode, bool keypadDigits) noexcept {
   if (evdevCode >= KEY_CNT || kRowOfCode[evdevCode] == 0) return std::nullopt;
   const Row& row = kRows[kRowOfCode[evdevCode] - 1];
-  if (!numLockOn && kNavigationOfCode[evdevCode] != 0) {
+  if (!keypadDigits && kNavigationOfCode[evdevCode] != 0) {
     return WindowsKey{kNavigationOfCode[evdevCode], row.scanCode, false};
   }
   return WindowsKey{row.vk, row.scanCode, row.extended};

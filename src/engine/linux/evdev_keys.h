@@ -21,10 +21,11 @@ struct WindowsKey {
 };
 
 // The Windows report of an evdev key, or nothing for keys Windows has no
-// code for (they pass untranslated). With NumLock off the keypad's digits
-// and point report the navigation keys they carry (keypad 4 is Left, keypad
-// 5 Clear), non-extended, as Windows' keyboard driver reports them.
-std::optional<WindowsKey> windowsKeyOf(std::uint16_t evdevCode, bool numLockOn) noexcept;
+// code for (they pass untranslated). Without `keypadDigits` (NumLock off, or
+// on with Shift down) the keypad's digits and point report the navigation
+// keys they carry (keypad 4 is Left, keypad 5 Clear), non-extended, as
+// Windows' keyboard driver reports them.
+std::optional<WindowsKey> windowsKeyOf(std::uint16_t evdevCode, bool keypadDigits) noexcept;
 
 // The evdev key that sends a stroke of this code and form, or 0 for a code
 // no key sends. The generic Shift, Ctrl and Alt codes press the left key (the

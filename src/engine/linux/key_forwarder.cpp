@@ -111,7 +111,10 @@ void KeyForwarder::forwardKey(Keyboard& keyboard, std::uint16_t code, std::int32
   const bool wasDown = keyboard.down.test(code);
   keyboard.down.set(code, value != kKeyUp);
 
-  const std::optional<WindowsKey> key = windowsKeyOf(code, isNumLockOn(numLockState()));
+  // Windows reports the keypad's navigation keys while NumLock is off, and
+  // also while it is on and Shift is down.
+  const bool shift = outDown_.test(KEY_LEFTSHIFT) || outDown_.test(KEY_RIGHTSHIFT);
+  const std::optional<WindowsKey> key = windowsKeyOf(code, isNumLockOn(numLockState()) && !shift);
   if (!key) {
     writeKey(code, value);  // no code the core could look up
     return;

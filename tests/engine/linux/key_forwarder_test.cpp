@@ -46,9 +46,12 @@ TEST(Forwarding, KeypadKeysAreLookedUpByTheVirtualKeyboardsNumLock) {
   // Off, keypad 4 is Left and keypad 5 Clear (12), as Windows reports them.
   EXPECT_EQ(s.run("numlock off; KP4 down; KP4 up; KP5 down; KP5 up"),
             "kbd1 NumLock off; B down; B up; C down; C up");
-  // While the NumLock key is held the state counts as off.
+  // While the NumLock key is held the state counts as off; with Shift down
+  // keypad 4 is Left whatever NumLock says.
   EXPECT_EQ(s.run("numlock on; NUMLOCK down; KP4 down; KP4 up; NUMLOCK up"),
             "kbd1 NumLock on; NUMLOCK down; B down; B up; NUMLOCK up");
+  EXPECT_EQ(s.run("LEFTSHIFT down; KP4 down; KP4 up; LEFTSHIFT up"),
+            "LEFTSHIFT down; B down; B up; LEFTSHIFT up");
   // The keypad's Enter has its own code; with Alt down it is the main Enter.
   EXPECT_EQ(s.run("KPENTER down; KPENTER up"), "F13 down; F13 up");
   EXPECT_EQ(s.run("LEFTALT down; KPENTER down; KPENTER up; LEFTALT up"),
