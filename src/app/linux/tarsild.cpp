@@ -30,6 +30,11 @@ std::uint64_t tag(Source source, int fd) {
 
 void say(const std::string& text) { std::cerr << "tarsild: " << text << std::endl; }
 
+constexpr const char* kAccessHint =
+    " (the udev rule installed with tarsild gives the user at the computer access to the "
+    "keyboard's nodes and to /dev/uinput; other keyboards, for --any-keyboard, need membership "
+    "of the group \"input\")";
+
 bool watch(int epoll, Source source, int fd) {
   epoll_event event{};
   event.events = EPOLLIN;
@@ -100,6 +105,7 @@ bool Daemon::setUp() {
 
   virtual_ = VirtualKeyboard::create(error);
   if (!virtual_) {
+    if (::access("/dev/uinput", W_OK) != 0 && errno == EACCES) error += kAccessHint;
     say(error);
     return false;
   }
@@ -231,7 +237,9 @@ void Daemon::deviceArrived(const std::string& name) {
     // gone already, or not yet open to us: then it is tried again when
     // the device manager has granted access).
     const std::optional<std::uint16_t> vendor = sysfsVendor(name);
-    if (options_.anyKeyboard || (vendor && isKeyboardVendor(*vendor))) say(error);
+    if (!options_.anyKeyboard && !(vendor && isKeyboardVendor(*vendor))) return;
+    if (::access(path.c_str(), R_OK) != 0 && errno == EACCES) error += kAccessHint;
+    say(error);
     return;
   }
   const DeviceRole role = roleOf(factsOf(node->info(), kVirtualKeyboardName), options_.anyKeyboard);
