@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <charconv>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -43,32 +42,6 @@ constexpr std::pair<std::uint16_t, std::string_view> kLampNames[] = {
     {LED_NUML, "NumLock"},    {LED_CAPSL, "CapsLock"}, {LED_SCROLLL, "ScrollLock"},
     {LED_COMPOSE, "Compose"}, {LED_KANA, "Kana"},
 };
-
-std::string_view trim(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
-std::vector<std::string_view> split(std::string_view text, char separator) {
-  std::vector<std::string_view> parts;
-  for (;;) {
-    const auto at = text.find(separator);
-    const std::string_view part = trim(text.substr(0, at));
-    if (!part.empty()) parts.push_back(part);
-    if (at == std::string_view::npos) return parts;
-    text.remove_prefix(at + 1);
-  }
-}
-
-int number(std::string_view text) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size()) {
-    throw std::invalid_argument("not a number: " + std::string(text));
-  }
-  return value;
-}
 
 std::vector<input_event> readEvents(int fd) {
   std::vector<input_event> events;
@@ -156,7 +129,7 @@ void ForwarderScenario::readFrom(int keyboard) {
 }
 
 std::string ForwarderScenario::step(std::string_view text) {
-  const std::vector<std::string_view> w = split(text, ' ');
+  const std::vector<std::string_view> w = words(text);
   if (w.empty()) throw std::invalid_argument("empty step");
   if (w[0] == "profile" || w[0] == "map" || w[0] == "unmap" || w[0] == "stop" || w[0] == "resume") {
     tables.run(text);
@@ -167,10 +140,10 @@ std::string ForwarderScenario::step(std::string_view text) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair) != 0) {
       throw std::runtime_error("socketpair");
     }
-    keyboards_[number(w.at(1))] = {pair[0], pair[1]};
+    keyboards_[static_cast<int>(number(w.at(1)))] = {pair[0], pair[1]};
     forwarder_->addKeyboard(pair[0]);
   } else if (w[0] == "unplug") {
-    const int n = number(w.at(1));
+    const int n = static_cast<int>(number(w.at(1)));
     const Keyboard keyboard = keyboards_.at(n);
     ::close(keyboard.theirs);
     if (forwarder_->readKeyboard(keyboard.ours, view(), tables.stopped) !=
@@ -187,7 +160,7 @@ std::string ForwarderScenario::step(std::string_view text) {
     }
     forwarder_->readVirtualKeyboard();
   } else if (w[0] == "msc") {
-    send(1, EV_MSC, MSC_SCAN, number(w.at(1)));
+    send(1, EV_MSC, MSC_SCAN, static_cast<int>(number(w.at(1))));
     readFrom(1);
   } else if (w[0] == "echo") {
     send(1, EV_LED, LED_NUML, 1);
@@ -206,7 +179,7 @@ std::string ForwarderScenario::step(std::string_view text) {
     std::string_view key = w[0];
     int keyboard = 1;
     if (const auto at = key.find('@'); at != std::string_view::npos) {
-      keyboard = number(key.substr(at + 1));
+      keyboard = static_cast<int>(number(key.substr(at + 1)));
       key = key.substr(0, at);
     }
     const std::string_view action = w.at(1);
