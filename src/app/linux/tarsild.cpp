@@ -7,6 +7,7 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -285,12 +286,12 @@ void Daemon::tryGrab(Device& device) {
 }
 
 void Daemon::deviceReadable(int fd) {
-  std::string name;
-  Device* device = deviceOf(fd, &name);
-  if (device == nullptr) return;
-  if (device->state == DeviceState::kGrabbed) {
+  const auto found = deviceOf(fd);
+  if (found == devices_.end()) return;  // gone earlier in the same wake-up
+  Device& device = found->second;
+  if (device.state == DeviceState::kGrabbed) {
     if (forwarder_->readKeyboard(fd, tables(), stopped()) == KeyForwarder::ReadOutcome::kGone) {
-      deviceGone(name);
+      deviceGone(std::string(found->first));  // a copy: the entry goes
     }
     return;
   }
@@ -301,10 +302,10 @@ void Daemon::deviceReadable(int fd) {
     if (got > 0) continue;
     if (got < 0 && errno == EINTR) continue;
     if (got < 0 && errno == EAGAIN) break;
-    deviceGone(name);
+    deviceGone(std::string(found->first));
     return;
   }
-  if (!device->node->anyKeyDown()) tryGrab(*device);
+  if (!device.node->anyKeyDown()) tryGrab(device);
 }
 
 void Daemon::deviceGone(const std::string& name) {
@@ -326,14 +327,11 @@ void Daemon::deviceGone(const std::string& name) {
   }
 }
 
-Daemon::Device* Daemon::deviceOf(int fd, std::string* name) {
-  for (auto& [nodeName, device] : devices_) {
-    if (device.node && device.node->fd() == fd) {
-      *name = nodeName;
-      return &device;
-    }
-  }
-  return nullptr;
+std::map<std::string, Daemon::Device>::iterator Daemon::deviceOf(int fd) {
+  // A handful of devices: a search costs less than keeping an index.
+  return std::find_if(devices_.begin(), devices_.end(), [fd](const auto& entry) {
+    return entry.second.node && entry.second.node->fd() == fd;
+  });
 }
 
 void Daemon::settingsChanged() {

@@ -59,7 +59,7 @@ class Daemon {
   void deviceGone(const std::string& name);
   void tryGrab(Device& device);
   void deviceReadable(int fd);
-  Device* deviceOf(int fd, std::string* name);
+  std::map<std::string, Device>::iterator deviceOf(int fd);
   void settingsChanged();
   void shutDown();
   ProfileTables tables() const;
