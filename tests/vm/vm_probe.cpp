@@ -201,12 +201,12 @@ bool same(const std::vector<Reader::Key>& keys,
   return true;
 }
 
-pid_t startDaemon() {
+pid_t startDaemon(const char* option = nullptr) {
   const pid_t pid = fork();
   if (pid == 0) {
     const int log = open(kLog, O_WRONLY | O_CREAT | O_APPEND, 0644);
     dup2(log, 2);
-    execl(kDaemon, kDaemon, static_cast<char*>(nullptr));
+    execl(kDaemon, kDaemon, option, static_cast<char*>(nullptr));
     _exit(127);
   }
   return pid;
@@ -504,6 +504,19 @@ int main() {
   check(WIFEXITED(status) && WEXITSTATUS(status) == 0, "and tarsild ends with exit code 0");
   keyboard.key(KEY_F1, 0);
   check(seenOnItsOwnNode(keyboard, ownAgain), "and hands the keyboard back");
+
+  // --any-keyboard: the other vendor's keyboard is translated too.
+  daemon = startDaemon("--any-keyboard");
+  check(waitFor([&] { return !(virtualNode = nodeNamed(kVirtualName)).empty(); }),
+        "tarsild --any-keyboard starts");
+  virtualKeyboard = std::make_unique<Reader>(virtualNode);
+  check(waitFor([&] { return grabbed(other, otherOwn, *virtualKeyboard); }),
+        "and takes the other vendor's keyboard");
+  other.tap(KEY_A);
+  got = virtualKeyboard->keys(2);
+  check(same(got, {{KEY_C, 1}, {KEY_C, 0}}), "whose A arrives as C", text(got));
+  kill(daemon, SIGTERM);
+  waitpid(daemon, nullptr, 0);
 
   std::printf("probe time: %.1f s\n", (nowMs() - started) / 1e3);
   if (failures != 0) std::printf("--- tarsild's log ---\n%s---\n", logText().c_str());
