@@ -8,6 +8,7 @@
 #include "ini/ini_file.h"
 #include "profile/profile_data.h"
 #include "profile/profile_exchange.h"
+#include "profile/profile_operations.h"
 #include "profile/settings_check.h"
 #include "profile/settings_file.h"
 #include "session/keyboard_session.h"
@@ -242,6 +243,26 @@ int runImport(const Context& context, const std::filesystem::path& source) {
   const std::int32_t profile = session.profiles().activeProfile;
   if (finish(context, session, SaveScope::kActiveProfile) != kExitOk) return kExitFailure;
   context.out << "Imported " << pathText(source) << " into profile " << profile << '\n';
+  return kExitOk;
+}
+
+int runProfile(const Context& context, std::int32_t number) {
+  if (!isProfileNumber(number)) {
+    context.err << "There are profiles 1, 2 and 3; " << number << " is none of them.\n";
+    return kExitFailure;
+  }
+  KeyboardSession session;
+  if (!begin(context, session)) return kExitFailure;
+  // Nothing is edited here, so nothing is offered for saving.
+  struct KeepNothing final : SavePrompt {
+    bool confirmSaveChanges() override { return false; }
+  } keepNothing;
+  const std::int32_t before = session.profiles().activeProfile;
+  SwitchProfile(session.profiles(), number, keepNothing);
+  if (finish(context, session, SaveScope::kActiveProfileNumber) != kExitOk) return kExitFailure;
+  context.out << "Active profile: " << number;
+  if (before != number) context.out << " (was " << before << ")";
+  context.out << '\n';
   return kExitOk;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
@@ -29,5 +30,8 @@ int runDump(const Context& context);
 int runCheck(const Context& context);
 int runExport(const Context& context, const std::filesystem::path& target);
 int runImport(const Context& context, const std::filesystem::path& source);
+// Makes profile `number` (1..3) the active one: writes [TYPE] type of the
+// settings file and nothing else, so a running tarsild switches at once.
+int runProfile(const Context& context, std::int32_t number);
 
 }  // namespace tarsil::cli

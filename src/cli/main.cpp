@@ -1,13 +1,19 @@
 // tarsilctl: the keyboard settings without the window, for scripts and tests.
 #include <CLI/CLI.hpp>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
 
 #include "cli/commands.h"
+#include "session/user_files.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"Reads, checks, exports and imports the settings of the Tarsil keyboard program."};
+  CLI::App app{
+      "Reads, checks, exports and imports the settings of the Tarsil keyboard program, and "
+      "switches its active profile."};
   app.require_subcommand(1);
   std::string settings;
   std::string layout;
@@ -36,7 +42,42 @@ int main(int argc, char** argv) {
   addCommon(importCommand, true);
   importCommand->add_option("IN", file, "the profile file to read")->required();
 
+  CLI::App* profileCommand = app.add_subcommand(
+      "profile", "make profile N the active one; writes [TYPE] alone, so tarsild switches at once");
+  std::int32_t profileNumber = 0;
+  profileCommand->add_option("--layout", layout,
+                             "the keyboard layout (default: Main.ini beside the settings, else "
+                             "the one installed with the program)");
+  profileCommand->add_option("--codepage", codePage, "the code page of 8-bit files");
+  profileCommand->add_option("N", profileNumber, "1, 2 or 3")->required();
+  profileCommand->add_option("SETTINGS", settings,
+                             "the settings file (default: set.ini in $XDG_CONFIG_HOME/tarsil, "
+                             "the file tarsild reads)");
+
   CLI11_PARSE(app, argc, argv);
+
+  if (profileCommand->parsed()) {
+    tarsil::UserPlaces places;
+    if (!settings.empty()) places.settings = settings;
+    if (!layout.empty()) places.layout = layout;
+    if (const char* value = std::getenv("XDG_CONFIG_HOME")) places.xdgConfigHome = value;
+    if (const char* value = std::getenv("HOME")) places.home = value;
+    // The installed layout is found from the program's own place.
+    std::error_code unknown;
+    places.executable = std::filesystem::read_symlink("/proc/self/exe", unknown);
+    if (unknown) places.executable = argv[0];
+    std::string error;
+    const auto files = tarsil::userSessionFiles(places, error);
+    if (!files) {
+      std::cerr << error << '\n';
+      return tarsil::cli::kExitFailure;
+    }
+    const tarsil::cli::Context context{
+        files->settings, files->layout,
+        codePage.empty() ? std::nullopt : std::optional<std::string>(codePage), std::cout,
+        std::cerr};
+    return tarsil::cli::runProfile(context, profileNumber);
+  }
 
   const tarsil::cli::Context context{
       settings, layout.empty() ? std::nullopt : std::optional<std::filesystem::path>(layout),

@@ -350,7 +350,8 @@ ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
   ini::ReadResult current = ini::readIniFile(path, settingsReadOptions(codePage));
   if (!current.status.ok()) return current.status;
   for (std::int32_t p = 1; p <= kProfileCount; ++p) {
-    if (scope == SaveScope::kAllProfiles || p == profiles.activeProfile) {
+    if (scope == SaveScope::kAllProfiles ||
+        (scope == SaveScope::kActiveProfile && p == profiles.activeProfile)) {
       SaveProfile(profiles, slots, current.document, p);
     }
   }

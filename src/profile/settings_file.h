@@ -51,8 +51,9 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, ini::Ini
 void loadSettings(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file);
 
 // Which profile sections a save rewrites: the program's exit writes all
-// three; an import writes only the profile it replaced.
-enum class SaveScope : std::uint8_t { kAllProfiles, kActiveProfile };
+// three; an import writes only the profile it replaced; a switch of the
+// active profile from outside the program writes none, only [TYPE].
+enum class SaveScope : std::uint8_t { kAllProfiles, kActiveProfile, kActiveProfileNumber };
 
 // Exit: commits the working profile, then writes the profile sections of the
 // scope and [TYPE] into the file's current content and replaces the file in

@@ -295,5 +295,36 @@ TEST(CodePages, AnEightBitFileIsShownAsBytesOrInTheNamedCodePageAndNeverGarbled)
   EXPECT_EQ(converted.find(u"Notes", u"mine"), u"\u6CE8\u91CA");
 }
 
+// tarsild rereads the file when it changes; a profile switch must leave
+// every other byte as it was, comments and keys left out included.
+TEST(Profile, WritesTheActiveProfileNumberAndNothingElse) {
+  TempFolder folder;
+  const std::string sample = TempFolder::read(kSample);
+  TempFolder::write(folder / "set.ini", sample);
+  const Outcome run = invoke(folder / "set.ini", [](const Context& c) { return runProfile(c, 3); });
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_EQ(run.out, "Active profile: 3 (was 1)\n");
+  std::string expected = sample;
+  expected.replace(expected.find("type=1"), 6, "type=3");
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), expected);
+
+  // A number that names no profile, or a file that cannot be read, changes nothing.
+  for (const std::int32_t none : {0, 4, -1}) {
+    const Outcome refused =
+        invoke(folder / "set.ini", [none](const Context& c) { return runProfile(c, none); });
+    EXPECT_EQ(refused.code, kExitFailure);
+    EXPECT_NE(refused.err.find("profiles 1, 2 and 3"), std::string::npos) << refused.err;
+  }
+  std::filesystem::create_directory(folder / "folder.ini");
+  EXPECT_EQ(invoke(folder / "folder.ini", [](const Context& c) { return runProfile(c, 2); }).code,
+            kExitFailure);
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), expected);
+
+  // Without a file, the new one holds [TYPE] alone.
+  EXPECT_EQ(invoke(folder / "new.ini", [](const Context& c) { return runProfile(c, 2); }).code,
+            kExitOk);
+  EXPECT_EQ(TempFolder::read(folder / "new.ini"), "[TYPE]\r\ntype=2\r\n");
+}
+
 }  // namespace
 }  // namespace tarsil::cli

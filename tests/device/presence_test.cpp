@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "device/device_change.h"
+#include "device/keyboard_presence.h"
 #include "device/vendor_id.h"
 
 namespace tarsil {
@@ -103,6 +104,54 @@ TEST(DeviceChangeDecision, EverythingElseChangesNothing) {
     EXPECT_EQ(decideDeviceChange(change(event, kKeyboardInterface)), PresenceAction::kNone)
         << std::hex << event;
   }
+}
+
+constexpr InputDeviceFacts kOurKeyboard{0x1A2C, true, false};
+constexpr InputDeviceFacts kOurMouseInterface{0x1A2C, false, false};
+constexpr InputDeviceFacts kOtherKeyboard{0x046D, true, false};
+
+TEST(DeviceRoles, AnyDeviceOfTheVendorIsTheKeyboardButOnlyKeyboardsAreTranslated) {
+  const auto role = [](const InputDeviceFacts& facts, bool any) {
+    const DeviceRole r = roleOf(facts, any);
+    return std::pair{r.countsAsTheKeyboard, r.translated};
+  };
+  EXPECT_EQ(role(kOurKeyboard, false), std::pair(true, true));
+  EXPECT_EQ(role(kOurMouseInterface, false), std::pair(true, false));
+  EXPECT_EQ(role(kOtherKeyboard, false), std::pair(false, false));
+  EXPECT_EQ(role(kOtherKeyboard, true), std::pair(false, true));
+  EXPECT_EQ(role({0x046D, false, false}, true), std::pair(false, false));
+  // A virtual keyboard of ours sends translations already, whatever it claims.
+  for (const bool any : {false, true}) {
+    EXPECT_EQ(role({0x1A2C, true, true}, any), std::pair(false, false));
+    EXPECT_EQ(role({0, true, true}, any), std::pair(false, false));
+  }
+}
+
+TEST(KeyboardPresence, TheFirstArrivalStartsAndTheLastDepartureStops) {
+  KeyboardPresence presence(false);
+  EXPECT_FALSE(presence.translating());
+  EXPECT_EQ(presence.arrived(1, kOtherKeyboard), PresenceAction::kNone);
+  EXPECT_FALSE(presence.translating());
+  EXPECT_EQ(presence.arrived(2, kOurKeyboard), PresenceAction::kStartTranslation);
+  EXPECT_EQ(presence.arrived(3, kOurMouseInterface), PresenceAction::kNone);
+  // The same device told twice (a node's permissions changed, say).
+  EXPECT_EQ(presence.arrived(2, kOurKeyboard), PresenceAction::kNone);
+  EXPECT_EQ(presence.left(1), PresenceAction::kNone);
+  EXPECT_EQ(presence.left(2), PresenceAction::kNone);
+  EXPECT_TRUE(presence.translating());
+  EXPECT_EQ(presence.left(3), PresenceAction::kStopTranslation);
+  EXPECT_FALSE(presence.translating());
+  // Its node's removal, told after its descriptor already failed.
+  EXPECT_EQ(presence.left(3), PresenceAction::kNone);
+  EXPECT_EQ(presence.arrived(3, kOurKeyboard), PresenceAction::kStartTranslation);
+}
+
+TEST(KeyboardPresence, AnyKeyboardTranslatesWithoutTheKeyboard) {
+  KeyboardPresence presence(true);
+  EXPECT_TRUE(presence.translating());
+  EXPECT_EQ(presence.arrived(1, kOurKeyboard), PresenceAction::kNone);
+  EXPECT_EQ(presence.left(1), PresenceAction::kNone);
+  EXPECT_TRUE(presence.translating());
 }
 
 }  // namespace

@@ -46,6 +46,12 @@ std::uint32_t scanCodeOf(KeyCode code) {
   return 0;
 }
 
+std::string strokeText(const KeyStroke& stroke) {
+  return keyName(stroke.vk) + (stroke.extended ? "*" : "") + (stroke.up ? " up" : " down");
+}
+
+}  // namespace
+
 std::string_view trim(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -78,12 +84,6 @@ long number(std::string_view text) {
   }
   return value;
 }
-
-std::string strokeText(const KeyStroke& stroke) {
-  return keyName(stroke.vk) + (stroke.extended ? "*" : "") + (stroke.up ? " up" : " down");
-}
-
-}  // namespace
 
 KeyCode keyCode(std::string_view name) {
   if (name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z') return name[0];

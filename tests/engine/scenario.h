@@ -29,6 +29,13 @@
 
 namespace tarsil::test {
 
+// The pieces of a scenario: steps split at ';' (kept when empty, so an
+// empty step is an error), words split at blanks, decimal numbers.
+std::string_view trim(std::string_view text);
+std::vector<std::string_view> split(std::string_view text, char separator);
+std::vector<std::string_view> words(std::string_view text);
+long number(std::string_view text);
+
 // "Ctrl" -> 17, "A" -> 65, "108" -> 108.
 KeyCode keyCode(std::string_view name);
 std::string keyName(std::uint32_t code);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "session/keyboard_session.h"
+
+namespace tarsil {
+
+// What a program that keeps its settings in the user's configuration folder
+// (the daemon, and tarsilctl where it defaults to the daemon's file) knows
+// when it looks for its files.
+struct UserPlaces {
+  std::optional<std::filesystem::path> settings;  // named on the command line
+  std::optional<std::filesystem::path> layout;    // named on the command line
+  std::optional<std::string> xdgConfigHome;       // $XDG_CONFIG_HOME
+  std::optional<std::string> home;                // $HOME
+  std::filesystem::path executable;               // the running program
+};
+
+// $XDG_CONFIG_HOME/tarsil, or ~/.config/tarsil when that is unset, empty or
+// relative (the base directory rules ignore a relative one). Nothing when
+// neither variable helps.
+std::optional<std::filesystem::path> userConfigFolder(const UserPlaces& places);
+
+// Where an installed program's shipped "Main.ini" may lie: the share folder
+// of its prefix (/usr/bin/tarsild: /usr/share/tarsil), then its own folder
+// (a build tree).
+std::vector<std::filesystem::path> shippedLayouts(const std::filesystem::path& executable);
+
+// The settings: as named, else set.ini in the configuration folder. The
+// layout: as named, else the "Main.ini" beside the settings if there is one,
+// else the shipped one. Nothing, with the reason for people, when there is
+// no configuration folder to default to or no layout anywhere.
+std::optional<SessionFiles> userSessionFiles(const UserPlaces& places, std::string& error);
+
+}  // namespace tarsil

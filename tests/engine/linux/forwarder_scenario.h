@@ -1,0 +1,73 @@
+#pragma once
+
+// Scenarios of tarsild's forwarding, over socket pairs standing in for the
+// keyboards' evdev nodes and the virtual keyboard: "A down; A up" -> "B
+// down; B up".
+//
+// Steps, separated by ';':
+//   <key>[@n] down|up|repeat   the keyboard n (default 1) reports a key
+//                              (evdev names: A, F1, LEFTCTRL, KP4, KPENTER)
+//   msc <n>                    the keyboard reports MSC_SCAN n
+//   echo                       the keyboard reports a lamp (the kernel
+//                              echoes the lamps written to a grabbed device)
+//   dropped                    the keyboard's buffer ran over: SYN_DROPPED,
+//                              a fragment, SYN_REPORT
+//   plug <n> | unplug <n>      keyboard n comes / goes (its node fails)
+//   numlock on|off             the system sets the virtual keyboard's lamp
+//   profile <n>, map <p>: <vk> = <vk>...,  stop | resume
+//                              as in the engine's scenarios (virtual-key names)
+//   release all | release everything
+// Each step that makes anything happen adds one entry to the transcript:
+// the events written to the virtual keyboard ("B down", "B repeat", "scan
+// 458756"), then the lamps written to keyboards ("kbd1 NumLock on"), or
+// "nothing". Every step must leave each key event on the virtual keyboard
+// followed by a SYN_REPORT, as the system only reads whole reports.
+
+#include <linux/input.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "../scenario.h"
+#include "engine/linux/key_forwarder.h"
+
+namespace tarsil::test {
+
+std::uint16_t evdevCode(std::string_view name);
+std::string evdevName(std::uint16_t code);
+
+class ForwarderScenario {
+ public:
+  ForwarderScenario();
+  ~ForwarderScenario();
+  ForwarderScenario(const ForwarderScenario&) = delete;
+  ForwarderScenario& operator=(const ForwarderScenario&) = delete;
+
+  ForwarderScenario& map(std::string_view assignment) {
+    tables.map(assignment);
+    return *this;
+  }
+  std::string run(std::string_view steps);
+
+  Scenario tables;  // the profiles, the active profile and "stopped"
+
+ private:
+  struct Keyboard {
+    int ours = -1;    // the forwarder's end
+    int theirs = -1;  // the device's end
+  };
+
+  std::string step(std::string_view text);
+  void send(int keyboard, std::uint16_t type, std::uint16_t code, std::int32_t value);
+  void readFrom(int keyboard);
+  std::string output();
+  ProfileTables view() const;
+
+  int virtualOurs_ = -1;
+  int virtualTheirs_ = -1;
+  std::map<int, Keyboard> keyboards_;
+  KeyForwarder* forwarder_ = nullptr;
+};
+
+}  // namespace tarsil::test
