@@ -7,7 +7,6 @@
 
 #include "app/command_line.h"
 #include "ui/main/win32/instance_name.h"
-#include "ui/main/win32/notices.h"
 #include "ui/main/win32/ostrel_dlg.h"
 
 bool COstrelApp::IsFirstInstance(bool bringForward) {
@@ -41,7 +40,7 @@ bool COstrelApp::InitInstance() {
   // A mistyped option is named, and then the program starts as usual: a
   // second start still only brings the first one forward.
   if (const std::u16string notice = tarsil::unknownOptionsNotice(options); !notice.empty()) {
-    showNotice(nullptr, std::wstring(notice.begin(), notice.end()), MB_ICONINFORMATION);
+    AfxMessageBox(std::wstring(notice.begin(), notice.end()), MB_OK | MB_ICONINFORMATION);
   }
   // A start for the tray (at sign-in) leaves a running instance as it is.
   if (!IsFirstInstance(!options.tray)) return false;

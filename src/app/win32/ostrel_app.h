@@ -6,6 +6,7 @@
 // window modally and ends with it.
 class COstrelApp : public CWinApp {
  public:
+  COstrelApp() : CWinApp(L"Tarsil Software") {}
   bool InitInstance() override;
 
  private:

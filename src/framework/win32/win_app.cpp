@@ -4,7 +4,7 @@ namespace {
 CWinApp* currentApp = nullptr;
 }  // namespace
 
-CWinApp::CWinApp() { currentApp = this; }
+CWinApp::CWinApp(const wchar_t* appName) : m_pszAppName(appName) { currentApp = this; }
 
 CWinApp::~CWinApp() {
   if (currentApp == this) currentApp = nullptr;
@@ -34,4 +34,9 @@ std::wstring modulePath() {
     }
     path.resize(path.size() * 2);
   }
+}
+
+int AfxMessageBox(const std::wstring& text, UINT type, HWND owner) {
+  CWinApp* app = CWinApp::Current();
+  return MessageBoxW(owner, text.c_str(), app != nullptr ? app->m_pszAppName : nullptr, type);
 }

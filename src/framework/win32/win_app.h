@@ -6,12 +6,13 @@
 
 // The application object: one global instance, started by the entry point.
 // Only what this program uses of such a framework: the instance handle, the
-// command line, the main window, and a start-up operation.
+// command line, the name, the main window, and a start-up operation.
 class CWnd;
 
 class CWinApp {
  public:
-  CWinApp();
+  // `appName` names the program to the user, as the caption of its notices.
+  explicit CWinApp(const wchar_t* appName);
   virtual ~CWinApp();
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
@@ -24,6 +25,7 @@ class CWinApp {
   const std::wstring& commandLine() const { return commandLine_; }
 
   CWnd* m_pMainWnd = nullptr;
+  const wchar_t* const m_pszAppName;
 
   // The one application object, or nullptr before it is constructed.
   static CWinApp* Current();
@@ -39,3 +41,7 @@ class CWinApp {
 
 // The full path of the running executable, or empty when it cannot be had.
 std::wstring modulePath();
+
+// A notice with an OK button (and `type`'s icon), under the application's
+// name as every notice of the program. Returns the button chosen.
+int AfxMessageBox(const std::wstring& text, UINT type = MB_OK, HWND owner = nullptr);

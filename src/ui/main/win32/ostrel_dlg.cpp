@@ -14,7 +14,6 @@
 #include "resource.h"
 #include "ui/main/win32/about_dlg.h"
 #include "ui/main/win32/instance_name.h"
-#include "ui/main/win32/notices.h"
 #include "ui/main/win32/popup_menu.h"
 #include "ui/main/win32/profile_files.h"
 
@@ -56,14 +55,14 @@ void COstrelDlg::applyPresence(bool present) {
 }
 
 void COstrelDlg::endWithNotice(const std::wstring& text) {
-  showNotice(m_hWnd, text, MB_ICONERROR);
+  AfxMessageBox(text, MB_OK | MB_ICONERROR, m_hWnd);
   EndDialog(IDABORT);
 }
 
 BOOL COstrelDlg::OnInitDialog() {
   const DurationTrace trace("the initialisation");
   SetPropW(m_hWnd, kInstanceName, reinterpret_cast<HANDLE>(1));
-  SetWindowTextW(m_hWnd, kProgramCaption);
+  SetWindowTextW(m_hWnd, CWinApp::Current() != nullptr ? CWinApp::Current()->m_pszAppName : L"");
   for (const std::wstring* problem :
        std::initializer_list<const std::wstring*>{&settings_.loadProblem(), &skinProblem_}) {
     if (!problem->empty()) {
@@ -248,7 +247,7 @@ void COstrelDlg::showNotices(HWND owner, const tarsil::Notices& notices) {
     text += wideFromUtf8(notice.text);
     if (notice.level == tarsil::Notice::Level::kError) icon = MB_ICONERROR;
   }
-  showNotice(owner, text, icon);
+  AfxMessageBox(text, MB_OK | icon, owner);
 }
 
 bool COstrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

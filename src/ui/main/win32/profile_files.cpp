@@ -4,8 +4,8 @@
 
 #include "framework/win32/file_dialog.h"
 #include "framework/win32/wide_text.h"
+#include "framework/win32/win_app.h"
 #include "profile/profile_exchange.h"
-#include "ui/main/win32/notices.h"
 
 namespace {
 
@@ -23,8 +23,8 @@ void exportWithDialog(HWND owner, const tarsil::KeyboardSession& session) {
   const tarsil::ini::FileStatus status = tarsil::exportProfile(
       session.profiles(), session.layout().slots, dialog.GetPathName(), session.codePage());
   if (!status.ok()) {
-    showNotice(owner, L"The profile could not be exported.\n\n" + wideFromUtf8(status.error),
-               MB_ICONERROR);
+    AfxMessageBox(L"The profile could not be exported.\n\n" + wideFromUtf8(status.error),
+                  MB_OK | MB_ICONERROR, owner);
   }
 }
 
@@ -35,8 +35,8 @@ bool importWithDialog(HWND owner, tarsil::KeyboardSession& session) {
   const tarsil::ini::FileStatus status = tarsil::importProfile(
       session.profiles(), session.layout(), dialog.GetPathName(), session.codePage());
   if (!status.ok()) {
-    showNotice(owner, L"The profile could not be imported.\n\n" + wideFromUtf8(status.error),
-               MB_ICONERROR);
+    AfxMessageBox(L"The profile could not be imported.\n\n" + wideFromUtf8(status.error),
+                  MB_OK | MB_ICONERROR, owner);
     return false;
   }
   // Imported, with something worth knowing about the file (a byte-order
@@ -45,6 +45,6 @@ bool importWithDialog(HWND owner, tarsil::KeyboardSession& session) {
   for (const std::string& note : status.notes) {
     notes += (notes.empty() ? L"" : L"\n\n") + wideFromUtf8(note);
   }
-  if (!notes.empty()) showNotice(owner, notes, MB_ICONINFORMATION);
+  if (!notes.empty()) AfxMessageBox(notes, MB_OK | MB_ICONINFORMATION, owner);
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "framework/win32/win_app.h"
+
 void TrayIcon::add(HWND owner, HICON icon) {
   data_ = {};
   data_.cbSize = sizeof(data_);
@@ -10,7 +12,10 @@ void TrayIcon::add(HWND owner, HICON icon) {
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uCallbackMessage = kCallbackMessage;
   data_.hIcon = icon;
-  wcsncpy(data_.szTip, L"Tarsil Software", sizeof(data_.szTip) / sizeof(wchar_t) - 1);
+  // The tip names the program, as the captions of its notices do.
+  const CWinApp* app = CWinApp::Current();
+  wcsncpy(data_.szTip, app != nullptr ? app->m_pszAppName : L"",
+          sizeof(data_.szTip) / sizeof(wchar_t) - 1);
   added_ = Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
 }
 

@@ -8,6 +8,7 @@
 
 #include "framework/win32/duration_trace.h"
 #include "framework/win32/wide_text.h"
+#include "framework/win32/win_app.h"
 #include "ini/ini_file.h"
 #include "resource.h"
 #include "ui/settings/win32/capture_hook.h"
@@ -16,8 +17,6 @@
 namespace {
 
 using tarsil::KindSingleKey;
-
-constexpr wchar_t kProgramCaption[] = L"Tarsil Software";
 
 // The control each entry of "Composite.ini" places; entry 5 places none.
 constexpr int kControlOfEntry[] = {
@@ -308,9 +307,7 @@ void CSetCongfig::onCommand(int id, int notification, HWND) {
   render();
 }
 
-void CSetCongfig::notifyKeypadNotLocked() {
-  MessageBoxW(m_hWnd, L"Keypad not locked ", kProgramCaption, MB_OK);
-}
+void CSetCongfig::notifyKeypadNotLocked() { AfxMessageBox(L"Keypad not locked ", MB_OK, m_hWnd); }
 
 void CSetCongfig::onMacroKey(WPARAM message, LPARAM packed) {
   const PackedKeyEvent event = unpackKeyEvent(packed);
