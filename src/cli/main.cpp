@@ -1,13 +1,13 @@
 // tarsilctl: the keyboard settings without the window, for scripts and tests.
 #include <CLI/CLI.hpp>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
 
 #include "cli/commands.h"
+#include "session/linux/environment_places.h"
 #include "session/user_files.h"
 
 int main(int argc, char** argv) {
@@ -57,15 +57,7 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
 
   if (profileCommand->parsed()) {
-    tarsil::UserPlaces places;
-    if (!settings.empty()) places.settings = settings;
-    if (!layout.empty()) places.layout = layout;
-    if (const char* value = std::getenv("XDG_CONFIG_HOME")) places.xdgConfigHome = value;
-    if (const char* value = std::getenv("HOME")) places.home = value;
-    // The installed layout is found from the program's own place.
-    std::error_code unknown;
-    places.executable = std::filesystem::read_symlink("/proc/self/exe", unknown);
-    if (unknown) places.executable = argv[0];
+    const tarsil::UserPlaces places = tarsil::placesFromEnvironment(settings, layout, argv[0]);
     std::string error;
     const auto files = tarsil::userSessionFiles(places, error);
     if (!files) {

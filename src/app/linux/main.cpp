@@ -1,11 +1,9 @@
 // tarsild: the keyboard's profiles on Linux, applied through evdev and uinput.
 #include <CLI/CLI.hpp>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "app/linux/tarsild.h"
+#include "session/linux/environment_places.h"
 
 int main(int argc, char** argv) {
   CLI::App app{
@@ -24,14 +22,7 @@ int main(int argc, char** argv) {
                "translate every keyboard, not only those of the keyboard's USB vendor 1a2c");
   CLI11_PARSE(app, argc, argv);
 
-  tarsil::UserPlaces& places = options.places;
-  if (!settings.empty()) places.settings = settings;
-  if (!layout.empty()) places.layout = layout;
-  if (const char* value = std::getenv("XDG_CONFIG_HOME")) places.xdgConfigHome = value;
-  if (const char* value = std::getenv("HOME")) places.home = value;
-  std::error_code unknown;
-  places.executable = std::filesystem::read_symlink("/proc/self/exe", unknown);
-  if (unknown) places.executable = argv[0];
+  options.places = tarsil::placesFromEnvironment(settings, layout, argv[0]);
 
   tarsil::Daemon daemon(std::move(options));
   return daemon.run();
