@@ -15,6 +15,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "device/linux/inotify_events.h"
 #include "device/vendor_id.h"
 #include "ini/ini_file.h"
 
@@ -335,21 +336,12 @@ std::map<std::string, Daemon::Device>::iterator Daemon::deviceOf(int fd) {
 }
 
 void Daemon::settingsChanged() {
-  alignas(inotify_event) std::array<char, 4096> buffer;
   bool ours = false;
   const std::string settingsName = files_.settings.filename().string();
   const std::string layoutName = files_.layout.filename().string();
-  for (;;) {
-    const ssize_t got = ::read(settingsWatch_, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    for (ssize_t at = 0; at < got;) {
-      const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + at);
-      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      const std::string name = event->len > 0 ? event->name : "";
-      ours = ours || name == settingsName || name == layoutName;
-    }
-  }
+  forEachInotifyEvent(settingsWatch_, [&](const inotify_event&, std::string_view name) {
+    ours = ours || name == settingsName || name == layoutName;
+  });
   if (ours) loadSettings(false);
 }
 

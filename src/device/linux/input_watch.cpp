@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
+#include <string_view>
 #include <system_error>
+
+#include "device/linux/inotify_events.h"
 
 namespace tarsil {
 namespace {
@@ -63,35 +65,26 @@ std::vector<std::string> InputWatch::scan() const {
 
 std::vector<NodeChange> InputWatch::read() {
   std::vector<NodeChange> changes;
-  alignas(inotify_event) std::array<char, 4096> buffer;
   bool folderAppeared = false;
-  for (;;) {
-    const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    for (ssize_t at = 0; at < got;) {
-      const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + at);
-      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      const std::string name = event->len > 0 ? event->name : "";
-      if (event->wd == parentWatch_) {
-        if (name == folder_.filename().string() && folderWatch_ < 0 && watchFolder()) {
-          folderAppeared = true;
-        }
-        continue;
+  forEachInotifyEvent(fd_, [&](const inotify_event& event, std::string_view name) {
+    if (event.wd == parentWatch_) {
+      if (name == folder_.filename().string() && folderWatch_ < 0 && watchFolder()) {
+        folderAppeared = true;
       }
-      if ((event->mask & (IN_DELETE_SELF | IN_IGNORED)) != 0) {
-        // The folder went (its last device did): watch for it again.
-        folderWatch_ = -1;
-        if (parentWatch_ < 0) {
-          parentWatch_ =
-              ::inotify_add_watch(fd_, folder_.parent_path().c_str(), IN_CREATE | IN_MOVED_TO);
-        }
-        continue;
-      }
-      if (!isEventNode(name)) continue;
-      changes.push_back({name, (event->mask & (IN_DELETE | IN_MOVED_FROM)) != 0});
+      return;
     }
-  }
+    if ((event.mask & (IN_DELETE_SELF | IN_IGNORED)) != 0) {
+      // The folder went (its last device did): watch for it again.
+      folderWatch_ = -1;
+      if (parentWatch_ < 0) {
+        parentWatch_ =
+            ::inotify_add_watch(fd_, folder_.parent_path().c_str(), IN_CREATE | IN_MOVED_TO);
+      }
+      return;
+    }
+    if (!isEventNode(name)) return;
+    changes.push_back({std::string(name), (event.mask & (IN_DELETE | IN_MOVED_FROM)) != 0});
+  });
   if (folderAppeared) {
     for (std::string& name : scan()) changes.push_back({std::move(name), false});
   }
