@@ -1,4 +1,4 @@
-#include "app/win32/ostrel_app.h"
+#include "app/win32/tarsil_app.h"
 
 #include <commctrl.h>
 
@@ -7,9 +7,9 @@
 
 #include "app/command_line.h"
 #include "ui/main/win32/instance_name.h"
-#include "ui/main/win32/ostrel_dlg.h"
+#include "ui/main/win32/main_window.h"
 
-bool COstrelApp::IsFirstInstance(bool bringForward) {
+bool TarsilApp::IsFirstInstance(bool bringForward) {
   // The mutex only marks a running instance: never waited on, never closed,
   // so the name stays taken until this process ends.
   CreateMutexW(nullptr, TRUE, kInstanceName);
@@ -33,7 +33,7 @@ bool COstrelApp::IsFirstInstance(bool bringForward) {
   return false;
 }
 
-bool COstrelApp::InitInstance() {
+bool TarsilApp::InitInstance() {
   const std::wstring& line = commandLine();
   const tarsil::StartOptions options =
       tarsil::parseStartOptions(std::u16string(line.begin(), line.end()));
@@ -49,7 +49,7 @@ bool COstrelApp::InitInstance() {
   InitCommonControlsEx(&controls);
   CWinApp::InitInstance();
 
-  auto mainWindow = std::make_unique<COstrelDlg>(options.alwaysOn, options.tray);
+  auto mainWindow = std::make_unique<MainWindow>(options.alwaysOn, options.tray);
   m_pMainWnd = mainWindow.get();
   mainWindow->DoModal();
   m_pMainWnd = nullptr;

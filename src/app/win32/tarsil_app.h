@@ -4,9 +4,9 @@
 
 // The application: one instance per logged-on user; the first runs the main
 // window modally and ends with it.
-class COstrelApp : public CWinApp {
+class TarsilApp : public CWinApp {
  public:
-  COstrelApp() : CWinApp(L"Tarsil Software") {}
+  TarsilApp() : CWinApp(L"Tarsil Software") {}
   bool InitInstance() override;
 
  private:

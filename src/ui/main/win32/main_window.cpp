@@ -1,4 +1,4 @@
-#include "ui/main/win32/ostrel_dlg.h"
+#include "ui/main/win32/main_window.h"
 
 #include <windowsx.h>
 
@@ -12,7 +12,7 @@
 #include "framework/win32/wide_text.h"
 #include "framework/win32/win_app.h"
 #include "resource.h"
-#include "ui/main/win32/about_dlg.h"
+#include "ui/main/win32/about_dialog.h"
 #include "ui/main/win32/instance_name.h"
 #include "ui/main/win32/popup_menu.h"
 #include "ui/main/win32/profile_files.h"
@@ -31,7 +31,7 @@ HINSTANCE programInstance() {
 
 }  // namespace
 
-COstrelDlg::COstrelDlg(bool alwaysOn, bool startHidden, CWnd* parent)
+MainWindow::MainWindow(bool alwaysOn, bool startHidden, CWnd* parent)
     : CDialog(IDD_MAIN, parent),
       alwaysOn_(alwaysOn),
       refuseFirstShow_(startHidden),
@@ -42,9 +42,9 @@ COstrelDlg::COstrelDlg(bool alwaysOn, bool startHidden, CWnd* parent)
   skinProblem_ = skin_.load(executable_.parent_path());
 }
 
-COstrelDlg::~COstrelDlg() = default;
+MainWindow::~MainWindow() = default;
 
-void COstrelDlg::applyPresence(bool present) {
+void MainWindow::applyPresence(bool present) {
   if (present) {
     tarsil::InstallKeyHook();
     tarsil::keyHook.keyHookStopped = 0;
@@ -54,12 +54,12 @@ void COstrelDlg::applyPresence(bool present) {
   }
 }
 
-void COstrelDlg::endWithNotice(const std::wstring& text) {
+void MainWindow::endWithNotice(const std::wstring& text) {
   AfxMessageBox(text, MB_OK | MB_ICONERROR, m_hWnd);
   EndDialog(IDABORT);
 }
 
-BOOL COstrelDlg::OnInitDialog() {
+BOOL MainWindow::OnInitDialog() {
   const DurationTrace trace("the initialisation");
   SetPropW(m_hWnd, kInstanceName, reinterpret_cast<HANDLE>(1));
   SetWindowTextW(m_hWnd, CWinApp::Current() != nullptr ? CWinApp::Current()->m_pszAppName : L"");
@@ -99,7 +99,7 @@ BOOL COstrelDlg::OnInitDialog() {
   return TRUE;
 }
 
-void COstrelDlg::applyOutline() {
+void MainWindow::applyOutline() {
   const SIZE size = skin_.size();
   SetWindowPos(m_hWnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
   // The system owns the region once the window has it.
@@ -108,51 +108,51 @@ void COstrelDlg::applyOutline() {
   SetWindowLongPtrW(m_hWnd, GWL_STYLE, (style & ~WS_BORDER) | WS_SYSMENU | WS_MINIMIZEBOX);
 }
 
-POINT COstrelDlg::toWindow(LPARAM screenPoint) const {
+POINT MainWindow::toWindow(LPARAM screenPoint) const {
   RECT window{};
   GetWindowRect(m_hWnd, &window);
   return {GET_X_LPARAM(screenPoint) - window.left, GET_Y_LPARAM(screenPoint) - window.top};
 }
 
-void COstrelDlg::copyPicture(tarsil::SlotState picture, const tarsil::SlotRect& area) {
+void MainWindow::copyPicture(tarsil::SlotState picture, const tarsil::SlotRect& area) {
   WindowDC dc(m_hWnd);
   SkinPainter(skin_, dc.get()).copyPicture(picture, area);
 }
 
-void COstrelDlg::hideWindow() { ShowWindow(m_hWnd, SW_HIDE); }
+void MainWindow::hideWindow() { ShowWindow(m_hWnd, SW_HIDE); }
 
-void COstrelDlg::minimizeWindow() { ShowWindow(m_hWnd, SW_MINIMIZE); }
+void MainWindow::minimizeWindow() { ShowWindow(m_hWnd, SW_MINIMIZE); }
 
-void COstrelDlg::showButtonMenu() { showPopupMenu(m_hWnd, IDR_BUTTON_MENU); }
+void MainWindow::showButtonMenu() { showPopupMenu(m_hWnd, IDR_BUTTON_MENU); }
 
-bool COstrelDlg::confirmRestoreDefaults() {
+bool MainWindow::confirmRestoreDefaults() {
   return MessageBoxW(m_hWnd, L"Do you want to restore the default settings?", kQuestionCaption,
                      MB_OKCANCEL | MB_ICONWARNING) == IDOK;
 }
 
-bool COstrelDlg::confirmSaveChanges() {
+bool MainWindow::confirmSaveChanges() {
   return MessageBoxW(m_hWnd, L"Do you want to save the settings?", kQuestionCaption,
                      MB_OKCANCEL | MB_ICONWARNING) == IDOK;
 }
 
-std::optional<tarsil::KeySettingsExchange> COstrelDlg::runKeySettings(
+std::optional<tarsil::KeySettingsExchange> MainWindow::runKeySettings(
     tarsil::KeySettingsExchange exchange, tarsil::TranslationTable& working) {
   return settings_.run(std::move(exchange), working);
 }
 
-std::int32_t COstrelDlg::windowWidth() const {
+std::int32_t MainWindow::windowWidth() const {
   RECT window{};
   GetWindowRect(m_hWnd, &window);
   return window.right - window.left;
 }
 
-std::int32_t COstrelDlg::windowHeight() const {
+std::int32_t MainWindow::windowHeight() const {
   RECT window{};
   GetWindowRect(m_hWnd, &window);
   return window.bottom - window.top;
 }
 
-LRESULT COstrelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
+LRESULT MainWindow::OnDeviceChange(WPARAM event, LPARAM data) {
   switch (tarsil::OnDeviceChange(event, data, alwaysOn_)) {
     case tarsil::PresenceAction::kStartTranslation:
       applyPresence(true);
@@ -168,7 +168,7 @@ LRESULT COstrelDlg::OnDeviceChange(WPARAM event, LPARAM data) {
   return TRUE;
 }
 
-void COstrelDlg::OnCommand(UINT id) {
+void MainWindow::OnCommand(UINT id) {
   switch (id) {
     case ID_APP_EXIT_COMMAND:
       exit();
@@ -178,7 +178,7 @@ void COstrelDlg::OnCommand(UINT id) {
       SetForegroundWindow(m_hWnd);
       break;
     case ID_ABOUT_COMMAND:
-      CAboutDlg(this).DoModal();
+      AboutDialog(this).DoModal();
       break;
     case ID_EXPORT_COMMAND:
       exportWithDialog(m_hWnd, session_);
@@ -192,7 +192,7 @@ void COstrelDlg::OnCommand(UINT id) {
   }
 }
 
-LRESULT COstrelDlg::OnTrayNotification(WPARAM id, LPARAM mouseMessage) {
+LRESULT MainWindow::OnTrayNotification(WPARAM id, LPARAM mouseMessage) {
   if (id != TrayIcon::kId) return 1;
   switch (mouseMessage) {
     case WM_LBUTTONDBLCLK:
@@ -208,7 +208,7 @@ LRESULT COstrelDlg::OnTrayNotification(WPARAM id, LPARAM mouseMessage) {
   return 0;
 }
 
-void COstrelDlg::exit() {
+void MainWindow::exit() {
   // An open key settings dialog ends as its Cancel would: the exit saves
   // what was committed, not a half-made edit.
   settings_.closeWithCancel();
@@ -216,7 +216,7 @@ void COstrelDlg::exit() {
   EndDialog(IDCANCEL);
 }
 
-void COstrelDlg::paintIconic() {
+void MainWindow::paintIconic() {
   PaintDC dc(m_hWnd);
   SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0);
   RECT client{};
@@ -226,7 +226,7 @@ void COstrelDlg::paintIconic() {
   DrawIcon(dc.get(), x, y, icon_);
 }
 
-void COstrelDlg::OnDestroy() {
+void MainWindow::OnDestroy() {
   // Held translated keys are released before the tables they came from go.
   tarsil::RemoveKeyHook();
   tarsil::unregisterKeyboardNotifications(deviceNotification_);
@@ -238,7 +238,7 @@ void COstrelDlg::OnDestroy() {
   showNotices(nullptr, notices);
 }
 
-void COstrelDlg::showNotices(HWND owner, const tarsil::Notices& notices) {
+void MainWindow::showNotices(HWND owner, const tarsil::Notices& notices) {
   if (notices.empty()) return;
   std::wstring text;
   UINT icon = MB_ICONWARNING;
@@ -250,7 +250,7 @@ void COstrelDlg::showNotices(HWND owner, const tarsil::Notices& notices) {
   AfxMessageBox(text, MB_OK | icon, owner);
 }
 
-bool COstrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
     // Explorer restarted: without its icon a hidden window would be out of reach.
     tray_.add(m_hWnd, icon_);

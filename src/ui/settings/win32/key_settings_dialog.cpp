@@ -1,4 +1,4 @@
-#include "ui/settings/win32/set_congfig.h"
+#include "ui/settings/win32/key_settings_dialog.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -106,8 +106,8 @@ std::wstring windowText(HWND window) {
 
 }  // namespace
 
-CSetCongfig::CSetCongfig(CWnd* owner, const std::filesystem::path& programFolder,
-                         const tarsil::MediaKeyTable& media)
+KeySettingsDialog::KeySettingsDialog(CWnd* owner, const std::filesystem::path& programFolder,
+                                     const tarsil::MediaKeyTable& media)
     : CDialog(IDD_KEY_SETTINGS, owner), model_(captureHook.shared, media) {
   std::pair<const wchar_t*, CBitmap*> files[std::size(kPictureFiles)];
   for (std::size_t i = 0; i < std::size(kPictureFiles); ++i) {
@@ -125,19 +125,19 @@ CSetCongfig::CSetCongfig(CWnd* owner, const std::filesystem::path& programFolder
   layout_ = tarsil::readDialogLayout(layout.document);
 }
 
-std::optional<tarsil::KeySettingsExchange> CSetCongfig::run(tarsil::KeySettingsExchange exchange,
-                                                            tarsil::TranslationTable& working) {
+std::optional<tarsil::KeySettingsExchange> KeySettingsDialog::run(
+    tarsil::KeySettingsExchange exchange, tarsil::TranslationTable& working) {
   if (!loadProblem_.empty() || isOpen()) return std::nullopt;
   model_.open(std::move(exchange), working);
   if (DoModal() != IDOK) return std::nullopt;
   return model_.exchange();
 }
 
-void CSetCongfig::closeWithCancel() {
+void KeySettingsDialog::closeWithCancel() {
   if (isOpen()) OnCancel();
 }
 
-BOOL CSetCongfig::OnInitDialog() {
+BOOL KeySettingsDialog::OnInitDialog() {
   const DurationTrace trace("opening the key settings");
   captureHook.dialog = m_hWnd;
   // Shown nowhere on the skin, but it names the window to the system.
@@ -190,12 +190,12 @@ BOOL CSetCongfig::OnInitDialog() {
   return TRUE;
 }
 
-void CSetCongfig::placeControls() {
+void KeySettingsDialog::placeControls() {
   for (int entry = 1; entry <= tarsil::kLastSkinButton; ++entry) {
     const int id = kControlOfEntry[entry];
     if (id == 0) continue;
     const tarsil::KeySlot& place = layout_[static_cast<std::size_t>(entry - 1)];
-    CBitButtton& button = buttons_[static_cast<std::size_t>(entry)];
+    BitmapButton& button = buttons_[static_cast<std::size_t>(entry)];
     button.SubclassDlgItem(id, *this);
     std::array<HBITMAP, 4> faces{};
     const std::array<tarsil::DialogPicture, 4> pictures = tarsil::buttonPictures(entry);
@@ -212,22 +212,22 @@ void CSetCongfig::placeControls() {
   }
 }
 
-void CSetCongfig::OnOK() { onCommand(IDC_SETTINGS_OK, BN_CLICKED, nullptr); }
+void KeySettingsDialog::OnOK() { onCommand(IDC_SETTINGS_OK, BN_CLICKED, nullptr); }
 
-void CSetCongfig::OnCancel() {
+void KeySettingsDialog::OnCancel() {
   model_.cancel();
   render();
   EndDialog(IDCANCEL);
 }
 
-bool CSetCongfig::confirmDeleteBoundMacro() {
+bool KeySettingsDialog::confirmDeleteBoundMacro() {
   return MessageBoxW(m_hWnd,
                      L"Some key settings are detected pointing to this macro, and you really "
                      L"need to delete this macro ?",
                      L"KEYBOARD", MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
 }
 
-void CSetCongfig::onCommand(int id, int notification, HWND) {
+void KeySettingsDialog::onCommand(int id, int notification, HWND) {
   switch (id) {
     case IDC_SETTINGS_OK:
       model_.ok();
@@ -307,9 +307,11 @@ void CSetCongfig::onCommand(int id, int notification, HWND) {
   render();
 }
 
-void CSetCongfig::notifyKeypadNotLocked() { AfxMessageBox(L"Keypad not locked ", MB_OK, m_hWnd); }
+void KeySettingsDialog::notifyKeypadNotLocked() {
+  AfxMessageBox(L"Keypad not locked ", MB_OK, m_hWnd);
+}
 
-void CSetCongfig::onMacroKey(WPARAM message, LPARAM packed) {
+void KeySettingsDialog::onMacroKey(WPARAM message, LPARAM packed) {
   const PackedKeyEvent event = unpackKeyEvent(packed);
   const auto kind = static_cast<tarsil::KeyMessage>(message);
   if (model_.kind() == KindSingleKey && tarsil::isPress(kind)) {
@@ -324,7 +326,7 @@ void CSetCongfig::onMacroKey(WPARAM message, LPARAM packed) {
   render();
 }
 
-LRESULT CSetCongfig::onStepListDraw(NMLVCUSTOMDRAW& draw) const {
+LRESULT KeySettingsDialog::onStepListDraw(NMLVCUSTOMDRAW& draw) const {
   switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
       return CDRF_NOTIFYITEMDRAW;
@@ -344,7 +346,7 @@ LRESULT CSetCongfig::onStepListDraw(NMLVCUSTOMDRAW& draw) const {
   }
 }
 
-void CSetCongfig::render() {
+void KeySettingsDialog::render() {
   if (m_hWnd == nullptr) return;
   rendering_ = true;
   if (shownKind_ != model_.kind()) {
@@ -396,13 +398,13 @@ void CSetCongfig::render() {
     case tarsil::DialogFocus::kNone:
       break;
   }
-  for (const CBitButtton& button : buttons_) {
+  for (const BitmapButton& button : buttons_) {
     if (button.m_hWnd != nullptr) InvalidateRect(button.m_hWnd, nullptr, FALSE);
   }
   rendering_ = false;
 }
 
-void CSetCongfig::renderMacroList() {
+void KeySettingsDialog::renderMacroList() {
   const HWND list = item(IDC_MACRO_LIST);
   const tarsil::MacroEditor& macros = model_.macros();
   const bool refilled = shownEntries_ != macros.entriesRevision();
@@ -426,7 +428,7 @@ void CSetCongfig::renderMacroList() {
   }
 }
 
-void CSetCongfig::renderSteps() {
+void KeySettingsDialog::renderSteps() {
   const HWND list = item(IDC_STEP_LIST);
   const std::span<const std::int32_t> steps = model_.macros().steps();
   if (!std::equal(steps.begin(), steps.end(), shownSteps_.begin(), shownSteps_.end())) {
@@ -456,7 +458,7 @@ void CSetCongfig::renderSteps() {
   }
 }
 
-bool CSetCongfig::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool KeySettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case WM_NCHITTEST:
       // The dialog is dragged by any point that is no control.

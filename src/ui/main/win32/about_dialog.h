@@ -4,7 +4,7 @@
 #include "resource.h"
 
 // The About box: all of it is in its template, the version included.
-class CAboutDlg : public CDialog {
+class AboutDialog : public CDialog {
  public:
-  explicit CAboutDlg(CWnd* parent) : CDialog(IDD_ABOUTBOX, parent) {}
+  explicit AboutDialog(CWnd* parent) : CDialog(IDD_ABOUTBOX, parent) {}
 };

@@ -10,7 +10,7 @@
 // A skin button: an owner-drawn push button whose whole face is one of four
 // pictures. Which one it shows is its BitButtonState's decision; this class
 // feeds that state the mouse's events and paints the chosen face.
-class CBitButtton : public CButton {
+class BitmapButton : public CButton {
  public:
   // The button's state (owned by its dialog's model), and the four
   // whole-window pictures its faces are cut from at `area`, in the order

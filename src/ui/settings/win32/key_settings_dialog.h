@@ -14,7 +14,7 @@
 #include "framework/win32/dialog.h"
 #include "framework/win32/gdi.h"
 #include "layout/layout_file.h"
-#include "ui/controls/win32/bit_buttton.h"
+#include "ui/controls/win32/bitmap_button.h"
 #include "ui/settings/key_settings_model.h"
 
 // The key settings dialog: one key's assignment, or the macro editor alone.
@@ -22,12 +22,12 @@
 // is KeySettingsModel's decision, and this class decodes the controls'
 // messages, keeps the controls showing the model, and runs the capture hook
 // while the model wants keys.
-class CSetCongfig : public CDialog, private tarsil::MacroDeletePrompt {
+class KeySettingsDialog : public CDialog, private tarsil::MacroDeletePrompt {
  public:
   // Reads "Composite.ini" and the dialog's fourteen pictures beside the
   // program. `owner` is disabled while the dialog runs.
-  CSetCongfig(CWnd* owner, const std::filesystem::path& programFolder,
-              const tarsil::MediaKeyTable& media);
+  KeySettingsDialog(CWnd* owner, const std::filesystem::path& programFolder,
+                    const tarsil::MediaKeyTable& media);
 
   // Why the dialog cannot be shown (a file that is missing or unreadable),
   // or empty.
@@ -69,7 +69,7 @@ class CSetCongfig : public CDialog, private tarsil::MacroDeletePrompt {
   std::wstring loadProblem_;
   std::array<CBitmap, tarsil::kDialogPictureCount> pictures_;
   tarsil::DialogLayout layout_{};
-  std::array<CBitButtton, tarsil::kLastSkinButton + 1> buttons_;  // by layout entry
+  std::array<BitmapButton, tarsil::kLastSkinButton + 1> buttons_;  // by layout entry
   FontHandle keyFont_;
   FontHandle listFont_;
   BrushHandle fieldBrush_;

@@ -1,4 +1,4 @@
-#include "ui/controls/win32/bit_buttton.h"
+#include "ui/controls/win32/bitmap_button.h"
 
 #include <windowsx.h>
 
@@ -11,21 +11,21 @@ constexpr DWORD kHoverTime = 1;  // millisecond
 
 }  // namespace
 
-void CBitButtton::setSkin(tarsil::BitButtonState& state, const std::array<HBITMAP, 4>& pictures,
-                          RECT area) {
+void BitmapButton::setSkin(tarsil::BitButtonState& state, const std::array<HBITMAP, 4>& pictures,
+                           RECT area) {
   state_ = &state;
   pictures_ = pictures;
   area_ = area;
   if (m_hWnd != nullptr) repaint();
 }
 
-void CBitButtton::PreSubclassWindow() {
+void BitmapButton::PreSubclassWindow() {
   // Whatever push-button style the template gave it, the button draws itself.
   const LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE);
   SetWindowLongPtrW(m_hWnd, GWL_STYLE, style | BS_OWNERDRAW);
 }
 
-bool CBitButtton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool BitmapButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (state_ == nullptr) return false;
   switch (message) {
     case WM_MOUSEMOVE: {
@@ -62,14 +62,14 @@ bool CBitButtton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
   }
 }
 
-bool CBitButtton::OnReflectedMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+bool BitmapButton::OnReflectedMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
   if (message != WM_DRAWITEM) return false;
   DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
   result = TRUE;
   return true;
 }
 
-void CBitButtton::DrawItem(const DRAWITEMSTRUCT& item) {
+void BitmapButton::DrawItem(const DRAWITEMSTRUCT& item) {
   if (state_ == nullptr) return;
   RECT client{};
   GetClientRect(m_hWnd, &client);

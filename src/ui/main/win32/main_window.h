@@ -11,7 +11,7 @@
 #include "ui/main/win32/key_tooltip.h"
 #include "ui/main/win32/main_skin.h"
 #include "ui/main/win32/tray_icon.h"
-#include "ui/settings/win32/set_congfig.h"
+#include "ui/settings/win32/key_settings_dialog.h"
 
 // The program's one top-level window: the keyboard drawn from the skin. Its
 // session owns the profiles and the layout; the window starts it, switches
@@ -19,13 +19,13 @@
 // (the save) when it is destroyed. What a hover draws and what a press does
 // is decided by MainCommands; this class decodes the messages, paints and
 // shows what the commands ask for.
-class COstrelDlg : public CDialog, private tarsil::MainWindowHost {
+class MainWindow : public CDialog, private tarsil::MainWindowHost {
  public:
   // `alwaysOn`: translate keys as if the keyboard were attached.
   // `startHidden`: the window stays hidden at its first show, leaving only
   // the tray icon, until the user opens it.
-  COstrelDlg(bool alwaysOn, bool startHidden, CWnd* parent = nullptr);
-  ~COstrelDlg() override;
+  MainWindow(bool alwaysOn, bool startHidden, CWnd* parent = nullptr);
+  ~MainWindow() override;
 
  protected:
   BOOL OnInitDialog() override;
@@ -70,7 +70,7 @@ class COstrelDlg : public CDialog, private tarsil::MainWindowHost {
   tarsil::KeyboardSession session_;
   // Constructed first, as it reads its own layout and pictures; every key
   // edit reuses it.
-  CSetCongfig settings_;
+  KeySettingsDialog settings_;
   tarsil::MainCommands commands_;
   MainSkin skin_;
   std::wstring skinProblem_;  // why the skin could not be loaded
