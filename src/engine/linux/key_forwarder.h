@@ -60,6 +60,14 @@ class KeyForwarder {
   std::int16_t numLockState() const noexcept;
   std::size_t keyboardCount() const noexcept { return keyboards_.size(); }
 
+  // Where the press and the release of a key whose meaning is an action go
+  // (see KeyPlatform::handleAction); without a handler such keys do nothing.
+  using ActionHandler = void (*)(void* context, const KeyAction& action, bool up);
+  void setActionHandler(ActionHandler handler, void* context) noexcept {
+    actionHandler_ = handler;
+    actionContext_ = context;
+  }
+
  private:
   struct Keyboard {
     int fd = -1;
@@ -81,6 +89,7 @@ class KeyForwarder {
 
   static void sendStrokes(void* context, const KeyStroke* strokes, std::size_t count) noexcept;
   static std::int16_t readNumLockState(void* context) noexcept;
+  static void handleAction(void* context, const KeyAction& action, bool up) noexcept;
 
   int virtual_;
   KeyTranslator translator_;
@@ -89,6 +98,8 @@ class KeyForwarder {
   std::bitset<LED_CNT> lamps_;    // the virtual keyboard's lamps
   std::array<input_event, 512> out_{};
   std::size_t outCount_ = 0;
+  ActionHandler actionHandler_ = nullptr;
+  void* actionContext_ = nullptr;
 };
 
 }  // namespace tarsil
