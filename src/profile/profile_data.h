@@ -7,6 +7,7 @@
 
 #include "layout/key_slot.h"
 #include "profile/key_types.h"
+#include "profile/macro_timing.h"
 
 namespace tarsil {
 
@@ -46,6 +47,7 @@ struct ProfileData {
   MacroBindings macroBindings;
   std::vector<std::u16string> macroNames;
   std::vector<MacroStepList> macroSteps;  // parallel to macroNames
+  MacroTimings macroTimings;              // parallel to macroSteps; see timingOf
   SlotArray<KeyAssignment> keys;
 
   bool operator==(const ProfileData&) const = default;

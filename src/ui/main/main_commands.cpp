@@ -81,11 +81,12 @@ void MainCommands::switchProfile(std::int32_t profile) {
 void MainCommands::editKey(int slot) {
   ProfileData& working = profiles_.working;
   const KeyAssignment& key = working.keys.slot(slot);
-  KeySettingsExchange exchange{layout_.slots.slot(slot).vk,
-                               key.name,
-                               key.kind,
-                               key.macroIndex,
-                               {working.macroBindings, working.macroNames, working.macroSteps}};
+  KeySettingsExchange exchange{
+      layout_.slots.slot(slot).vk,
+      key.name,
+      key.kind,
+      key.macroIndex,
+      {working.macroBindings, working.macroNames, working.macroSteps, working.macroTimings}};
   std::optional<KeySettingsExchange> result =
       host_.runKeySettings(std::move(exchange), working.translation);
   if (!result) return;
@@ -99,7 +100,11 @@ void MainCommands::editMacros() {
   ProfileData& working = profiles_.working;
   // The macro editor edits no key: it gets none.
   KeySettingsExchange exchange{
-      0, {}, KindMacroEditor, 0, {working.macroBindings, working.macroNames, working.macroSteps}};
+      0,
+      {},
+      KindMacroEditor,
+      0,
+      {working.macroBindings, working.macroNames, working.macroSteps, working.macroTimings}};
   std::optional<KeySettingsExchange> result =
       host_.runKeySettings(std::move(exchange), working.translation);
   if (!result) return;
