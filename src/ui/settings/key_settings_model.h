@@ -113,8 +113,7 @@ class KeySettingsModel {
   // the user is told: keypad keys then record as the keys they stand for.
   bool toggleRecording(bool numLockOn);
   // A key event while recording.
-  void recordEvent(KeyMessage message, std::uint32_t vkCode, std::uint32_t scanCode,
-                   std::uint32_t flags);
+  void recordEvent(const RecordedEvent& event);
 
   MacroEditor& macros() { return editor_; }
   const MacroEditor& macros() const { return editor_; }

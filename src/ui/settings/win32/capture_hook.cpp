@@ -27,6 +27,11 @@ LPARAM packKeyEvent(const KBDLLHOOKSTRUCT& event) {
                              (event.vkCode & 0xFFFF));
 }
 
+WPARAM packKeyMessage(tarsil::KeyMessage message, DWORD time) {
+  return static_cast<WPARAM>((static_cast<std::uint64_t>(time) << 32) |
+                             static_cast<std::uint8_t>(message));
+}
+
 PackedKeyEvent unpackKeyEvent(LPARAM packed) {
   const auto bits = static_cast<std::uint64_t>(packed);
   return {static_cast<DWORD>(bits & 0xFFFF), static_cast<DWORD>((bits >> 32) & 0xFFFF),
@@ -59,7 +64,7 @@ LRESULT CALLBACK CaptureHookProc(int code, WPARAM wParam, LPARAM lParam) {
   // The dialog names or records the key once this call has returned, so the
   // hook itself stays short whatever the dialog then draws.
   if ((decision.nameCapturedKey || decision.recordStep) && captureHook.dialog != nullptr) {
-    PostMessageW(captureHook.dialog, WM_MACRO_KEY, static_cast<WPARAM>(message),
+    PostMessageW(captureHook.dialog, WM_MACRO_KEY, packKeyMessage(message, event->time),
                  packKeyEvent(*event));
   }
   return 1;

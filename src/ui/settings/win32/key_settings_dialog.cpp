@@ -313,7 +313,7 @@ void KeySettingsDialog::notifyKeypadNotLocked() {
 
 void KeySettingsDialog::onMacroKey(WPARAM message, LPARAM packed) {
   const PackedKeyEvent event = unpackKeyEvent(packed);
-  const auto kind = static_cast<tarsil::KeyMessage>(message);
+  const tarsil::KeyMessage kind = keyMessageOf(message);
   if (model_.kind() == KindSingleKey && tarsil::isPress(kind)) {
     wchar_t name[256] = {};
     GetKeyNameTextW(tarsil::keyNameCode(event.scanCode, event.flags), name, 256);
@@ -321,7 +321,7 @@ void KeySettingsDialog::onMacroKey(WPARAM message, LPARAM packed) {
     model_.keyCaptured(tarsil::captureCode(event.vkCode, event.flags),
                        std::u16string(text.begin(), text.end()));
   } else {
-    model_.recordEvent(kind, event.vkCode, event.scanCode, event.flags);
+    model_.recordEvent({kind, event.vkCode, event.scanCode, event.flags, keyTimeOf(message)});
   }
   render();
 }
