@@ -44,6 +44,12 @@ struct KeyDecision {
 // lets go of the Ctrl the user or another chord still holds; a user's release
 // of a key a chord still holds waits for that chord.
 //
+// A macro player is a holder too: its strokes come through marked (decided
+// by playerStroke, never translated), its press holds the key, and its
+// release goes out only when neither the user nor a translated key holds
+// the key; the user's release of a key the player holds waits for the
+// player, as it waits for a chord.
+//
 // A key with an action (ProfileTables::action) sends nothing: its first press
 // and its release go to platform.handleAction and both are swallowed, as are
 // its auto-repeats. The release reports the action the press started, so a
@@ -76,6 +82,16 @@ class KeyTranslator {
 
   // How many translated keys are held down now.
   std::size_t heldCount() const noexcept;
+
+  // A stroke of the macro player, come through with the player's mark:
+  // never translated. kSwallow for the release of a key the user or a
+  // translated key still holds (it goes up when they let go), else kPass.
+  KeyVerdict playerStroke(std::uint32_t vkCode, bool extended, bool up) noexcept;
+
+  // The keys the user's physical keys and translated keys hold now (by
+  // holdIndexOf): what a player stopping after translation has ended must
+  // not release, as no hook is left to hold its releases back.
+  KeySet heldByOthers() const noexcept;
 
  private:
   struct HeldKey {
@@ -118,6 +134,7 @@ class KeyTranslator {
   // key): physical keys of the user's, and translated keys.
   std::array<std::uint16_t, KeySet::kSize> userHolds_{};
   std::array<std::uint16_t, KeySet::kSize> translatedHolds_{};
+  KeySet playerHolds_;                   // keys the macro player has pressed and not released
   std::size_t translatedHoldCount_ = 0;  // the sum of translatedHolds_
 };
 
