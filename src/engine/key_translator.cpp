@@ -193,10 +193,10 @@ KeyVerdict KeyTranslator::playerStroke(std::uint32_t vkCode, bool extended, bool
                                                                         : KeyVerdict::kSwallow;
 }
 
-KeySet KeyTranslator::heldByOthers() const noexcept {
+KeySet KeyTranslator::userHeldKeys() const noexcept {
   KeySet held;
   for (std::size_t index = 0; index < KeySet::kSize; ++index) {
-    if (userHolds_[index] != 0 || translatedHolds_[index] != 0) held.insert(index);
+    if (userHolds_[index] != 0) held.insert(index);
   }
   return held;
 }

@@ -88,10 +88,12 @@ class KeyTranslator {
   // translated key still holds (it goes up when they let go), else kPass.
   KeyVerdict playerStroke(std::uint32_t vkCode, bool extended, bool up) noexcept;
 
-  // The keys the user's physical keys and translated keys hold now (by
-  // holdIndexOf): what a player stopping after translation has ended must
-  // not release, as no hook is left to hold its releases back.
-  KeySet heldByOthers() const noexcept;
+  // The keys the user's physical keys hold now (by holdIndexOf): what a
+  // player stopping once translation has ended must not release, as no hook
+  // is left to hold its releases back. (Translated keys let go of theirs
+  // in releaseAll, except those the player holds, which are the player's
+  // to release.)
+  KeySet userHeldKeys() const noexcept;
 
  private:
   struct HeldKey {

@@ -107,7 +107,7 @@ TEST(EngineAllocation, PlayingMacrosAllocatesNothing) {
   player.press({1, 0, 112, true}, 210'000, output);
   (void)translator.playerStroke(65, false, false);
   (void)translator.playerStroke(65, false, true);
-  const KeySet keep = translator.heldByOthers();
+  const KeySet keep = translator.userHeldKeys();
   player.stopAll(output, &keep);
   const long after = allocations.load();
 

@@ -83,6 +83,18 @@ TEST(MacroPlayer, AKeyTheUserHoldsIsNeverReleasedByThePlayer) {
             "300 LShift down, 310 LShift down");
 }
 
+TEST(MacroPlayer, AKeyAChordAndThePlayerBothHoldGoesUpWithTheLastOfThem) {
+  PlayerScenario s;
+  s.macro(1, 0, "sequence: Ctrl down, 100 Ctrl up").bind(1, "F1", 0);
+  s.run("0: map C = Ctrl V");
+  EXPECT_EQ(s.run("0: F1 down; 1: F1 up; 10: C down; 20: C up; 30: C down; 160: C up"),
+            "0 Ctrl down, 10 Ctrl down, 10 V down, 20 V up, 30 Ctrl down, 30 V down, 160 Ctrl up, "
+            "160 V up");
+  // Translation ends while both hold Ctrl: the chord leaves it to the player.
+  EXPECT_EQ(s.run("200: F1 down; 201: F1 up; 210: C down; 240: unhook"),
+            "200 Ctrl down, 210 Ctrl down, 210 V down, 240 V up, 240 Ctrl up");
+}
+
 TEST(MacroPlayer, OtherKeysGoOnBeingTranslatedDuringPlayback) {
   PlayerScenario s;
   s.macro(1, 0, "sequence: A down, 100 A up").bind(1, "F1", 0);

@@ -156,7 +156,7 @@ void PlayerScenario::step(std::string_view text) {
   } else if (v[0] == "stop") {
     player.stopAll(output());
   } else if (v[0] == "unhook") {
-    const KeySet keep = translator.heldByOthers();
+    const KeySet keep = translator.userHeldKeys();
     translator.releaseAll(view(), platform());
     StrokeOutput direct{[](void* context, const KeyStroke* strokes, std::size_t count) {
                           auto* self = static_cast<PlayerScenario*>(context);

@@ -49,9 +49,32 @@ void MainWindow::applyPresence(bool present) {
     tarsil::InstallKeyHook();
     tarsil::keyHook.keyHookStopped = 0;
   } else {
-    tarsil::RemoveKeyHook();
+    stopTranslation();
     tarsil::keyHook.keyHookStopped = 1;
   }
+}
+
+void MainWindow::stopTranslation() {
+  // Taken while the hook still knows them: the keys the user holds, which
+  // the player's releases must spare once no hook holds them back.
+  const tarsil::KeySet userKeys = tarsil::keyHook.translator.userHeldKeys();
+  tarsil::RemoveKeyHook();
+  player_.stopAll(&userKeys);
+}
+
+void MainWindow::onKeyAction(void* self, const tarsil::KeyAction& action, bool up) {
+  auto* window = static_cast<MainWindow*>(self);
+  if (action.kind == tarsil::KeyActionKind::kPlayMacro) {
+    tarsil::playMacroAction(window->player_, action, up, window->session_.profiles().activeProfile);
+  }
+}
+
+void MainWindow::followMacros() {
+  if (!session_.running()) return;
+  const tarsil::ProfileSet& profiles = session_.profiles();
+  if (!macroWatch_.changed(profiles)) return;
+  player_.setLibrary(
+      std::make_shared<const tarsil::MacroLibrary>(tarsil::buildMacroLibrary(profiles)));
 }
 
 void MainWindow::endWithNotice(const std::wstring& text) {
@@ -87,7 +110,9 @@ BOOL MainWindow::OnInitDialog() {
   tarsil::SetKeyHookTables(tables, &profiles.activeProfile);
   const tarsil::KeyActionTable* const actions[3] = {
       &profiles.stores[0].actions, &profiles.stores[1].actions, &profiles.stores[2].actions};
-  tarsil::SetKeyHookActions(actions, nullptr, nullptr);
+  tarsil::SetKeyHookActions(actions, onKeyAction, this);
+  player_.start();
+  followMacros();
 
   applyPresence(alwaysOn_ || tarsil::IsKeyboardPresent(m_hWnd));
   tray_.add(m_hWnd, icon_);
@@ -215,7 +240,7 @@ void MainWindow::exit() {
   // An open key settings dialog ends as its Cancel would: the exit saves
   // what was committed, not a half-made edit.
   settings_.closeWithCancel();
-  tarsil::RemoveKeyHook();
+  stopTranslation();
   EndDialog(IDCANCEL);
 }
 
@@ -230,8 +255,11 @@ void MainWindow::paintIconic() {
 }
 
 void MainWindow::OnDestroy() {
-  // Held translated keys are released before the tables they came from go.
-  tarsil::RemoveKeyHook();
+  // Held translated keys are released before the tables they came from go,
+  // and the player ends before the hook it hands its strokes through is
+  // gone for good.
+  stopTranslation();
+  player_.shutdown();
   tarsil::unregisterKeyboardNotifications(deviceNotification_);
   deviceNotification_ = nullptr;
   const tarsil::Notices notices = session_.finish();
@@ -254,6 +282,14 @@ void MainWindow::showNotices(HWND owner, const tarsil::Notices& notices) {
 }
 
 bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  const bool handled = dispatch(message, wParam, lParam, result);
+  // Every change of the profiles comes from some message: an edit, Apply,
+  // a profile switch, an import.
+  if (message != WM_DESTROY) followMacros();
+  return handled;
+}
+
+bool MainWindow::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
     // Explorer restarted: without its icon a hidden window would be out of reach.
     tray_.add(m_hWnd, icon_);

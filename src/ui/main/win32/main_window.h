@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/win32/macro_player_thread.h"
 #include "framework/win32/dialog.h"
+#include "profile/macro_library.h"
 #include "session/keyboard_session.h"
 #include "ui/main/main_commands.h"
 #include "ui/main/win32/key_tooltip.h"
@@ -46,6 +48,16 @@ class MainWindow : public CDialog, private tarsil::MainWindowHost {
 
   // Switches translation on or off by the keyboard's presence.
   void applyPresence(bool present);
+  // Ends translation: the hook goes, and what the macro player holds comes
+  // up, except the keys the user still holds.
+  void stopTranslation();
+  // The hook's handler of keys whose meaning is an action.
+  static void onKeyAction(void* self, const tarsil::KeyAction& action, bool up);
+  // After every message: when the stores' macros, the keys that play them
+  // or the active profile changed, what plays stops and the player gets
+  // the macros as they are now.
+  void followMacros();
+  bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
   void OnCommand(UINT id);
   LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage);
@@ -72,6 +84,8 @@ class MainWindow : public CDialog, private tarsil::MainWindowHost {
   // edit reuses it.
   KeySettingsDialog settings_;
   tarsil::MainCommands commands_;
+  tarsil::MacroPlayerThread player_;
+  tarsil::MacroLibraryWatch macroWatch_;
   MainSkin skin_;
   std::wstring skinProblem_;  // why the skin could not be loaded
   KeyTooltip tooltip_;
