@@ -114,9 +114,15 @@ std::optional<PlayerTime> MacroPlayer::run(PlayerTime now, const StrokeOutput& o
     while (playback.active && playback.due <= now) {
       const std::vector<TimedStep>& steps = playback.macro->steps;
       sendStep(playback, steps[playback.next], batch);
-      // The next step waits from the moment this one really went out.
       if (++playback.next < steps.size()) {
-        playback.due = now + steps[playback.next].delayMs * kMicrosecondsPerMs;
+        // The next step waits from the moment this one really went out.
+        const PlayerTime delay = steps[playback.next].delayMs * kMicrosecondsPerMs;
+        PlayerTime sent = now;
+        if (delay > 0 && output.sentAt != nullptr) {
+          batch.flush();
+          sent = std::max(now, output.sentAt(output.context));
+        }
+        playback.due = sent + delay;
       } else {
         endPass(playback, now, batch);
       }

@@ -21,6 +21,12 @@ using PlayerTime = std::int64_t;
 struct StrokeOutput {
   void (*send)(void* context, const KeyStroke* strokes, std::size_t count) = nullptr;
   void* context = nullptr;
+  // The time once strokes handed to `send` have gone out, where sending
+  // takes a while (Windows returns from SendInput only when the keyboard
+  // hooks have seen the strokes): the next step's delay counts from then,
+  // so a slow send never brings two steps closer. Null: sending takes no
+  // time, and the delay counts from the time run() was given.
+  PlayerTime (*sentAt)(void* context) = nullptr;
 };
 
 // A key whose meaning is "play macro `macro` of profile `profile`".
@@ -45,8 +51,8 @@ struct MacroTrigger {
 //   release, which stops at once.
 // - toggle: a press starts repeating, the next press stops.
 // Step k goes out delay(k) after step k-1 really went out (after the press
-// for step 0), so steps never come closer together than their delays,
-// whatever the platform's wake-ups cost. A pass that would take less than
+// for step 0; see StrokeOutput::sentAt), so steps never come closer together
+// than their delays, whatever the platform's wake-ups and sends cost. A pass that would take less than
 // kMinPassTime starts the next no sooner than that after its own start, so
 // a macro without delays cannot flood the input.
 //

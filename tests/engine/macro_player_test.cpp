@@ -20,6 +20,15 @@ TEST(MacroPlayer, SequenceOncePlaysEachStepAfterItsDelayAndIgnoresPressesMeanwhi
   EXPECT_EQ(s.player.playingCount(), 0u);
 }
 
+TEST(MacroPlayer, ADelayCountsFromWhenTheStepBeforeHadGoneOut) {
+  PlayerScenario s;
+  s.macro(1, 0, "sequence: A down, 10 B down, C down, 10 D down").bind(1, "F1", 0);
+  s.sendCost = 3000;  // each send takes 3 ms
+  // The pass ends with every key down: all come up at its end.
+  EXPECT_EQ(s.run("0: F1 down; until 100"),
+            "0 A down, 13 B down, 13 C down, 26 D down, 26 A up, 26 B up, 26 C up, 26 D up");
+}
+
 TEST(MacroPlayer, RepeatWhileHeldStopsAtTheReleaseAndLetsGoOfWhatItHolds) {
   PlayerScenario s;
   s.macro(1, 0, "repeat: 20 A down, 30 A up").bind(1, "F1", 0);

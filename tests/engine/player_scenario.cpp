@@ -114,7 +114,10 @@ StrokeOutput PlayerScenario::output() {
               }
             }
           },
-          this};
+          this, [](void* context) {
+            const auto* self = static_cast<const PlayerScenario*>(context);
+            return self->now + self->sendCost;
+          }};
 }
 
 void PlayerScenario::advanceTo(PlayerTime time) {

@@ -51,6 +51,8 @@ class PlayerScenario {
   std::array<KeyActionTable, 3> actions;
   std::int32_t activeProfile = 1;
   PlayerTime now = 0;  // microseconds
+  // How long a send takes before the strokes are out (StrokeOutput::sentAt).
+  PlayerTime sendCost = 0;
 
  private:
   void advanceTo(PlayerTime time);

@@ -17,7 +17,9 @@ void sendPlayerStrokes(void*, const KeyStroke* strokes, std::size_t count) {
   sendKeyStrokes(strokes, count, kPlayerStrokeMark);
 }
 
-constexpr StrokeOutput kOutput{sendPlayerStrokes, nullptr};
+PlayerTime sentAt(void*);
+
+constexpr StrokeOutput kOutput{sendPlayerStrokes, nullptr, sentAt};
 
 }  // namespace
 
@@ -34,6 +36,10 @@ PlayerTime MacroPlayerThread::clock() noexcept {
   const std::int64_t ticks = counter.QuadPart;
   return ticks / frequency * 1'000'000 + ticks % frequency * 1'000'000 / frequency;
 }
+
+namespace {
+PlayerTime sentAt(void*) { return MacroPlayerThread::clock(); }
+}  // namespace
 
 bool MacroPlayerThread::start() {
   if (thread_ != nullptr) return true;

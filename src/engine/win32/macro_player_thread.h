@@ -55,6 +55,9 @@ class MacroPlayerThread {
   // runs).
   bool highResolution() const { return highResolution_; }
 
+  // The performance counter in microseconds: the player's clock.
+  static PlayerTime clock() noexcept;
+
  private:
   enum class CommandKind : std::uint8_t { kPress, kRelease, kStop, kStopKeeping, kLibrary, kQuit };
   struct Command {
@@ -67,7 +70,6 @@ class MacroPlayerThread {
   static DWORD WINAPI threadMain(void* self);
   void loop() noexcept;
   void post(const Command& command) noexcept;
-  static PlayerTime clock() noexcept;
 
   HandoffQueue<Command, 256> queue_;
   std::mutex libraryMutex_;  // held only to swap the pointer below
