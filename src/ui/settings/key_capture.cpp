@@ -64,7 +64,8 @@ KeyCode recordCode(std::uint32_t vkCode, std::uint32_t flags) {
 }
 
 CaptureDecision decideCapture(CaptureShared& shared, KeyMessage message, std::uint32_t vkCode,
-                              std::uint32_t flags) noexcept {
+                              std::uint32_t flags, bool fromPlayer) noexcept {
+  if (fromPlayer) return {};
   constexpr std::int32_t kSingleKey = 0;
   const bool recording = shared.dialogMode == 1 || shared.dialogMode == 4;
   if (isPress(message)) {

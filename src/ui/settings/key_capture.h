@@ -47,8 +47,11 @@ struct CaptureDecision {
   bool nameCapturedKey = false;  // show the captured key's name in the dialog
   bool recordStep = false;       // hand the event to the recorder
 };
+// `fromPlayer`: a stroke of the macro player (marked as its own). It is no
+// key of the user's: it is neither captured nor recorded, and it goes on,
+// so that the player's releases reach the system while the dialog runs.
 CaptureDecision decideCapture(CaptureShared& shared, KeyMessage message, std::uint32_t vkCode,
-                              std::uint32_t flags) noexcept;
+                              std::uint32_t flags, bool fromPlayer = false) noexcept;
 
 // One macro step as the recorder appends it.
 struct RecordedStep {

@@ -43,6 +43,10 @@ TEST(KeyCapture, EveryKeyEventIsSwallowedAndGoesWhereTheDialogWantsIt) {
   const CaptureDecision release = decideCapture(shared, KeyMessage::kKeyUp, 35, 0x80);
   EXPECT_TRUE(release.swallow && release.recordStep);
   EXPECT_FALSE(decideCapture(shared, KeyMessage::kOther, 65, 0).swallow);
+  // The macro player's strokes go on, neither captured nor recorded.
+  const CaptureDecision played = decideCapture(shared, KeyMessage::kKeyUp, 66, 0x90, true);
+  EXPECT_FALSE(played.swallow || played.recordStep || played.nameCapturedKey);
+  EXPECT_EQ(shared.capturedKey, 97);
 }
 
 TEST(StepRecorder, RecordsEachKeysFirstPressAndItsReleaseWithTheTimeBetweenSteps) {

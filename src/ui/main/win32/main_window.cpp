@@ -165,6 +165,9 @@ bool MainWindow::confirmSaveChanges() {
 
 std::optional<tarsil::KeySettingsExchange> MainWindow::runKeySettings(
     tarsil::KeySettingsExchange exchange, tarsil::TranslationTable& working) {
+  // What plays stops first: its strokes would go into the dialog's fields
+  // and, while keys are captured, be taken for the user's.
+  player_.stopAll();
   return settings_.run(std::move(exchange), working);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/settings/win32/capture_hook.h"
 
+#include "engine/win32/key_injection.h"
+
 CaptureHookState captureHook;
 
 namespace {
@@ -58,8 +60,10 @@ LRESULT CALLBACK CaptureHookProc(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(captureHook.captureHookHandle, code, wParam, lParam);
   }
   const tarsil::KeyMessage message = keyMessage(wParam);
+  const bool fromPlayer =
+      (event->flags & LLKHF_INJECTED) != 0 && event->dwExtraInfo == tarsil::kPlayerStrokeMark;
   const tarsil::CaptureDecision decision =
-      tarsil::decideCapture(captureHook.shared, message, event->vkCode, event->flags);
+      tarsil::decideCapture(captureHook.shared, message, event->vkCode, event->flags, fromPlayer);
   if (!decision.swallow) return CallNextHookEx(captureHook.captureHookHandle, code, wParam, lParam);
   // The dialog names or records the key once this call has returned, so the
   // hook itself stays short whatever the dialog then draws.
