@@ -15,18 +15,6 @@ const MacroTiming& timingOf(const MacroTimings& timings, std::size_t macro) {
   return macro < timings.size() ? timings[macro] : kChordWithoutDelays;
 }
 
-void normalizeTimings(MacroTimings& timings) {
-  bool anyTimed = false;
-  for (MacroTiming& timing : timings) {
-    if (std::all_of(timing.delays.begin(), timing.delays.end(),
-                    [](std::int32_t ms) { return ms == 0; })) {
-      timing.delays.clear();
-    }
-    anyTimed = anyTimed || timing.isTimed();
-  }
-  if (!anyTimed) timings.clear();
-}
-
 std::int64_t passDuration(const MacroTiming& timing, std::size_t steps) {
   if (timing.mode == MacroMode::kChord) return 0;
   const std::size_t counted = std::min(steps, timing.delays.size());

@@ -49,11 +49,6 @@ using MacroTimings = std::vector<MacroTiming>;
 
 const MacroTiming& timingOf(const MacroTimings& timings, std::size_t macro);
 
-// The canonical form, so that equal timings compare equal however they were
-// made: no delays where all are 0, and no entries at all when no macro is
-// timed.
-void normalizeTimings(MacroTimings& timings);
-
 // One pass of the macro: the sum of its steps' delays, in milliseconds (0
 // for a chord, which plays at once).
 std::int64_t passDuration(const MacroTiming& timing, std::size_t steps);

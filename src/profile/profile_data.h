@@ -76,6 +76,12 @@ struct ProfileSet {
 // Writes v -> {v} for 1..254; `overwrite` decides whether existing entries change.
 void addIdentityEntries(TranslationTable& table, bool overwrite);
 
+// The canonical form of a profile's timings, so that equal timings compare
+// equal however they were made: per macro one delay for each of its steps,
+// or none where all are 0; no entry beyond the macro list, and none at all
+// when no macro is timed.
+void normalizeTimings(MacroTimings& timings, const std::vector<MacroStepList>& steps);
+
 // Removes every occurrence of a slot index from an assigned-key list.
 void removeAssigned(std::vector<std::int32_t>& assigned, std::int32_t index);
 

@@ -12,7 +12,7 @@ void takeMacroCopies(ProfileData& working, MacroEditCopies&& copies) {
   working.macroNames = std::move(copies.macroNames);
   working.macroSteps = std::move(copies.macroSteps);
   working.macroTimings = std::move(copies.macroTimings);
-  normalizeTimings(working.macroTimings);
+  normalizeTimings(working.macroTimings, working.macroSteps);
   buildMacroActions(working);
 }
 

@@ -155,7 +155,7 @@ class SectionLoader {
       working_.macroTimings.push_back(
           readTiming(i, working_.macroSteps.back().size() / kMacroStepWidth));
     }
-    normalizeTimings(working_.macroTimings);
+    normalizeTimings(working_.macroTimings, working_.macroSteps);
   }
 
   // MacroMode and MacroDelay of macro i, which has `steps` steps.

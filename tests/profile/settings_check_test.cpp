@@ -75,8 +75,8 @@ TEST(CheckSettings, SaysWhatBecomesOfModesAndDelaysItCannotTakeAsWritten) {
                                          u"Profile1/MacroDelay0"}));
   ProfileSet profiles;
   LoadProfile(profiles, makeLayout(), ini::IniDocument::parse(text), 1, 1);
-  EXPECT_EQ(profiles.working.macroTimings,
-            (MacroTimings{{MacroMode::kChord, {kMaxStepDelayMs, 0}}, {MacroMode::kChord, {30}}}));
+  EXPECT_EQ(profiles.working.macroTimings, (MacroTimings{{MacroMode::kChord, {kMaxStepDelayMs, 0}},
+                                                         {MacroMode::kChord, {30, 0}}}));
 }
 
 TEST(CheckSettings, ReportsExactlyWhatTheLoaderDoes) {

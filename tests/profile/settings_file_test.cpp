@@ -155,7 +155,7 @@ TEST(SettingsRoundTrip, TimedMacrosKeepModeAndDelaysAndOnlyTheyGetTimingKeys) {
   ProfileSet loaded;
   LoadProfile(loaded, layout, file, 1, 1);
   MacroTimings expected = p.macroTimings;
-  normalizeTimings(expected);
+  normalizeTimings(expected, p.macroSteps);
   EXPECT_EQ(loaded.stores[0].macroTimings, expected);
   EXPECT_EQ(loaded.stores[0].macroTimings[2].delays, (std::vector<std::int32_t>{40, 0}));
 }
