@@ -287,8 +287,24 @@ void MainWindow::showNotices(HWND owner, const tarsil::Notices& notices) {
 bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   const bool handled = dispatch(message, wParam, lParam, result);
   // Every change of the profiles comes from some message: an edit, Apply,
-  // a profile switch, an import.
-  if (message != WM_DESTROY) followMacros();
+  // a profile switch, an import. The pointer's moves and the painting,
+  // which come by the hundred, change none.
+  switch (message) {
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+    case WM_NCMOUSEHOVER:
+    case WM_NCMOUSELEAVE:
+    case WM_PAINT:
+    case WM_NCPAINT:
+    case WM_ERASEBKGND:
+    case WM_DESTROY:
+      break;
+    default:
+      followMacros();
+      break;
+  }
   return handled;
 }
 
