@@ -63,8 +63,8 @@ std::string anyKeyboardHint(const std::string& name) {
   const auto product = sysfsId(name, "product");
   if (!vendor || !product) return "";
   return " (to let the user at the computer translate this keyboard alone, add the rule "
-         "SUBSYSTEM==\"input\", KERNEL==\"event*\", ATTRS{idVendor}==\"" +
-         hex4(*vendor) + "\", ATTRS{idProduct}==\"" + hex4(*product) +
+         "SUBSYSTEM==\"input\", KERNEL==\"event*\", ATTRS{id/vendor}==\"" +
+         hex4(*vendor) + "\", ATTRS{id/product}==\"" + hex4(*product) +
          "\", TAG+=\"uaccess\" to /etc/udev/rules.d/71-tarsil-keyboard.rules; membership of "
          "the group \"input\" would instead let every program of yours read every keyboard)";
 }
