@@ -49,12 +49,12 @@ class TapCounter {
 double playTaps(const FakeKeyboard& keyboard, std::uint16_t code, int taps, double perSecond,
                 int burst);
 
-// While 3,000 taps of A are played over 10 s, set.ini is written over in
-// place every 2 ms, switching between profile 1 and profile 2, and ends on
-// `last`: every tap arrives translated (never as A, which a half-written
-// file would give), none is lost, no key stays down.
-void reloadStorm(const FakeKeyboard& keyboard, const std::string& virtualNode,
-                 const std::string& profile1, const std::string& last);
+// While 3,000 taps of A are played over 10 s, set.ini (as the program
+// saves it: every key of every profile) is written over in place every
+// 2 ms, switching between profile 1 (A is B) and profile 2 (A is C), and
+// ends on profile 2: every tap arrives translated (never as A, which a
+// half-written file would give), none is lost, no key stays down.
+void reloadStorm(const FakeKeyboard& keyboard, const std::string& virtualNode);
 
 // SIGHUP every 0.2 ms for 3 s while 1,000 taps are played.
 void hangUpStorm(const FakeKeyboard& keyboard, const std::string& virtualNode, pid_t daemon);

@@ -1,6 +1,5 @@
 // The parts of tarsild that need no input devices: the lock that keeps a
-// second daemon out, the loop's sources, and the reader of the settings.
-#include <poll.h>
+// second daemon out, and the loop's sources.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,7 +7,6 @@
 
 #include "app/linux/event_loop.h"
 #include "app/linux/instance_lock.h"
-#include "app/linux/settings_reader.h"
 #include "support/temp_folder.h"
 
 namespace tarsil {
@@ -77,22 +75,6 @@ TEST(EventLoop, RunsEachReadySourceAndDropsOnesRemovedMeanwhile) {
     ::close(ends[0]);
     ::close(ends[1]);
   }
-}
-
-TEST(SettingsReader, HandsTheResultToTheLoopWhenItIsDone) {
-  TempFolder folder;
-  TempFolder::write(folder / "Main.ini", "[BUTTONINFO]\r\n");
-  SettingsReader reader;
-  std::string error;
-  ASSERT_TRUE(reader.open(error)) << error;
-  reader.start({folder / "Main.ini", folder / "set.ini"}, {});
-  pollfd ready{reader.fd(), POLLIN, 0};
-  ASSERT_EQ(::poll(&ready, 1, 10000), 1);
-  const SettingsReader::Result result = reader.take();
-  EXPECT_FALSE(reader.running());
-  ASSERT_EQ(result.notices.size(), 1u);  // a layout without keys is refused by name
-  EXPECT_NE(result.notices[0].text.find("Main.ini"), std::string::npos);
-  EXPECT_FALSE(result.session.running());
 }
 
 }  // namespace
