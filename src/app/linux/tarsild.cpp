@@ -444,9 +444,11 @@ void Daemon::deviceGone(const std::string& name) {
 
 ProfileTables Daemon::tables() const {
   const ProfileSet& profiles = session_.profiles();
-  return ProfileTables{{&profiles.stores[0].translation, &profiles.stores[1].translation,
-                        &profiles.stores[2].translation},
-                       profiles.activeProfile};
+  return ProfileTables{
+      {&profiles.stores[0].translation, &profiles.stores[1].translation,
+       &profiles.stores[2].translation},
+      profiles.activeProfile,
+      {&profiles.stores[0].actions, &profiles.stores[1].actions, &profiles.stores[2].actions}};
 }
 
 void Daemon::shutDown() {

@@ -36,7 +36,12 @@ ssize_t writeAll(int fd, const input_event* events, std::size_t count) noexcept 
 KeyForwarder::KeyForwarder(int virtualKeyboard) noexcept : virtual_(virtualKeyboard) {}
 
 KeyPlatform KeyForwarder::platform() noexcept {
-  return KeyPlatform{readNumLockState, sendStrokes, this};
+  return KeyPlatform{readNumLockState, sendStrokes, this, handleAction};
+}
+
+void KeyForwarder::handleAction(void* context, const KeyAction& action, bool up) noexcept {
+  const auto* self = static_cast<const KeyForwarder*>(context);
+  if (self->actionHandler_ != nullptr) self->actionHandler_(self->actionContext_, action, up);
 }
 
 void KeyForwarder::addKeyboard(int fd) {

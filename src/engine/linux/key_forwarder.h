@@ -70,6 +70,14 @@ class KeyForwarder {
   std::int16_t numLockState() const noexcept;
   std::size_t keyboardCount() const noexcept { return keyboards_.size(); }
 
+  // Where the press and the release of a key whose meaning is an action go
+  // (see KeyPlatform::handleAction); without a handler such keys do nothing.
+  using ActionHandler = void (*)(void* context, const KeyAction& action, bool up);
+  void setActionHandler(ActionHandler handler, void* context) noexcept {
+    actionHandler_ = handler;
+    actionContext_ = context;
+  }
+
  private:
   struct Keyboard {
     int fd = -1;
@@ -95,6 +103,7 @@ class KeyForwarder {
 
   static void sendStrokes(void* context, const KeyStroke* strokes, std::size_t count) noexcept;
   static std::int16_t readNumLockState(void* context) noexcept;
+  static void handleAction(void* context, const KeyAction& action, bool up) noexcept;
 
   int virtual_;
   KeyTranslator translator_;
@@ -104,6 +113,8 @@ class KeyForwarder {
   std::array<input_event, 64> out_{};  // whole reports, then the one being made
   std::size_t outCount_ = 0;
   std::size_t reportStart_ = 0;  // where the report being made begins
+  ActionHandler actionHandler_ = nullptr;
+  void* actionContext_ = nullptr;
 };
 
 }  // namespace tarsil
