@@ -17,7 +17,9 @@
 
 #include "device/linux/inotify_events.h"
 #include "device/vendor_id.h"
+#include "engine/key_rendering.h"
 #include "ini/ini_file.h"
+#include "profile/macro_library.h"
 
 namespace tarsil {
 namespace {
@@ -121,7 +123,7 @@ bool Daemon::setUp() {
   adopt(std::move(first), true);
 
   if (!loop_.open(error) || !readTimer_.open(error) || !grabRetry_.open(error) ||
-      !reader_.open(error)) {
+      !playerTimer_.open(error) || !reader_.open(error)) {
     say(error);
     return false;
   }
@@ -133,6 +135,7 @@ bool Daemon::setUp() {
     return false;
   }
   forwarder_.emplace(virtual_->fd());
+  forwarder_->setActionHandler(keyAction, this);
   if (!inputs_.start(error)) {
     say(error);
     return false;
@@ -143,7 +146,11 @@ bool Daemon::setUp() {
       follow(inputs_.fd(), "the input devices", [this] { inputsChanged(); }) &&
       follow(readTimer_.fd(), "the settings timer", [this] { readDue(); }) &&
       follow(reader_.fd(), "the settings reader", [this] { readDone(); }) &&
-      follow(grabRetry_.fd(), "the keyboard retry timer", [this] { retryHeldDevices(); });
+      follow(grabRetry_.fd(), "the keyboard retry timer", [this] { retryHeldDevices(); }) &&
+      follow(playerTimer_.fd(), "the macro timer", [this] {
+        playerTimer_.acknowledge();
+        runPlayer();
+      });
   if (!followed) return false;
   followSettings();
 
@@ -287,6 +294,11 @@ void Daemon::adopt(KeyboardSession next, bool atStart) {
   // One step between two key events; the old settings are freed on the
   // reader's thread.
   reader_.retire(std::exchange(session_, std::move(next)));
+  // What plays stops: its macro may be gone, or changed, or belong to a
+  // profile no longer active.
+  player_.setLibrary(std::make_shared<const MacroLibrary>(buildMacroLibrary(session_.profiles())),
+                     playerOutput());
+  runPlayer();
   if (!session_.settingsFileExists()) {
     say(ini::pathText(files_.settings) + " does not exist yet: every key types itself");
   }
@@ -437,6 +449,9 @@ void Daemon::deviceGone(const std::string& name) {
   const dev_t number = device.number;
   devices_.erase(found);
   if (presence_.left(number) == PresenceAction::kStopTranslation) {
+    // The player first, while the translator still knows the user's keys.
+    player_.stopAll(playerOutput());
+    runPlayer();
     forwarder_->releaseAll(tables());
     say("the keyboard is gone: translation is off");
   }
@@ -451,9 +466,48 @@ ProfileTables Daemon::tables() const {
       {&profiles.stores[0].actions, &profiles.stores[1].actions, &profiles.stores[2].actions}};
 }
 
+void Daemon::keyAction(void* self, const KeyAction& action, bool up) noexcept {
+  auto* daemon = static_cast<Daemon*>(self);
+  if (action.kind != KeyActionKind::kPlayMacro) return;
+  const PlayerTime now =
+      std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch())
+          .count();
+  if (up) {
+    daemon->player_.release(action.trigger, now, daemon->playerOutput());
+  } else {
+    const bool numLockOn = isNumLockOn(daemon->forwarder_->numLockState());
+    daemon->player_.press(
+        {daemon->session_.profiles().activeProfile, action.value, action.trigger, numLockOn}, now,
+        daemon->playerOutput());
+  }
+  daemon->runPlayer();
+}
+
+StrokeOutput Daemon::playerOutput() noexcept {
+  return {[](void* self, const KeyStroke* strokes, std::size_t count) {
+            auto* daemon = static_cast<Daemon*>(self);
+            if (daemon->forwarder_) daemon->forwarder_->playStrokes(strokes, count);
+          },
+          this};
+}
+
+void Daemon::runPlayer() noexcept {
+  const auto now = Clock::now();
+  const std::optional<PlayerTime> next = player_.run(
+      std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count(),
+      playerOutput());
+  if (next) {
+    playerTimer_.fireAt(Clock::time_point(std::chrono::microseconds(*next)));
+  } else if (playerTimer_.armed()) {
+    playerTimer_.disarm();
+  }
+}
+
 void Daemon::shutDown() {
   // What the virtual keyboard holds comes up before it goes, and the
-  // keyboards are handed back to the system.
+  // keyboards are handed back to the system; what the player holds first,
+  // while the translator still knows the user's keys.
+  player_.stopAll(playerOutput());
   forwarder_->releaseEverything(tables());
   for (auto& [name, device] : devices_) {
     if (device.node) device.node->ungrab();
