@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "engine/macro_player.h"
+#include "timed_macros.h"
 
 namespace tarsil {
 namespace {
@@ -37,7 +38,9 @@ PlayerTime monotonic() {
 double cpuMs() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  const auto ms = [](timeval t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+  const auto ms = [](timeval t) {
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+  };
   return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
@@ -77,13 +80,8 @@ int run(int steps, int seconds) {
   epoll_ctl(epoll, EPOLL_CTL_ADD, timer, &watch);
 
   auto library = std::make_shared<MacroLibrary>();
-  TimedMacro sequence{MacroMode::kSequenceOnce, {}};
-  for (int k = 0; k < steps; ++k) {
-    sequence.steps.push_back({'Q', k % 2 == 0, k == 0 ? 0 : 1 + (k * 37) % 60});
-  }
-  library->profiles[0].push_back(sequence);
-  library->profiles[0].push_back(
-      {MacroMode::kToggle, {{'W', true, 0}, {'W', false, 20}, {'E', true, 20}, {'E', false, 20}}});
+  const TimedMacro sequence = bench::pacedSequence(steps);
+  library->profiles[0] = {sequence, bench::steadyToggle()};
   MacroPlayer player;
   const StrokeOutput output{stamp, nullptr};
   player.setLibrary(library, output);
@@ -95,16 +93,7 @@ int run(int steps, int seconds) {
     errors.push_back(static_cast<double>(stamps[k] - stamps[k - 1]) / 1000.0 -
                      sequence.steps[k].delayMs);
   }
-  std::sort(errors.begin(), errors.end());
-  if (!errors.empty()) {
-    const auto at = [&](double share) {
-      return errors[std::min(errors.size() - 1,
-                             static_cast<std::size_t>(share * static_cast<double>(errors.size())))];
-    };
-    std::printf(
-        "%zu steps, gap minus delay: min %.3f ms  median %.3f ms  p99 %.3f ms  max %.3f ms\n",
-        errors.size() + 1, errors.front(), at(0.5), at(0.99), errors.back());
-  }
+  bench::printGapErrors(errors);
 
   stamps.clear();
   const double cpuBefore = cpuMs();

@@ -23,6 +23,7 @@
 
 #include "engine/win32/key_injection.h"
 #include "engine/win32/macro_player_thread.h"
+#include "timed_macros.h"
 
 namespace tarsil {
 namespace {
@@ -76,13 +77,8 @@ int run(int steps, int seconds) {
     return 1;
   }
   auto library = std::make_shared<MacroLibrary>();
-  TimedMacro sequence{MacroMode::kSequenceOnce, {}};
-  for (int k = 0; k < steps; ++k) {
-    sequence.steps.push_back({'Q', k % 2 == 0, k == 0 ? 0 : 1 + (k * 37) % 60});
-  }
-  library->profiles[0].push_back(sequence);
-  library->profiles[0].push_back(
-      {MacroMode::kToggle, {{'W', true, 0}, {'W', false, 20}, {'E', true, 20}, {'E', false, 20}}});
+  const TimedMacro sequence = bench::pacedSequence(steps);
+  library->profiles[0] = {sequence, bench::steadyToggle()};
   player.setLibrary(library);
   std::printf("timer: %s\n", player.highResolution() ? "high resolution" : "ordinary");
 
@@ -92,18 +88,7 @@ int run(int steps, int seconds) {
   for (std::size_t k = 1; k < stamps.size(); ++k) {
     errors.push_back(stamps[k] - stamps[k - 1] - sequence.steps[k].delayMs);
   }
-  std::sort(errors.begin(), errors.end());
-  if (errors.empty()) {
-    std::printf("no stroke came through\n");
-  } else {
-    const auto at = [&](double share) {
-      return errors[std::min(errors.size() - 1,
-                             static_cast<std::size_t>(share * static_cast<double>(errors.size())))];
-    };
-    std::printf(
-        "%zu steps, gap minus delay: min %.2f ms  median %.2f ms  p99 %.2f ms  max %.2f ms\n",
-        errors.size() + 1, errors.front(), at(0.5), at(0.99), errors.back());
-  }
+  bench::printGapErrors(errors);
 
   stamps.clear();
   const double cpuBefore = cpuMs();

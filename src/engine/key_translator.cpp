@@ -4,35 +4,9 @@
 #include <bit>
 
 #include "engine/key_rendering.h"
+#include "engine/stroke_batch.h"
 
 namespace tarsil {
-
-// Gathers strokes and hands them to the platform a batch at a time: a short
-// list goes out in one batch, a long macro in as few as the buffer allows,
-// and nothing is allocated either way.
-class KeyTranslator::StrokeBatch {
- public:
-  explicit StrokeBatch(const KeyPlatform& platform) noexcept : platform_(platform) {}
-  StrokeBatch(const StrokeBatch&) = delete;
-  StrokeBatch& operator=(const StrokeBatch&) = delete;
-
-  void add(RenderedKey key, bool up) noexcept {
-    strokes_[count_++] = KeyStroke{key.vk, up, key.extended};
-    if (count_ == strokes_.size()) flush();
-  }
-
-  void flush() noexcept {
-    if (count_ != 0 && platform_.sendStrokes != nullptr) {
-      platform_.sendStrokes(platform_.context, strokes_.data(), count_);
-    }
-    count_ = 0;
-  }
-
- private:
-  const KeyPlatform& platform_;
-  std::array<KeyStroke, kStrokeBatchSize> strokes_;
-  std::size_t count_ = 0;
-};
 
 namespace {
 
@@ -102,7 +76,7 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
       return swallow;
     }
     const KeyList* list = findList(tables, held->profile, held->source);
-    StrokeBatch batch(platform);
+    StrokeBatch batch(platform.sendStrokes, platform.context);
     if (up) {
       release(*held, list, batch);
       forget(physicalKey);
@@ -157,14 +131,14 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
   held->numLock = -1;
   held->sent.clear();
   held->action = {};
-  StrokeBatch batch(platform);
+  StrokeBatch batch(platform.sendStrokes, platform.context);
   press(*held, *list, platform, batch);
   batch.flush();
   return swallow;
 }
 
 void KeyTranslator::releaseAll(const ProfileTables& tables, const KeyPlatform& platform) noexcept {
-  StrokeBatch batch(platform);
+  StrokeBatch batch(platform.sendStrokes, platform.context);
   for (std::size_t physicalKey = 0; physicalKey < kPhysicalKeys; ++physicalKey) {
     if (HeldKey* held = find(physicalKey)) {
       const KeyAction action = held->action;

@@ -8,6 +8,7 @@
 #include "engine/key_set.h"
 #include "engine/key_stroke.h"
 #include "engine/profile_tables.h"
+#include "engine/stroke_batch.h"
 #include "profile/key_types.h"
 
 namespace tarsil {
@@ -111,8 +112,6 @@ class KeyTranslator {
   // instead (512..1023). So the keypad's Enter is one key whatever modifier
   // flags its press and release carry, and the main Enter another.
   static constexpr std::size_t kPhysicalKeys = 1024;
-
-  class StrokeBatch;
 
   void press(HeldKey& held, const KeyList& list, const KeyPlatform& platform,
              StrokeBatch& batch) noexcept;

@@ -6,32 +6,6 @@
 
 namespace tarsil {
 
-// Gathers the strokes of one call and hands them over a batch at a time, so
-// the strokes of one moment reach the platform together.
-class MacroPlayer::Batch {
- public:
-  explicit Batch(const StrokeOutput& output) noexcept : output_(output) {}
-  Batch(const Batch&) = delete;
-  Batch& operator=(const Batch&) = delete;
-  ~Batch() { flush(); }
-
-  void add(RenderedKey key, bool up) noexcept {
-    strokes_[count_++] = KeyStroke{key.vk, up, key.extended};
-    if (count_ == strokes_.size()) flush();
-  }
-
-  void flush() noexcept {
-    if (count_ != 0 && output_.send != nullptr)
-      output_.send(output_.context, strokes_.data(), count_);
-    count_ = 0;
-  }
-
- private:
-  const StrokeOutput& output_;
-  std::array<KeyStroke, kStrokeBatchSize> strokes_;
-  std::size_t count_ = 0;
-};
-
 namespace {
 
 constexpr PlayerTime kMicrosecondsPerMs = 1000;
@@ -62,7 +36,7 @@ MacroPlayer::Playback* MacroPlayer::find(KeyCode trigger) noexcept {
 void MacroPlayer::press(const MacroTrigger& trigger, PlayerTime now,
                         const StrokeOutput& output) noexcept {
   const TimedMacro* macro = library_ ? library_->find(trigger.profile, trigger.macro) : nullptr;
-  Batch batch(output);
+  StrokeBatch batch(output.send, output.context);
   // Playbacks of another profile outlived a profile switch: they stop.
   for (Playback& playback : playbacks_) {
     if (playback.active && playback.profile != trigger.profile) stop(playback, batch);
@@ -94,12 +68,12 @@ void MacroPlayer::press(const MacroTrigger& trigger, PlayerTime now,
 void MacroPlayer::release(KeyCode key, PlayerTime, const StrokeOutput& output) noexcept {
   Playback* playing = find(key);
   if (playing == nullptr || playing->macro->mode != MacroMode::kRepeatWhileHeld) return;
-  Batch batch(output);
+  StrokeBatch batch(output.send, output.context);
   stop(*playing, batch);
 }
 
 void MacroPlayer::stopAll(const StrokeOutput& output, const KeySet* keep) noexcept {
-  Batch batch(output);
+  StrokeBatch batch(output.send, output.context);
   for (Playback& playback : playbacks_) {
     if (!playback.active) continue;
     releaseHeld(playback, keep, batch);
@@ -108,7 +82,7 @@ void MacroPlayer::stopAll(const StrokeOutput& output, const KeySet* keep) noexce
 }
 
 std::optional<PlayerTime> MacroPlayer::run(PlayerTime now, const StrokeOutput& output) noexcept {
-  Batch batch(output);
+  StrokeBatch batch(output.send, output.context);
   std::optional<PlayerTime> next;
   for (Playback& playback : playbacks_) {
     while (playback.active && playback.due <= now) {
@@ -145,7 +119,7 @@ void MacroPlayer::start(Playback& playback, PlayerTime now, PlayerTime earliest)
   playback.passStart = playback.due;
 }
 
-void MacroPlayer::sendStep(Playback& playback, const TimedStep& step, Batch& batch) noexcept {
+void MacroPlayer::sendStep(Playback& playback, const TimedStep& step, StrokeBatch& batch) noexcept {
   const RenderedKey key = renderListCode(step.vk, playback.numLockOn);
   const std::size_t index = KeySet::indexOf(key.vk, key.extended);
   if (step.down) {
@@ -164,7 +138,7 @@ void MacroPlayer::sendStep(Playback& playback, const TimedStep& step, Batch& bat
   if (--holders_[index] == 0) batch.add(key, true);
 }
 
-void MacroPlayer::releaseHeld(Playback& playback, const KeySet* keep, Batch& batch) noexcept {
+void MacroPlayer::releaseHeld(Playback& playback, const KeySet* keep, StrokeBatch& batch) noexcept {
   const KeySet held = playback.held;
   held.forEach([&](std::size_t index) {
     playback.held.erase(index);
@@ -175,12 +149,12 @@ void MacroPlayer::releaseHeld(Playback& playback, const KeySet* keep, Batch& bat
   });
 }
 
-void MacroPlayer::stop(Playback& playback, Batch& batch) noexcept {
+void MacroPlayer::stop(Playback& playback, StrokeBatch& batch) noexcept {
   releaseHeld(playback, nullptr, batch);
   playback.active = false;
 }
 
-void MacroPlayer::endPass(Playback& playback, PlayerTime now, Batch& batch) noexcept {
+void MacroPlayer::endPass(Playback& playback, PlayerTime now, StrokeBatch& batch) noexcept {
   releaseHeld(playback, nullptr, batch);
   if (!repeats(playback.macro->mode)) {
     playback.active = false;

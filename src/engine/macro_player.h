@@ -8,6 +8,7 @@
 
 #include "engine/key_set.h"
 #include "engine/key_stroke.h"
+#include "engine/stroke_batch.h"
 #include "profile/macro_library.h"
 
 namespace tarsil {
@@ -52,9 +53,9 @@ struct MacroTrigger {
 // - toggle: a press starts repeating, the next press stops.
 // Step k goes out delay(k) after step k-1 really went out (after the press
 // for step 0; see StrokeOutput::sentAt), so steps never come closer together
-// than their delays, whatever the platform's wake-ups and sends cost. A pass that would take less than
-// kMinPassTime starts the next no sooner than that after its own start, so
-// a macro without delays cannot flood the input.
+// than their delays, whatever the platform's wake-ups and sends cost. A pass that would take less
+// than kMinPassTime starts the next no sooner than that after its own start, so a macro without
+// delays cannot flood the input.
 //
 // No key left down: at the end of every pass, and whenever a playback stops
 // (release, second press, stop, a new library, a second macro of the same
@@ -103,17 +104,16 @@ class MacroPlayer {
     PlayerTime passStart = 0;  // when the current pass's first step was due
     KeySet held;               // what this playback holds down
   };
-  class Batch;
 
   Playback* find(KeyCode trigger) noexcept;
   // A pass begins: its first step waits its delay, and not before `earliest`.
   void start(Playback& playback, PlayerTime now, PlayerTime earliest) noexcept;
-  void sendStep(Playback& playback, const TimedStep& step, Batch& batch) noexcept;
-  void releaseHeld(Playback& playback, const KeySet* keep, Batch& batch) noexcept;
-  void stop(Playback& playback, Batch& batch) noexcept;
+  void sendStep(Playback& playback, const TimedStep& step, StrokeBatch& batch) noexcept;
+  void releaseHeld(Playback& playback, const KeySet* keep, StrokeBatch& batch) noexcept;
+  void stop(Playback& playback, StrokeBatch& batch) noexcept;
   // The pass is over: what it holds goes up, and a repeating playback
   // schedules its next pass; one that plays once ends.
-  void endPass(Playback& playback, PlayerTime now, Batch& batch) noexcept;
+  void endPass(Playback& playback, PlayerTime now, StrokeBatch& batch) noexcept;
 
   std::shared_ptr<const MacroLibrary> library_;
   std::array<Playback, kMaxPlaybacks> playbacks_{};
