@@ -37,9 +37,9 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
   codePage_ = options.codePage;
 
   // The layout first: the settings name their keys by the layout's key codes.
-  const ini::ReadResult layoutFile = ini::readIniFile(files_.layout);
+  const ini::ReadResult layoutFile = ini::readIniFile(files_.layout, layoutReadOptions());
   if (!layoutFile.status.ok()) {
-    notices.push_back(error(layoutFile.status.error));
+    notices.push_back(error(layoutFile.status.error + "."));
     return notices;
   }
   if (!layoutFile.exists) {
@@ -48,7 +48,12 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
     return notices;
   }
   layout_ = readMainLayout(layoutFile.document);
-  if (const std::string problem = mainLayoutProblem(layout_); !problem.empty()) {
+  const std::string problem =
+      layoutFile.utf16WithoutByteOrderMark
+          ? "it is UTF-16 text without its byte-order mark, which Windows reads as 8-bit text; "
+            "save it as UTF-16 with a byte-order mark, or as UTF-8"
+          : mainLayoutProblem(layoutFile.document, layout_);
+  if (!problem.empty()) {
     notices.push_back(error("Cannot use " + ini::pathText(files_.layout) +
                             " as the keyboard's layout: " + problem + "."));
     return notices;

@@ -115,12 +115,15 @@ KeySettingsDialog::KeySettingsDialog(CWnd* owner, const std::filesystem::path& p
   }
   loadProblem_ = loadSkinPictures(programFolder, files);
   const std::filesystem::path layoutPath = programFolder / L"Composite.ini";
-  const tarsil::ini::ReadResult layout = tarsil::ini::readIniFile(layoutPath);
+  const tarsil::ini::ReadResult layout =
+      tarsil::ini::readIniFile(layoutPath, tarsil::layoutReadOptions());
   if (!layout.status.ok()) {
-    loadProblem_ = wideFromUtf8(layout.status.error);
+    loadProblem_ = wideFromUtf8(layout.status.error) + L".";
   } else if (!layout.exists) {
     loadProblem_ = L"The layout of the key settings " + layoutPath.wstring() +
                    L" is missing.\n\nReinstall the program to restore it.";
+  } else if (layout.utf16WithoutByteOrderMark) {
+    loadProblem_ = wideFromUtf8(layout.status.notes.front());
   }
   layout_ = tarsil::readDialogLayout(layout.document);
 }
