@@ -344,17 +344,11 @@ void loadSettings(ProfileSet& profiles, const MainLayout& layout, const IniDocum
 }
 
 ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
-                             const std::filesystem::path& path, SaveScope scope,
-                             const ini::CodePagePtr& codePage) {
+                             const std::filesystem::path& path, const ini::CodePagePtr& codePage) {
   CommitWorkingProfile(profiles);
   ini::ReadResult current = ini::readIniFile(path, settingsReadOptions(codePage));
   if (!current.status.ok()) return current.status;
-  for (std::int32_t p = 1; p <= kProfileCount; ++p) {
-    if (scope == SaveScope::kAllProfiles ||
-        (scope == SaveScope::kActiveProfile && p == profiles.activeProfile)) {
-      SaveProfile(profiles, slots, current.document, p);
-    }
-  }
+  for (std::int32_t p = 1; p <= kProfileCount; ++p) SaveProfile(profiles, slots, current.document, p);
   current.document.setInt(kTypeSection, kTypeKey, profiles.activeProfile);
   return ini::writeIniFile(path, current.document);
 }

@@ -9,6 +9,7 @@
 
 #include "ini/ini_document.h"
 #include "ini/ini_file.h"
+#include "session/keyboard_session.h"
 #include "support/temp_folder.h"
 
 namespace tarsil::cli {
@@ -324,6 +325,30 @@ TEST(Profile, WritesTheActiveProfileNumberAndNothingElse) {
   EXPECT_EQ(invoke(folder / "new.ini", [](const Context& c) { return runProfile(c, 2); }).code,
             kExitOk);
   EXPECT_EQ(TempFolder::read(folder / "new.ini"), "[TYPE]\r\ntype=2\r\n");
+}
+
+// The window program runs on the same file meanwhile: its save at exit
+// keeps what tarsilctl did.
+TEST(Profile, AndImportSurviveTheRunningProgramsExit) {
+  TempFolder folder;
+  std::filesystem::copy_file(kLayout, folder / "Main.ini");
+  std::filesystem::copy_file(kSample, folder / "set.ini");
+  KeyboardSession program;
+  program.start(SessionFiles{folder / "Main.ini", folder / "set.ini"});
+  ASSERT_TRUE(program.running());
+
+  EXPECT_EQ(invoke(folder / "set.ini", [](const Context& c) { return runProfile(c, 2); }).code,
+            kExitOk);
+  TempFolder::write(folder / "d.ini",
+                    "[TYPE]\r\ntype=1\r\n[Profile1]\r\nSetName65=D\r\nKey65=68\r\n");
+  EXPECT_EQ(
+      invoke(folder / "set.ini", [&](const Context& c) { return runImport(c, folder / "d.ini"); })
+          .code,
+      kExitOk);
+  EXPECT_TRUE(program.finish().empty());
+  const ini::IniDocument saved = ini::readIniFile(folder / "set.ini").document;
+  EXPECT_EQ(saved.getInt(u"TYPE", u"type", 0), 2);
+  EXPECT_EQ(saved.getInt(u"Profile2", u"Key65", 0), 68);
 }
 
 }  // namespace
