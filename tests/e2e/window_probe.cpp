@@ -268,7 +268,7 @@ int outlineBench(const wchar_t* maskPath) {
   image.width = mask.width();
   image.height = mask.height();
   image.stride = mask.section.dsBm.bmWidthBytes;
-  image.bytesPerPixel = mask.section.dsBm.bmBitsPixel / 8;
+  image.bitsPerPixel = mask.section.dsBm.bmBitsPixel;
   image.topDown = mask.section.dsBmih.biHeight < 0;
   const std::vector<tarsil::SlotRect> rects = tarsil::outlineRects(image);
   std::vector<std::byte> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
