@@ -81,6 +81,7 @@ std::string codes(const TranslationTable& table, KeyCode vk) {
   auto entry = table.find(vk);
   if (entry == table.end()) return "itself (no entry)";
   if (entry->second.empty()) return "nothing (disabled)";
+  if (entry->second == KeyList{0}) return "nothing (no key code)";
   std::string text;
   for (KeyCode code : entry->second) text += (text.empty() ? "" : " ") + std::to_string(code);
   return text;

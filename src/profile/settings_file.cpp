@@ -224,7 +224,16 @@ class SectionLoader {
       // file is taken as stored.
       record.name = cutName(file_.find(section_, nameKey).value_or(slot.caption), nameKey);
       // An empty Key reads like a missing one, as every integer of the file does.
-      const KeyCode singleKey = file_.getInt(section_, numberedName(kSingleKeyKey, v), v);
+      const std::u16string singleKeyKey = numberedName(kSingleKeyKey, v);
+      KeyCode singleKey = file_.getInt(section_, singleKeyKey, v);
+      if (record.kind == KindSingleKey && !isKeyCode(singleKey)) {
+        // No key has such a code: the key sends none, as a stored 0 does,
+        // rather than whatever key the code's low byte would name.
+        report(singleKeyKey, "is " + number(singleKey) + ", which names no key (key codes are " +
+                                 number(kFirstKeyCode) + ".." + number(kLastKeyCode) +
+                                 "); the key does nothing");
+        singleKey = 0;
+      }
       switch (record.kind) {
         case KindMacro:
           if (record.macroIndex < 0 ||
@@ -348,7 +357,8 @@ ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
   CommitWorkingProfile(profiles);
   ini::ReadResult current = ini::readIniFile(path, settingsReadOptions(codePage));
   if (!current.status.ok()) return current.status;
-  for (std::int32_t p = 1; p <= kProfileCount; ++p) SaveProfile(profiles, slots, current.document, p);
+  for (std::int32_t p = 1; p <= kProfileCount; ++p)
+    SaveProfile(profiles, slots, current.document, p);
   current.document.setInt(kTypeSection, kTypeKey, profiles.activeProfile);
   return ini::writeIniFile(path, current.document);
 }

@@ -99,8 +99,14 @@ TEST(Check, TheSampleIsCleanAndAHandBrokenFileIsNot) {
   TempFolder folder;
   TempFolder::write(folder / "set.ini",
                     "[TYPE]\ntype=9\n[Profile1]\nIndexPic112=3\nSetName112=copy\n"
-                    "SetIndexNum=2000000000\n");
+                    "SetIndexNum=2000000000\nKey65=70000\n");
   const Outcome run = invoke(folder / "set.ini", runCheck);
+  EXPECT_NE(run.out.find("[Profile1] Key65: is 70000, which names no key (key codes are 1..254)"),
+            std::string::npos);
+  EXPECT_NE(invoke(folder / "set.ini", runShow)
+                .out.find("A (65): single key \"A\" -> sends "
+                          "nothing (no key code)"),
+            std::string::npos);
   EXPECT_EQ(run.code, kExitProblems);
   EXPECT_NE(run.out.find("[TYPE] type: is 9"), std::string::npos);
   EXPECT_NE(run.out.find("[Profile1] SetName112 = \"copy\": matches no function"),
