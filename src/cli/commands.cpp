@@ -38,6 +38,7 @@ bool begin(const Context& context, KeyboardSession& session, SessionOptions opti
   const SessionFiles files{context.layout.value_or(context.settings.parent_path() / "Main.ini"),
                            context.settings};
   options.unreadableSettings = UnreadableSettings::kStop;
+  options.writeMissingFileWhole = false;
   const Notices notices = session.start(files, options);
   print(context.err, notices);
   if (session.running()) {

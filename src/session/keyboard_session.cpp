@@ -38,6 +38,7 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
   }
   files_ = *files;
   codePage_ = options.codePage;
+  writeMissingFileWhole_ = options.writeMissingFileWhole;
 
   // The layout first: the settings name their keys by the layout's key codes.
   const ini::ReadResult layoutFile = ini::readIniFile(files_.layout, layoutReadOptions());
@@ -99,7 +100,8 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
 }
 
 bool KeyboardSession::differsFromDisk() const {
-  return profiles_.activeProfile != onDisk_.activeProfile || profiles_.stores != onDisk_.stores;
+  return (!onDisk_.exists && writeMissingFileWhole_) ||
+         profiles_.activeProfile != onDisk_.activeProfile || profiles_.stores != onDisk_.stores;
 }
 
 SettingsOnDisk KeyboardSession::loadFromDisk(const ini::ReadResult& read) const {
@@ -147,9 +149,9 @@ Notices KeyboardSession::synchronize(ChangedFilePrompt& prompt) {
   unreadable_.clear();
   maySave_ = true;
   if (!read.exists) {
-    // Deleted: it holds the defaults now, and what differs from them is
-    // written again below; the settings in use stay, as an editor keeps a
-    // document whose file went.
+    // Deleted: it holds the defaults now, and it is written again below;
+    // the settings in use stay, as an editor keeps a document whose file
+    // went.
     if (onDisk_.exists) onDisk_ = defaults_;
   } else if (!onDisk_.exists || read.fingerprint != onDisk_.fingerprint) {
     ++outsideChangeCount_;
@@ -162,11 +164,14 @@ Notices KeyboardSession::synchronize(ChangedFilePrompt& prompt) {
   if (!differsFromDisk()) return notices;
 
   ini::IniDocument& file = read.document;
+  const bool whole = !read.exists && writeMissingFileWhole_;
   for (std::int32_t p = 1; p <= kProfileCount; ++p) {
     const auto i = static_cast<std::size_t>(p - 1);
-    if (profiles_.stores[i] != onDisk_.stores[i]) SaveProfile(profiles_, layout_.slots, file, p);
+    if (whole || profiles_.stores[i] != onDisk_.stores[i]) {
+      SaveProfile(profiles_, layout_.slots, file, p);
+    }
   }
-  if (profiles_.activeProfile != onDisk_.activeProfile) {
+  if (whole || profiles_.activeProfile != onDisk_.activeProfile) {
     file.setInt(kTypeSection, kTypeKey, profiles_.activeProfile);
   }
   std::uint64_t fingerprint = 0;

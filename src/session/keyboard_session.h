@@ -43,6 +43,10 @@ struct SessionOptions {
   bool noteContent = true;
   // The code page of 8-bit settings files; null: the system's.
   ini::CodePagePtr codePage;
+  // A missing set.ini is written whole at the first save, the exit's
+  // included, so that the program leaves a complete file to look at. A tool
+  // writes only what it changed.
+  bool writeMissingFileWhole = true;
 };
 
 // One run over the settings: start reads the layout and set.ini in the
@@ -59,9 +63,9 @@ struct SessionOptions {
 // bytes), and writes nothing when nothing differs. Before writing, it
 // compares the file with what it last read or wrote: an outside change is
 // merged first (see mergeOutsideChange). A missing file holds the
-// defaults, as it reads; one deleted while the run goes on is written
-// again with what differs from them. A file that could not be read is not
-// written over until it can be read.
+// defaults, as it reads, and the first save writes it whole (see
+// SessionOptions); one deleted while the run goes on is written again. A
+// file that could not be read is not written over until it can be read.
 class KeyboardSession {
  public:
   // `files` is empty when the program could not learn where it lives.
@@ -125,6 +129,7 @@ class KeyboardSession {
   bool maySave_ = false;
   bool undecodedBytes_ = false;
   bool settingsExist_ = false;
+  bool writeMissingFileWhole_ = true;
 };
 
 }  // namespace tarsil

@@ -415,7 +415,7 @@ scenario_close_and_exit() {
   xdotool mousemove $at click --repeat 2 --delay 80 1
   poll 5 state_is "$title" shown || problems=$((problems + 1))
   check "window after a double click on the tray icon" shown "$(window_state "$title")"
-  # A deleted set.ini is written again at once with what the program holds.
+  # A deleted set.ini is written again, whole, with what the program holds.
   rm -f "$app/set.ini"
   # Exit while the key settings dialog is open for H: the dialog closes as
   # Cancel would, then the program saves and ends. In the multimedia kind no
@@ -429,9 +429,10 @@ scenario_close_and_exit() {
   xdotool key Down Down Down Return  # Exit(&x)
   if poll 10 dead "$tarsil_pid"; then
     saved=$(tr -d '\r' <"$app/set.ini" 2>/dev/null | grep -E '^(type|Key65|IndexPic72)=' | tr '\n' ' ')
-    # Profile 1 as loaded, profile 2 as imported and H untouched, 2 active;
-    # profile 3 holds the defaults, which a missing section means.
-    check "set.ini after Exit" "Key65=66 IndexPic72=0 Key65=68 IndexPic72=0 type=2 " "$saved"
+    # Profile 1 as loaded, profile 2 as imported and H untouched, profile 3
+    # untouched, 2 active.
+    check "set.ini after Exit" "Key65=66 IndexPic72=0 Key65=68 IndexPic72=0 Key65=65 IndexPic72=0 type=2 " \
+      "$saved"
   else
     note "still running after Exit"
     problems=$((problems + 1))

@@ -154,16 +154,25 @@ TEST(Session, AFileLargerThanTheProgramWritesIsRefusedAndNeverOverwritten) {
   EXPECT_TRUE(session.start(filesIn(folder)).empty());
 }
 
-TEST(Session, AMissingSettingsFileHoldsTheDefaultsAndIsWrittenOnceSomethingDiffers) {
+// The program leaves a whole file to look at; a tool writes what it changed.
+TEST(Session, AMissingSettingsFileIsWrittenWholeByTheProgramAndInPartByATool) {
   TempFolder folder;
   installProgramFolder(folder);
   KeyboardSession session;
   EXPECT_TRUE(session.start(filesIn(folder)).empty());
   EXPECT_TRUE(session.maySave());
   EXPECT_TRUE(session.finish().empty());
-  EXPECT_FALSE(std::filesystem::exists(folder / "set.ini"));
+  const ini::IniDocument whole = ini::readIniFile(folder / "set.ini").document;
+  EXPECT_EQ(whole.getInt(u"TYPE", u"type", 0), 1);
+  EXPECT_EQ(whole.getInt(u"Profile3", u"Key65", 0), kKeyA);
 
-  session.start(filesIn(folder));
+  std::filesystem::remove(folder / "set.ini");
+  SessionOptions tool;
+  tool.writeMissingFileWhole = false;
+  session.start(filesIn(folder), tool);
+  EXPECT_TRUE(session.finish().empty());
+  EXPECT_FALSE(std::filesystem::exists(folder / "set.ini"));
+  session.start(filesIn(folder), tool);
   SwitchProfile(session.profiles(), 3, keep);
   EXPECT_TRUE(session.save(keep).empty());
   EXPECT_EQ(TempFolder::read(folder / "set.ini"), "[TYPE]\r\ntype=3\r\n");
