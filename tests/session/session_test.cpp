@@ -88,8 +88,7 @@ TEST(Session, ALayoutThatWouldLoseKeysIsRefusedBeforeTheSettingsAreTouched) {
   const std::pair<std::string, std::string> cases[] = {
       {whole.substr(0, whole.find("\r\n60=") + 2), ": slot 60 is missing"},
       {utf16, ": it is UTF-16 text without its byte-order mark"},
-      {std::string(kMaxLayoutFileBytes + 1, ' '),
-       "larger than a keyboard layout could usefully be"},
+      {std::string(2 << 20, ' '), "larger than a keyboard layout could usefully be"},
   };
   for (const auto& [bytes, says] : cases) {
     TempFolder::write(folder / "Main.ini", bytes);
