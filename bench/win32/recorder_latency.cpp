@@ -51,6 +51,7 @@ struct Run {
   std::vector<Clock::time_point> sent;
   std::vector<Clock::time_point> shown;
   std::vector<double> responses;
+  std::vector<double> sends;  // how long SendInput took: the hook's turn in the dialog's thread
   int rows = 0;
   bool started = false;
 };
@@ -100,8 +101,10 @@ void drive(Run& run) {
       poll(list, run);
       Sleep(1);
     }
-    run.sent[static_cast<std::size_t>(i)] = Clock::now();
+    const auto sent = Clock::now();
+    run.sent[static_cast<std::size_t>(i)] = sent;
     sendKey(i);
+    run.sends.push_back(millisecondsBetween(sent, Clock::now()));
   }
   // The rest shows, or does not within a bound.
   const auto deadline = Clock::now() + std::chrono::seconds(180);
@@ -156,6 +159,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   const Figures row = figuresOf(latencies);
   const Figures response = figuresOf(run.responses);
+  const Figures send = figuresOf(run.sends);
   std::printf("%d key events at %d a second: %d of %d rows shown\n", run.events, run.perSecond,
               run.rows, run.events);
   std::printf("key to row: median %.1f ms, 99th percentile %.1f ms, max %.1f ms\n", row.median,
@@ -164,5 +168,7 @@ int wmain(int argc, wchar_t** argv) {
       "dialog answers a message: median %.2f ms, 99th percentile %.2f ms, max %.1f ms (%zu "
       "asked)\n",
       response.median, response.p99, response.max, run.responses.size());
+  std::printf("SendInput returns: median %.2f ms, 99th percentile %.2f ms, max %.1f ms\n",
+              send.median, send.p99, send.max);
   return 0;
 }
