@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "profile/key_types.h"
+
 namespace tarsil {
 
 // One synthetic key stroke. The adapter turns it into the platform's input
@@ -30,6 +32,11 @@ struct KeyPlatform {
   // Receives the strokes of one event in order, in one or more batches.
   void (*sendStrokes)(void* context, const KeyStroke* strokes, std::size_t count) = nullptr;
   void* context = nullptr;
+  // Receives the first press (`up` false) and the release (`up` true) of a
+  // key whose meaning is an action; auto-repeats are not reported. Runs
+  // inside the key event's decision: it may only hand the action over (post
+  // a message, wake a thread), never wait.
+  void (*handleAction)(void* context, const KeyAction& action, bool up) = nullptr;
 };
 
 }  // namespace tarsil

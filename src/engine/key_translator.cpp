@@ -72,6 +72,10 @@ const KeyList* findList(const ProfileTables& tables, std::int32_t profile, KeyCo
   return entry == table->end() ? nullptr : &entry->second;
 }
 
+void reportAction(const KeyPlatform& platform, const KeyAction& action, bool up) noexcept {
+  if (platform.handleAction != nullptr) platform.handleAction(platform.context, action, up);
+}
+
 // The codes of an entry one event plays.
 std::size_t playedLength(const KeyList& list) noexcept {
   return std::min(list.size(), kMaxEntryCodes);
@@ -106,6 +110,14 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
   const bool up = (event.flags & kEventUp) != 0;
 
   if (HeldKey* held = find(physicalKey)) {
+    if (held->action.kind != KeyActionKind::kNone) {
+      if (up) {
+        const KeyAction action = held->action;
+        forget(physicalKey);
+        reportAction(platform, action, true);
+      }
+      return swallow;
+    }
     const KeyList* list = findList(tables, held->profile, held->source);
     StrokeBatch batch(platform);
     if (up) {
@@ -133,6 +145,21 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
   // an auto-repeat of a key that went down before translation saw it.
   const bool downBefore =
       event.wasDown && userHolds_[holdIndex] == 0 && translatedHolds_[holdIndex] == 0;
+  if (const KeyAction* action =
+          downBefore ? nullptr : tables.action(tables.activeProfile, source)) {
+    HeldKey* held = allocate(physicalKey);
+    if (held == nullptr) {
+      passDown(physicalKey, holdIndex);
+      return pass;
+    }
+    held->source = source;
+    held->profile = tables.activeProfile;
+    held->numLock = -1;
+    held->sent.clear();
+    held->action = *action;
+    reportAction(platform, *action, false);
+    return swallow;
+  }
   const KeyList* list = downBefore ? nullptr : findList(tables, tables.activeProfile, source);
   const bool identity = list != nullptr && list->size() == 1 && list->front() == source;
   HeldKey* held = list == nullptr || identity ? nullptr : allocate(physicalKey);
@@ -145,6 +172,7 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
   held->profile = tables.activeProfile;
   held->numLock = -1;
   held->sent.clear();
+  held->action = {};
   StrokeBatch batch(platform);
   press(*held, *list, platform, batch);
   batch.flush();
@@ -155,8 +183,10 @@ void KeyTranslator::releaseAll(const ProfileTables& tables, const KeyPlatform& p
   StrokeBatch batch(platform);
   for (std::size_t physicalKey = 0; physicalKey < kPhysicalKeys; ++physicalKey) {
     if (HeldKey* held = find(physicalKey)) {
+      const KeyAction action = held->action;
       release(*held, findList(tables, held->profile, held->source), batch);
       forget(physicalKey);
+      if (action.kind != KeyActionKind::kNone) reportAction(platform, action, true);
     }
   }
   batch.flush();

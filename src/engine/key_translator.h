@@ -44,6 +44,11 @@ struct KeyDecision {
 // lets go of the Ctrl the user or another chord still holds; a user's release
 // of a key a chord still holds waits for that chord.
 //
+// A key with an action (ProfileTables::action) sends nothing: its first press
+// and its release go to platform.handleAction and both are swallowed, as are
+// its auto-repeats. The release reports the action the press started, so a
+// profile switch or an edit while it is held changes nothing about it.
+//
 // One event plays at most kMaxEntryCodes codes of its entry, and translated
 // keys hold at most kMaxEntryCodes keys down at once: no event, and no
 // releaseAll, sends more than kMaxEntryCodes strokes.
@@ -65,7 +70,8 @@ class KeyTranslator {
 
   // Translation is ending (keyboard gone, hook removed, Exit): sends the
   // releases of every key translated keys still hold down, except those the
-  // user still holds, and forgets every held key.
+  // user still holds, reports the release of every held action key, and
+  // forgets every held key.
   void releaseAll(const ProfileTables& tables, const KeyPlatform& platform) noexcept;
 
   // How many translated keys are held down now.
@@ -77,6 +83,9 @@ class KeyTranslator {
     std::int32_t profile = 0;  // the profile whose table that was
     std::int8_t numLock = -1;  // -1 not needed yet, else the state at the press
     KeySet sent;               // every stroke the key has pressed and still holds
+    // The action its press started (kind kNone for a key that sends strokes);
+    // its release reports this one, whatever the tables say by then.
+    KeyAction action;
   };
 
   // A physical key is its scan code plus the extended bit (0..511); an event

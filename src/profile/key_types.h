@@ -18,6 +18,27 @@ using TranslationTable = std::map<KeyCode, KeyList>;
 // A key's code -> the index of the macro it plays, one per key of the macro kind.
 using MacroBindings = std::map<KeyCode, std::int32_t>;
 
+// What a key can do other than press the codes of its translation entry.
+// The hook only swallows such a key and hands its press and its release on;
+// what the action takes time or a window for happens off the key path.
+enum class KeyActionKind : std::uint8_t {
+  kNone,
+  kPlayMacro,      // value: the macro's index, played with its own timing
+  kSwitchProfile,  // value: the profile 1..3, or kNextProfile
+};
+inline constexpr std::int32_t kNextProfile = 0;
+
+struct KeyAction {
+  KeyActionKind kind = KeyActionKind::kNone;
+  std::int32_t value = 0;
+
+  bool operator==(const KeyAction&) const = default;
+};
+
+// Source key -> its action. A key listed here is not looked up in the
+// translation table while the hook decides its press.
+using KeyActionTable = std::map<KeyCode, KeyAction>;
+
 // The most codes one entry plays. All of them are sent inside one call of
 // the keyboard hook, and Windows silently removes a hook whose call takes
 // longer than a few hundred milliseconds; a longer macro plays its first

@@ -39,6 +39,9 @@ inline constexpr std::size_t kMacroStepWidth = 3;
 // all members with deep copies.
 struct ProfileData {
   TranslationTable translation;
+  // Built beside the translation table from the same assignments; never
+  // stored in the settings file as such.
+  KeyActionTable actions;
   std::vector<std::int32_t> assigned;  // 0-based slot indices of keys shown as assigned
   MacroBindings macroBindings;
   std::vector<std::u16string> macroNames;

@@ -39,6 +39,7 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
   files_ = *files;
   codePage_ = options.codePage;
   writeMissingFileWhole_ = options.writeMissingFileWhole;
+  refuseTextWithoutSections_ = options.refuseTextWithoutSections;
 
   // The layout first: the settings name their keys by the layout's key codes.
   const ini::ReadResult layoutFile = ini::readIniFile(files_.layout, layoutReadOptions());
@@ -63,7 +64,7 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
     return notices;
   }
 
-  ini::ReadResult settings = ini::readIniFile(files_.settings, settingsReadOptions(codePage_));
+  ini::ReadResult settings = readSettings();
   if (!settings.status.ok()) {
     if (options.unreadableSettings == UnreadableSettings::kStop) {
       notices.push_back(errorNotice(settings.status.error));
@@ -104,6 +105,16 @@ bool KeyboardSession::differsFromDisk() const {
          profiles_.activeProfile != onDisk_.activeProfile || profiles_.stores != onDisk_.stores;
 }
 
+ini::ReadResult KeyboardSession::readSettings() const {
+  ini::ReadResult settings = ini::readIniFile(files_.settings, settingsReadOptions(codePage_));
+  if (refuseTextWithoutSections_ && settings.status.ok() && !readsAsSettings(settings.document)) {
+    settings.status.error = "Cannot read " + ini::pathText(files_.settings) +
+                            ": it holds text but no [TYPE] or profile section, so it is no "
+                            "settings file";
+  }
+  return settings;
+}
+
 SettingsOnDisk KeyboardSession::loadFromDisk(const ini::ReadResult& read) const {
   ProfileSet loaded;
   loadSettings(loaded, layout_, read.document);
@@ -135,7 +146,7 @@ Notices KeyboardSession::finish() {
 
 Notices KeyboardSession::synchronize(ChangedFilePrompt& prompt) {
   Notices notices;
-  ini::ReadResult read = ini::readIniFile(files_.settings, settingsReadOptions(codePage_));
+  ini::ReadResult read = readSettings();
   if (!read.status.ok()) {
     // Said once; the settings in use stay, and the file is not written over.
     if (read.status.error != unreadable_) {

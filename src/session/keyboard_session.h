@@ -41,6 +41,11 @@ struct SessionOptions {
   // Tells what is odd about the settings file's content (a byte order mark
   // that hides its first section); a check reports that itself.
   bool noteContent = true;
+  // Takes a settings file with text but no section the program reads
+  // (random bytes, a text file a link points at) for one it cannot read,
+  // as readsAsSettings says, rather than for the defaults; an empty file
+  // still reads as the defaults.
+  bool refuseTextWithoutSections = false;
   // The code page of 8-bit settings files; null: the system's.
   ini::CodePagePtr codePage;
   // A missing set.ini is written whole at the first save, the exit's
@@ -110,6 +115,8 @@ class KeyboardSession {
   // Reads the file, merges an outside change, and writes what differs.
   Notices synchronize(ChangedFilePrompt& prompt);
   bool differsFromDisk() const;
+  // set.ini as the options say to take it.
+  ini::ReadResult readSettings() const;
   SettingsOnDisk loadFromDisk(const ini::ReadResult& read) const;
 
   ProfileSet profiles_;
@@ -130,6 +137,7 @@ class KeyboardSession {
   bool undecodedBytes_ = false;
   bool settingsExist_ = false;
   bool writeMissingFileWhole_ = true;
+  bool refuseTextWithoutSections_ = false;
 };
 
 }  // namespace tarsil

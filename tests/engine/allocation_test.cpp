@@ -41,13 +41,16 @@ TEST(EngineAllocation, DecidingEventsAllocatesNothing) {
   tables[0][65] = {17, 100, 67};                     // hit, with a keypad code so NumLock is read
   tables[0][66] = KeyList(kMaxEntryCodes + 5, 104);  // longer than one event plays
   tables[1][65] = {18};
-  const ProfileTables view{{&tables[0], &tables[1], &tables[2]}, 1};
+  std::array<KeyActionTable, 3> actions;
+  actions[0][80] = {KeyActionKind::kPlayMacro, 0};
+  const ProfileTables view{
+      {&tables[0], &tables[1], &tables[2]}, 1, {&actions[0], &actions[1], &actions[2]}};
   std::size_t strokes = 0;
   const KeyPlatform platform{numLockOff, countStrokes, &strokes};
   KeyTranslator translator;
 
   const long before = allocations.load();
-  KeyVerdict verdicts[15];
+  KeyVerdict verdicts[17];
   verdicts[0] = translator.decide({70, 0, 0}, view, false, platform).verdict;     // pass
   verdicts[1] = translator.decide({70, 0, 0x80}, view, false, platform).verdict;  // pass
   verdicts[2] = translator.decide({65, 0, 0}, view, false, platform).verdict;     // hit
@@ -63,17 +66,20 @@ TEST(EngineAllocation, DecidingEventsAllocatesNothing) {
   verdicts[11] = translator.decide({162, 0x1D, 0x80}, view, false, platform).verdict;
   verdicts[12] = translator.decide({65, 0x1E, 0x80}, view, false, platform).verdict;
   verdicts[13] =
-      translator.decide({71, 0x22, 0, true}, view, false, platform).verdict;    // down before
-  verdicts[14] = translator.decide({65, 0, 0}, view, false, platform).verdict;  // held ...
-  translator.releaseAll(view, platform);                                        // ... let go
+      translator.decide({71, 0x22, 0, true}, view, false, platform).verdict;       // down before
+  verdicts[14] = translator.decide({65, 0, 0}, view, false, platform).verdict;     // held ...
+  verdicts[15] = translator.decide({80, 0, 0}, view, false, platform).verdict;     // action
+  verdicts[16] = translator.decide({80, 0, 0x80}, view, false, platform).verdict;  // its release
+  translator.releaseAll(view, platform);                                           // ... let go
   const long after = allocations.load();
 
   EXPECT_EQ(after - before, 0);
   const KeyVerdict pass = KeyVerdict::kPass;
   const KeyVerdict swallow = KeyVerdict::kSwallow;
-  EXPECT_EQ(std::vector<KeyVerdict>(std::begin(verdicts), std::end(verdicts)),
-            (std::vector<KeyVerdict>{pass, pass, swallow, swallow, swallow, swallow, swallow, pass,
-                                     pass, pass, swallow, swallow, swallow, pass, swallow}));
+  EXPECT_EQ(
+      std::vector<KeyVerdict>(std::begin(verdicts), std::end(verdicts)),
+      (std::vector<KeyVerdict>{pass, pass, swallow, swallow, swallow, swallow, swallow, pass, pass,
+                               pass, swallow, swallow, swallow, pass, swallow, swallow, swallow}));
   // The long macro presses one key kMaxEntryCodes times and releases it once.
   EXPECT_EQ(strokes, 3u * 3 + kMaxEntryCodes + 1u + 3u * 4);
 }

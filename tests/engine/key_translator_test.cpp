@@ -257,6 +257,25 @@ TEST(Chords, ReleaseAllLeavesDownWhatTheUserStillHolds) {
   EXPECT_EQ(s.run("LShift up; LCtrl up; F1 up; F2 up"), "pass; pass; pass; pass");
 }
 
+// Keys whose meaning is an action are handed on, never typed.
+
+TEST(ActionKeys, PressAndReleaseAreHandedOnOnceAndTheReleaseMatchesThePress) {
+  Scenario s;
+  s.map("1: F1 = Ctrl C").map("2: F1 = X");
+  s.run("act 1: F1 = macro 2; act 2: F1 = next profile");
+  // Repeats are swallowed unreported; the release reports what the press
+  // started, even after the profile (here by the action itself) switched.
+  EXPECT_EQ(s.run("F1 down; F1 down; profile 2; F1 up"), "macro 2 down; swallow; macro 2 up");
+  EXPECT_EQ(s.run("F1 down; profile 1; F1 up; F1 down"),
+            "next profile down; next profile up; macro 2 down");
+  // Translation ends while it is held: its release is reported with the
+  // others, and the physical release that follows is no longer ours.
+  EXPECT_EQ(s.run("A down; release all; F1 up"), "pass; macro 2 up; pass");
+  // An action key already down when translation began, or pressed while
+  // the user's own strokes pass injected, does nothing of its own.
+  EXPECT_EQ(s.run("F1 down already; F1 up; F1 down injected"), "pass; pass; pass");
+}
+
 // Extended keys
 
 TEST(ExtendedKeys, KeysThatExistOnlyAsExtendedKeysAreSentExtended) {

@@ -50,6 +50,19 @@ std::string strokeText(const KeyStroke& stroke) {
   return keyName(stroke.vk) + (stroke.extended ? "*" : "") + (stroke.up ? " up" : " down");
 }
 
+std::string actionText(const KeyAction& action) {
+  switch (action.kind) {
+    case KeyActionKind::kPlayMacro:
+      return "macro " + std::to_string(action.value);
+    case KeyActionKind::kSwitchProfile:
+      return action.value == kNextProfile ? "next profile"
+                                          : "profile " + std::to_string(action.value);
+    case KeyActionKind::kNone:
+      break;
+  }
+  return "no action";
+}
+
 }  // namespace
 
 std::string_view trim(std::string_view text) {
@@ -128,7 +141,8 @@ std::string Scenario::run(std::string_view steps) {
 }
 
 ProfileTables Scenario::view() const {
-  return ProfileTables{{&tables[0], &tables[1], &tables[2]}, activeProfile};
+  return ProfileTables{
+      {&tables[0], &tables[1], &tables[2]}, activeProfile, {&actions[0], &actions[1], &actions[2]}};
 }
 
 KeyPlatform Scenario::platform() {
@@ -142,7 +156,11 @@ KeyPlatform Scenario::platform() {
   platform.sendStrokes = [](void* context, const KeyStroke* strokes, std::size_t count) {
     auto* self = static_cast<Scenario*>(context);
     self->batchSizes.push_back(count);
-    self->sent_.insert(self->sent_.end(), strokes, strokes + count);
+    for (std::size_t i = 0; i < count; ++i) self->sent_.push_back(strokeText(strokes[i]));
+  };
+  platform.handleAction = [](void* context, const KeyAction& action, bool up) {
+    auto* self = static_cast<Scenario*>(context);
+    self->sent_.push_back(actionText(action) + (up ? " up" : " down"));
   };
   return platform;
 }
@@ -168,6 +186,27 @@ std::string Scenario::step(std::string_view text) {
   }
   if (w[0] == "map") {
     map(trim(text.substr(3)));
+    return {};
+  }
+  if (w[0] == "act") {
+    const auto colon = text.find(':');
+    const auto equals = text.find('=');
+    if (colon == std::string_view::npos || equals == std::string_view::npos) {
+      throw std::invalid_argument("expected 'act <profile>: <key> = <action>'");
+    }
+    const std::vector<std::string_view> what = words(text.substr(equals + 1));
+    KeyAction action;
+    if (what.size() == 2 && what[0] == "macro") {
+      action = {KeyActionKind::kPlayMacro, static_cast<std::int32_t>(number(what[1]))};
+    } else if (what.size() == 2 && what[0] == "profile") {
+      action = {KeyActionKind::kSwitchProfile, static_cast<std::int32_t>(number(what[1]))};
+    } else if (what.size() == 2 && what[0] == "next" && what[1] == "profile") {
+      action = {KeyActionKind::kSwitchProfile, kNextProfile};
+    } else {
+      throw std::invalid_argument("unknown action: " + std::string(text));
+    }
+    const auto profile = static_cast<std::size_t>(number(trim(text.substr(3, colon - 3))) - 1);
+    actions.at(profile)[keyCode(trim(text.substr(colon + 1, equals - colon - 1)))] = action;
     return {};
   }
   if (w[0] == "unmap") {
@@ -213,9 +252,9 @@ std::string Scenario::step(std::string_view text) {
   }
   if (sent_.empty()) return text == "release all" ? "nothing" : "swallow";
   std::string strokes;
-  for (const KeyStroke& stroke : sent_) {
+  for (const std::string& item : sent_) {
     if (!strokes.empty()) strokes += ", ";
-    strokes += strokeText(stroke);
+    strokes += item;
   }
   return strokes;
 }

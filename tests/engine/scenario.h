@@ -14,9 +14,12 @@
 //   release all                          KeyTranslator::releaseAll
 //   map <p>: <key> = <key>...            edits a table (empty list allowed)
 //   unmap <p>: <key>                     removes an entry
+//   act <p>: <key> = macro <n> | profile <n> | next profile
+//                                        gives a key an action
 // Each key event and each "release all" adds one entry to the transcript:
 // "pass", "pass as <key>" (the record passed on carries another code),
-// "stop", "swallow" (nothing sent), or the strokes sent, "Ctrl down, C* up".
+// "stop", "swallow" (nothing sent), or the strokes sent and the actions
+// handed on, in order: "Ctrl down, C* up", "macro 2 down", "profile 3 up".
 
 #include <array>
 #include <cstdint>
@@ -47,6 +50,7 @@ class Scenario {
   std::string run(std::string_view steps);
 
   std::array<TranslationTable, 3> tables;
+  std::array<KeyActionTable, 3> actions;
   std::int32_t activeProfile = 1;
   std::int16_t numLockState = 1;
   bool stopped = false;
@@ -60,7 +64,7 @@ class Scenario {
   KeyPlatform platform();
   std::string step(std::string_view text);
 
-  std::vector<KeyStroke> sent_;
+  std::vector<std::string> sent_;  // strokes and actions, as the transcript shows them
 };
 
 }  // namespace tarsil::test

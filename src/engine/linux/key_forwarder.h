@@ -26,10 +26,20 @@ namespace tarsil {
 // the virtual keyboard's uinput descriptor and read its lamp changes, write
 // lamps to the keyboards. Keyboard descriptors are non-blocking.
 //
-// The key path (readKeyboard) allocates nothing: one event, one decision,
-// and the events it writes go out in one write call per read.
+// What goes to the virtual keyboard goes in whole reports, each ending in
+// SYN_REPORT (the system reads whole reports only), and empty reports are
+// left out. A read takes every event waiting, and what it makes goes out in
+// one write call (one wake-up of each reader of the virtual keyboard, which
+// is what a keyboard under load costs most), but never more than
+// kMostEventsPerWrite events in one: the kernel keeps 64 events for each
+// reader of the virtual keyboard, and a long macro written at once would
+// run over that buffer and lose keys. The key path (readKeyboard)
+// allocates nothing.
 class KeyForwarder {
  public:
+  // Half of what the kernel buffers for each reader of an event node.
+  static constexpr std::size_t kMostEventsPerWrite = 32;
+
   explicit KeyForwarder(int virtualKeyboard) noexcept;
 
   // A keyboard that is grabbed now; its lamps are set to the virtual
@@ -60,6 +70,14 @@ class KeyForwarder {
   std::int16_t numLockState() const noexcept;
   std::size_t keyboardCount() const noexcept { return keyboards_.size(); }
 
+  // Where the press and the release of a key whose meaning is an action go
+  // (see KeyPlatform::handleAction); without a handler such keys do nothing.
+  using ActionHandler = void (*)(void* context, const KeyAction& action, bool up);
+  void setActionHandler(ActionHandler handler, void* context) noexcept {
+    actionHandler_ = handler;
+    actionContext_ = context;
+  }
+
  private:
   struct Keyboard {
     int fd = -1;
@@ -75,20 +93,28 @@ class KeyForwarder {
   void releaseLostKeys(Keyboard& keyboard, const ProfileTables& tables, bool stopped) noexcept;
   void writeKey(std::uint16_t code, std::int32_t value) noexcept;
   void append(std::uint16_t type, std::uint16_t code, std::int32_t value) noexcept;
+  // Ends the report being made with SYN_REPORT, unless it is empty.
+  void endReport() noexcept;
+  // Ends the report being made and writes every report not yet written.
   void flush() noexcept;
+  void writeWholeReportsIfFull() noexcept;
   void writeLamps(int fd, const std::bitset<LED_CNT>& which) const noexcept;
   KeyPlatform platform() noexcept;
 
   static void sendStrokes(void* context, const KeyStroke* strokes, std::size_t count) noexcept;
   static std::int16_t readNumLockState(void* context) noexcept;
+  static void handleAction(void* context, const KeyAction& action, bool up) noexcept;
 
   int virtual_;
   KeyTranslator translator_;
   std::vector<Keyboard> keyboards_;
-  std::bitset<KEY_CNT> outDown_;  // keys down on the virtual keyboard
-  std::bitset<LED_CNT> lamps_;    // the virtual keyboard's lamps
-  std::array<input_event, 512> out_{};
+  std::bitset<KEY_CNT> outDown_;       // keys down on the virtual keyboard
+  std::bitset<LED_CNT> lamps_;         // the virtual keyboard's lamps
+  std::array<input_event, 64> out_{};  // whole reports, then the one being made
   std::size_t outCount_ = 0;
+  std::size_t reportStart_ = 0;  // where the report being made begins
+  ActionHandler actionHandler_ = nullptr;
+  void* actionContext_ = nullptr;
 };
 
 }  // namespace tarsil

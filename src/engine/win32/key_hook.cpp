@@ -32,11 +32,16 @@ void sendStrokes(void*, const KeyStroke* strokes, std::size_t count) {
   SendInput(static_cast<UINT>(count), inputs.data(), sizeof(INPUT));
 }
 
-constexpr KeyPlatform kPlatform{readNumLockState, sendStrokes, nullptr};
+void handleAction(void*, const KeyAction& action, bool up) {
+  if (keyHook.actionHandler != nullptr) keyHook.actionHandler(keyHook.actionContext, action, up);
+}
+
+constexpr KeyPlatform kPlatform{readNumLockState, sendStrokes, nullptr, handleAction};
 
 ProfileTables currentTables() {
   return ProfileTables{{keyHook.tables[0], keyHook.tables[1], keyHook.tables[2]},
-                       keyHook.activeProfile != nullptr ? *keyHook.activeProfile : 0};
+                       keyHook.activeProfile != nullptr ? *keyHook.activeProfile : 0,
+                       {keyHook.actions[0], keyHook.actions[1], keyHook.actions[2]}};
 }
 
 }  // namespace
@@ -44,6 +49,14 @@ ProfileTables currentTables() {
 void SetKeyHookTables(const TranslationTable* const tables[3], const std::int32_t* activeProfile) {
   for (int i = 0; i < 3; ++i) keyHook.tables[i] = tables != nullptr ? tables[i] : nullptr;
   keyHook.activeProfile = activeProfile;
+}
+
+void SetKeyHookActions(const KeyActionTable* const actions[3],
+                       void (*handler)(void* context, const KeyAction& action, bool up),
+                       void* context) {
+  for (int i = 0; i < 3; ++i) keyHook.actions[i] = actions != nullptr ? actions[i] : nullptr;
+  keyHook.actionHandler = handler;
+  keyHook.actionContext = context;
 }
 
 void InstallKeyHook() {

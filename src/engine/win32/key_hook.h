@@ -20,6 +20,11 @@ struct KeyHookState {
   // the next key.
   const TranslationTable* tables[3] = {nullptr, nullptr, nullptr};
   const std::int32_t* activeProfile = nullptr;
+  // The stores' action tables, and who carries out the press and release of
+  // a key whose meaning is an action; see KeyPlatform::handleAction.
+  const KeyActionTable* actions[3] = {nullptr, nullptr, nullptr};
+  void (*actionHandler)(void* context, const KeyAction& action, bool up) = nullptr;
+  void* actionContext = nullptr;
   KeyTranslator translator;  // what held translated keys have pressed
 };
 
@@ -28,6 +33,12 @@ extern KeyHookState keyHook;
 // Points the hook at the profile stores. The pointers must stay valid while a
 // hook is installed (the stores live as long as the main window).
 void SetKeyHookTables(const TranslationTable* const tables[3], const std::int32_t* activeProfile);
+
+// Points the hook at the stores' action tables (same lifetime rule as the
+// translation tables) and names who receives action keys.
+void SetKeyHookActions(const KeyActionTable* const actions[3],
+                       void (*handler)(void* context, const KeyAction& action, bool up),
+                       void* context);
 
 // Installs KeyHookProc as the desktop's low-level keyboard hook, unless one is
 // installed already: at most one hook ever exists.

@@ -88,6 +88,9 @@ BOOL MainWindow::OnInitDialog() {
                                                      &profiles.stores[1].translation,
                                                      &profiles.stores[2].translation};
   tarsil::SetKeyHookTables(tables, &profiles.activeProfile);
+  const tarsil::KeyActionTable* const actions[3] = {
+      &profiles.stores[0].actions, &profiles.stores[1].actions, &profiles.stores[2].actions};
+  tarsil::SetKeyHookActions(actions, nullptr, nullptr);
 
   applyPresence(alwaysOn_ || tarsil::IsKeyboardPresent(m_hWnd));
   tray_.add(m_hWnd, icon_);
