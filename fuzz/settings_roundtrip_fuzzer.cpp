@@ -5,9 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz_layout.h"
-#include "ini/ini_document.h"
-#include "profile/settings_file.h"
+#include "fuzz_settings.h"
 
 namespace {
 
@@ -57,10 +55,7 @@ bool sameProfiles(const tarsil::ProfileSet& a, const tarsil::ProfileSet& b,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const tarsil::MainLayout layout = fuzzLayout();
-  const tarsil::ini::IniDocument file =
-      tarsil::ini::IniDocument::parse(std::string_view(reinterpret_cast<const char*>(data), size));
-  tarsil::ProfileSet loaded;
-  tarsil::loadSettings(loaded, layout, file);
+  const auto [file, loaded] = loadFuzzInput(data, size, layout);
   const tarsil::ini::IniDocument first =
       tarsil::ini::IniDocument::parse(exitSave(loaded, layout, file));
   tarsil::ProfileSet once;
