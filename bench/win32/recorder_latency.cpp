@@ -4,10 +4,12 @@
 // took to appear as a row of the step list, and how long the dialog took to
 // answer a message meanwhile (median, 99th percentile, maximum).
 //
-//   wine recorder_latency.exe STAGE_FOLDER [EVENTS [PER_SECOND]]
+//   wine recorder_latency.exe STAGE_FOLDER [EVENTS [PER_SECOND [post]]]
 //
 // EVENTS defaults to 1000 (each becomes one step: keys are pressed and
-// released in turn), PER_SECOND to 100.
+// released in turn), PER_SECOND to 100. With "post", the events are posted
+// to the dialog as its capture hook posts them, which leaves the system's
+// input path out of the figures.
 #include <windows.h>
 // commctrl.h builds on windows.h.
 #include <commctrl.h>
@@ -17,12 +19,14 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "ini/ini_file.h"
 #include "layout/layout_file.h"
 #include "resource.h"
+#include "ui/settings/win32/capture_hook.h"
 #include "ui/settings/win32/key_settings_dialog.h"
 
 namespace {
@@ -48,17 +52,26 @@ Figures figuresOf(std::vector<double> values) {
 struct Run {
   int events = 1000;
   int perSecond = 100;
+  bool post = false;
   std::vector<Clock::time_point> sent;
   std::vector<Clock::time_point> shown;
   std::vector<double> responses;
-  std::vector<double> sends;  // how long SendInput took: the hook's turn in the dialog's thread
+  std::vector<double> sends;  // how long SendInput (or the post) took
   int rows = 0;
   bool started = false;
 };
 
-void sendKey(int index) {
+void sendKey(int index, HWND postTo) {
   // A, B, C, ... each pressed then released: every event is a step.
   const auto vk = static_cast<WORD>('A' + (index / 2) % 26);
+  if (postTo != nullptr) {
+    KBDLLHOOKSTRUCT event{};
+    event.vkCode = vk;
+    event.scanCode = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    event.flags = index % 2 == 0 ? 0 : LLKHF_UP;
+    PostMessageW(postTo, WM_MACRO_KEY, index % 2 == 0 ? 0 : 1, packKeyEvent(event));
+    return;
+  }
   INPUT input{};
   input.type = INPUT_KEYBOARD;
   input.ki.wVk = vk;
@@ -103,7 +116,7 @@ void drive(Run& run) {
     }
     const auto sent = Clock::now();
     run.sent[static_cast<std::size_t>(i)] = sent;
-    sendKey(i);
+    sendKey(i, run.post ? dialog : nullptr);
     run.sends.push_back(millisecondsBetween(sent, Clock::now()));
   }
   // The rest shows, or does not within a bound.
@@ -125,6 +138,7 @@ int wmain(int argc, wchar_t** argv) {
   Run run;
   if (argc > 2) run.events = std::max(2, _wtoi(argv[2]));
   if (argc > 3) run.perSecond = std::clamp(_wtoi(argv[3]), 1, 1000);
+  run.post = argc > 4 && std::wstring(argv[4]) == L"post";
   const INITCOMMONCONTROLSEX controls{sizeof(controls),
                                       ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
@@ -168,7 +182,7 @@ int wmain(int argc, wchar_t** argv) {
       "dialog answers a message: median %.2f ms, 99th percentile %.2f ms, max %.1f ms (%zu "
       "asked)\n",
       response.median, response.p99, response.max, run.responses.size());
-  std::printf("SendInput returns: median %.2f ms, 99th percentile %.2f ms, max %.1f ms\n",
+  std::printf("sending an event returns: median %.2f ms, 99th percentile %.2f ms, max %.1f ms\n",
               send.median, send.p99, send.max);
   return 0;
 }
