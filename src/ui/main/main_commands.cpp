@@ -55,9 +55,11 @@ void MainCommands::runButton(SkinButton button) {
       break;
     case SkinButton::kApply:
       CommitWorkingProfile(profiles_);
+      host_.saveSettings();
       break;
     case SkinButton::kOk:
       CommitWorkingProfile(profiles_);
+      host_.saveSettings();
       host_.hideWindow();
       break;
     case SkinButton::kDefault:
@@ -74,6 +76,7 @@ void MainCommands::runButton(SkinButton button) {
 
 void MainCommands::switchProfile(std::int32_t profile) {
   SwitchProfile(profiles_, profile, host_);
+  host_.saveSettings();
   drawAll(host_);
   view_.drawAssignedKeys(host_, profiles_.working);
 }
@@ -93,6 +96,7 @@ void MainCommands::editKey(int slot) {
   recordKeyEdit(profiles_, layout_.slots, slot,
                 {std::move(result->assignmentName), result->kind, result->macroIndex,
                  std::move(result->macros)});
+  host_.saveSettings();
   drawAll(host_);
 }
 
@@ -109,11 +113,13 @@ void MainCommands::editMacros() {
       host_.runKeySettings(std::move(exchange), working.translation);
   if (!result) return;
   recordMacroEditorResult(profiles_, layout_.slots, std::move(result->macros));
+  host_.saveSettings();
   drawAll(host_);
 }
 
 void MainCommands::restoreDefaults() {
   RestoreDefaults(profiles_, layout_.slots);
+  host_.saveSettings();
   drawAll(host_);
 }
 

@@ -15,7 +15,8 @@ using testing::makeLayout;
 
 // Records what the view paints and what the commands ask of the window, one
 // entry each: "over 5" (a slot in a state), "strip", "window" (the whole
-// picture), "hide", "ask default -> yes", "edit key 5".
+// picture), "hide", "ask default -> yes", "edit key 5", "save" (set.ini is
+// to follow the profiles).
 class RecordingHost : public MainWindowHost {
  public:
   explicit RecordingHost(const MainLayout& layout) : layout_(layout) {}
@@ -53,6 +54,7 @@ class RecordingHost : public MainWindowHost {
   }
   std::int32_t windowWidth() const override { return 800; }
   std::int32_t windowHeight() const override { return 280; }
+  void saveSettings() override { log("save"); }
 
   // The transcript since the last call.
   std::string take() { return std::exchange(transcript_, std::string()); }
@@ -165,11 +167,12 @@ TEST_F(MainViewTest, ProfileButtonsSwitchAndRedrawTheIndicatorAndAssignedKeys) {
   profiles.modified = true;
   host.answerYes = false;
   EXPECT_TRUE(press(129));  // "Profile2"
-  EXPECT_EQ(host.take(),
-            "ask save -> no, normal window, down 129, normal 128, normal 130, down 4, down 4");
+  EXPECT_EQ(
+      host.take(),
+      "ask save -> no, save, normal window, down 129, normal 128, normal 130, down 4, down 4");
   EXPECT_EQ(profiles.activeProfile, 2);
   EXPECT_TRUE(press(130));
-  EXPECT_EQ(host.take(), "normal window, down 130, normal 129, normal 128");
+  EXPECT_EQ(host.take(), "save, normal window, down 130, normal 129, normal 128");
 }
 
 TEST_F(MainViewTest, DefaultAsksFirstAndRestoresEveryKeyAtOnce) {
@@ -181,7 +184,7 @@ TEST_F(MainViewTest, DefaultAsksFirstAndRestoresEveryKeyAtOnce) {
   EXPECT_EQ(profiles.working.translation.at(testing::kKeyA), KeyList{testing::kKeyB});
   host.answerYes = true;
   press(132);
-  EXPECT_EQ(host.take(), std::string("ask default -> yes, normal window, ") + kIndicator1);
+  EXPECT_EQ(host.take(), std::string("ask default -> yes, save, normal window, ") + kIndicator1);
   EXPECT_EQ(profiles.stores[0].translation.at(testing::kKeyA), KeyList{testing::kKeyA});
   EXPECT_TRUE(profiles.working.assigned.empty());
 }
@@ -197,7 +200,7 @@ TEST_F(MainViewTest, PressesActByCaptionThenEditAssignableKeys) {
   press(127);  // "OK"
   press(131);  // "Cancel"
   press(124);  // "Minimize"
-  EXPECT_EQ(host.take(), "edit key 5, hide, macro editor, hide, hide, minimize");
+  EXPECT_EQ(host.take(), "edit key 5, save, hide, macro editor, save, hide, hide, minimize");
   EXPECT_FALSE(commands.press(-5, -5));  // the background drags the window
 
   // A key whose caption happens to be a button's name does both.
@@ -225,7 +228,7 @@ TEST_F(MainViewTest, AKeyEditIsRecordedAndCommittedAtOnceAndRebindsMacroKeys) {
   };
   press(1);
   EXPECT_EQ(host.take(),
-            std::string("edit key 1, normal window, ") + kIndicator1 + ", down 2, down 1");
+            std::string("edit key 1, save, normal window, ") + kIndicator1 + ", down 2, down 1");
   EXPECT_EQ(profiles.stores[0].keys.slot(1), (KeyAssignment{u"one", KindMacro, 0}));
   EXPECT_EQ(profiles.stores[0].keys.slot(2).name, u"renamed");  // follows the rename
   EXPECT_EQ(profiles.stores[0].translation.at(testing::kKeyA), KeyList{67});

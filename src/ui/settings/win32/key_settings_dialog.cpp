@@ -124,12 +124,15 @@ KeySettingsDialog::KeySettingsDialog(CWnd* owner, const std::filesystem::path& p
   }
   loadProblem_ = loadSkinPictures(programFolder, files);
   const std::filesystem::path layoutPath = programFolder / L"Composite.ini";
-  const tarsil::ini::ReadResult layout = tarsil::ini::readIniFile(layoutPath);
+  const tarsil::ini::ReadResult layout =
+      tarsil::ini::readIniFile(layoutPath, tarsil::layoutReadOptions());
   if (!layout.status.ok()) {
-    loadProblem_ = wideFromUtf8(layout.status.error);
+    loadProblem_ = wideFromUtf8(layout.status.error) + L".";
   } else if (!layout.exists) {
     loadProblem_ = L"The layout of the key settings " + layoutPath.wstring() +
                    L" is missing.\n\nReinstall the program to restore it.";
+  } else if (layout.utf16WithoutByteOrderMark) {
+    loadProblem_ = wideFromUtf8(layout.status.notes.front());
   }
   layout_ = tarsil::readDialogLayout(layout.document);
 }
@@ -203,7 +206,9 @@ BOOL KeySettingsDialog::OnInitDialog() {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   shownEntries_ = ~0u;
-  shownSteps_.assign(1, -1);  // no row shown yet: the first render fills the list
+  shownSteps_.clear();  // a new list: the first render fills it
+  shownDelays_.clear();
+  shownSelection_ = -1;
   shownKind_ = -1;
   render();
   return TRUE;
@@ -373,10 +378,15 @@ void KeySettingsDialog::onMacroKey(WPARAM message, LPARAM packed) {
     const std::wstring text = name;
     model_.keyCaptured(tarsil::captureCode(event.vkCode, event.flags),
                        std::u16string(text.begin(), text.end()));
-  } else {
-    model_.recordEvent({kind, event.vkCode, event.scanCode, event.flags, keyTimeOf(message)});
+    render();
+    return;
   }
-  render();
+  // A recorded step changes the step list alone: the rest of the dialog is
+  // left as it is, so that recording keeps up with fast typing.
+  model_.recordEvent({kind, event.vkCode, event.scanCode, event.flags, keyTimeOf(message)});
+  rendering_ = true;
+  renderSteps();
+  rendering_ = false;
 }
 
 LRESULT KeySettingsDialog::onStepListDraw(NMLVCUSTOMDRAW& draw) const {
@@ -388,7 +398,7 @@ LRESULT KeySettingsDialog::onStepListDraw(NMLVCUSTOMDRAW& draw) const {
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
       // The chosen step shows in blue whether or not the list has the focus.
       const auto row = static_cast<int>(draw.nmcd.dwItemSpec);
-      const bool chosen = row == ListView_GetNextItem(item(IDC_STEP_LIST), -1, LVNI_SELECTED);
+      const bool chosen = row == model_.macros().selectedStep();
       draw.clrText = chosen ? kSelectedRowText : RGB(0, 0, 0);
       draw.clrTextBk = chosen ? kSelectedRowBack : RGB(255, 255, 255);
       draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
@@ -485,35 +495,41 @@ void KeySettingsDialog::renderMacroList() {
 
 void KeySettingsDialog::renderSteps() {
   const HWND list = item(IDC_STEP_LIST);
-  const std::span<const std::int32_t> steps = model_.macros().steps();
-  if (!std::equal(steps.begin(), steps.end(), shownSteps_.begin(), shownSteps_.end())) {
-    // Steps appended (a recording) add their rows; any other change fills
-    // the list again.
-    const bool appended = shownSteps_.size() <= steps.size() &&
-                          std::equal(shownSteps_.begin(), shownSteps_.end(), steps.begin());
-    std::size_t first = 0;
-    if (appended) {
-      first = shownSteps_.size() / tarsil::kMacroStepWidth;
-    } else {
-      ListView_DeleteAllItems(list);
-      shownDelays_.clear();
-    }
-    shownSteps_.assign(steps.begin(), steps.end());
-    for (std::size_t k = first; k * tarsil::kMacroStepWidth < steps.size(); ++k) {
-      const std::int32_t* step = &steps[k * tarsil::kMacroStepWidth];
-      wchar_t name[256] = {};
-      GetKeyNameTextW(step[0], name, 256);
-      LVITEMW row{};
-      row.mask = LVIF_TEXT;
-      row.iItem = static_cast<int>(k);
-      row.pszText = name;
-      ListView_InsertItem(list, &row);
-      ListView_SetItemText(list, static_cast<int>(k), 1,
-                           const_cast<wchar_t*>(step[2] == 1 ? L"down" : L"up"));
+  constexpr std::size_t kWidth = tarsil::kMacroStepWidth;
+  const std::span<const std::int32_t> all = model_.macros().steps();
+  // Whole steps only: the numbers of a step cut short are never played.
+  const std::span<const std::int32_t> steps = all.first(all.size() - all.size() % kWidth);
+  // The rows that still show their steps stay: a recorded step adds one
+  // row, however long the macro already is.
+  const std::size_t kept =
+      static_cast<std::size_t>(
+          std::mismatch(steps.begin(), steps.end(), shownSteps_.begin(), shownSteps_.end()).first -
+          steps.begin()) /
+      kWidth;
+  const std::size_t shownRows = shownSteps_.size() / kWidth;
+  if (kept == 0 && shownRows > 0) {
+    ListView_DeleteAllItems(list);
+  } else {
+    for (std::size_t row = shownRows; row > kept; --row) {
+      ListView_DeleteItem(list, static_cast<int>(row - 1));
     }
   }
+  shownDelays_.resize(std::min(kept, shownDelays_.size()));
+  const std::size_t rows = steps.size() / kWidth;
+  for (std::size_t k = kept; k < rows; ++k) {
+    const std::int32_t* step = &steps[k * kWidth];
+    wchar_t name[256] = {};
+    GetKeyNameTextW(step[0], name, 256);
+    LVITEMW row{};
+    row.mask = LVIF_TEXT;
+    row.iItem = static_cast<int>(k);
+    row.pszText = name;
+    ListView_InsertItem(list, &row);
+    ListView_SetItemText(list, static_cast<int>(k), 1,
+                         const_cast<wchar_t*>(step[2] == 1 ? L"down" : L"up"));
+  }
+  shownSteps_.assign(steps.begin(), steps.end());
   // The delay column: only the cells whose delay changed are written.
-  const std::size_t rows = steps.size() / tarsil::kMacroStepWidth;
   shownDelays_.resize(rows, -1);
   for (std::size_t k = 0; k < rows; ++k) {
     const std::int32_t delay = model_.macros().stepDelay(static_cast<int>(k));
@@ -523,7 +539,8 @@ void KeySettingsDialog::renderSteps() {
     ListView_SetItemText(list, static_cast<int>(k), 2, text.data());
   }
   const int selected = model_.macros().selectedStep();
-  if (ListView_GetNextItem(list, -1, LVNI_SELECTED) != selected) {
+  if (selected != shownSelection_) {
+    shownSelection_ = selected;
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (selected >= 0) {
       ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED,

@@ -84,6 +84,7 @@ class KeySettingsDialog : public CDialog, private tarsil::MacroDeletePrompt {
   std::vector<std::int32_t> shownDelays_;  // per row; -1: not written yet
   // Which entries the layout places (a rectangle that is not empty).
   std::array<bool, tarsil::kDialogEntriesRead + 1> placed_{};
+  int shownSelection_ = -1;
   std::int32_t shownKind_ = -1;
   bool rendering_ = false;
 };
