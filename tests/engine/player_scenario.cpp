@@ -114,7 +114,8 @@ StrokeOutput PlayerScenario::output() {
               }
             }
           },
-          this, [](void* context) {
+          this,
+          [](void* context) {
             const auto* self = static_cast<const PlayerScenario*>(context);
             return self->now + self->sendCost;
           }};
