@@ -22,6 +22,7 @@ std::vector<SettingsProblem> checkSettings(const ini::IniDocument& file, const M
         {{}, {}, {}, "no [TYPE] or profile section: the program reads nothing here"});
   }
   if (file.find(kTypeSection, kTypeKey)) (void)readProfileNumber(file, &problems);
+  (void)readProgramRules(file, &problems);
   // The loader itself, on a profile set of its own: what it reports is what
   // loading does.
   ProfileSet scratch;

@@ -292,6 +292,7 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocume
   working.macroSteps.clear();
   working.macroNames.clear();
   working.macroBindings.clear();
+  working.actions.clear();
   SectionLoader(working, layout, file, profileSectionName(p), problems).run();
   if (ProfileData* store = profiles.store(target)) *store = working;
 }
@@ -336,6 +337,7 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, IniDocum
 
 void loadSettings(ProfileSet& profiles, const MainLayout& layout, const IniDocument& file) {
   profiles.activeProfile = readProfileNumber(file);
+  profiles.programRules = readProgramRules(file);
   // The active profile loads last, leaving its data in the working profile.
   for (std::int32_t k = 1; k <= kProfileCount; ++k) {
     const std::int32_t p = (profiles.activeProfile + k - 1) % kProfileCount + 1;
@@ -356,6 +358,7 @@ ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
     }
   }
   current.document.setInt(kTypeSection, kTypeKey, profiles.activeProfile);
+  if (scope == SaveScope::kAllProfiles) writeProgramRules(profiles.programRules, current.document);
   return ini::writeIniFile(path, current.document);
 }
 

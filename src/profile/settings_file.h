@@ -11,6 +11,7 @@
 #include "layout/layout_file.h"
 #include "profile/profile_data.h"
 #include "profile/settings_keys.h"
+#include "profile/settings_problem.h"
 
 namespace tarsil {
 
@@ -18,17 +19,6 @@ namespace tarsil {
 // `codePage` (null: the system's), and no file larger or longer than the
 // program writes (kMaxSettingsFileBytes, kMaxSettingsFileLines).
 ini::ReadOptions settingsReadOptions(const ini::CodePagePtr& codePage);
-
-// A value of a settings or profile file that the loader does not take as
-// written: it repairs, cuts, drops or ignores it, and says so here.
-struct SettingsProblem {
-  std::u16string section;  // empty: the file as a whole
-  std::u16string key;      // empty: the section as a whole
-  std::u16string value;    // the value as stored, when one is at fault
-  std::string message;     // for people
-
-  bool operator==(const SettingsProblem&) const = default;
-};
 
 // [TYPE] type, default 1. A hand-edited number outside 1..3 names no profile
 // and is read as 1, so the program never runs without a table to play.
@@ -51,8 +41,9 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, ini::Ini
 void loadSettings(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file);
 
 // Which profile sections a save rewrites: the program's exit writes all
-// three; an import writes only the profile it replaced; a switch of the
-// active profile from outside the program writes none, only [TYPE].
+// three and the program rules; an import writes only the profile it
+// replaced; a switch of the active profile from outside the program writes
+// none, only [TYPE].
 enum class SaveScope : std::uint8_t { kAllProfiles, kActiveProfile, kActiveProfileNumber };
 
 // Exit: commits the working profile, then writes the profile sections of the
