@@ -432,6 +432,34 @@ int main() {
             5000),
         "after tarsilctl profile 2, A arrives as C");
 
+  // Profile keys: F2 goes to profile 3 (where A types itself) and there back
+  // to 2; the key itself never arrives, and set.ini keeps each choice.
+  {
+    auto savedProfile = [] {
+      std::ifstream file("/cfg/tarsil/set.ini");
+      std::string line;
+      while (std::getline(file, line)) {
+        if (line.rfind("type=", 0) == 0) return line.substr(5, 1);
+      }
+      return std::string("?");
+    };
+    virtualKeyboard->drain();
+    keyboard.tap(KEY_F2);
+    keyboard.tap(KEY_A);
+    got = virtualKeyboard->keys(2);
+    check(same(got, {{KEY_A, 1}, {KEY_A, 0}}), "after the profile key F2, A types itself",
+          text(got));
+    bool saved = waitFor([&] { return savedProfile() == "3"; });
+    check(saved, "and set.ini says type=3", savedProfile());
+    keyboard.tap(KEY_F2);
+    keyboard.tap(KEY_A);
+    got = virtualKeyboard->keys(2);
+    check(same(got, {{KEY_C, 1}, {KEY_C, 0}}), "F2 in profile 3 goes back: A arrives as C",
+          text(got));
+    saved = waitFor([&] { return savedProfile() == "2"; });
+    check(saved, "and set.ini says type=2", savedProfile());
+  }
+
   // Latency: what the daemon adds between a keyboard and the system.
   {
     const auto through = percentiles(latencies(keyboard, *virtualKeyboard, 500));

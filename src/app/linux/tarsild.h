@@ -61,6 +61,13 @@ class Daemon {
   void deviceReadable(int fd);
   std::map<std::string, Device>::iterator deviceOf(int fd);
   void settingsChanged();
+  // A profile key was pressed: the keys after it, in the same read too, are
+  // decided in the new profile at once.
+  static void onAction(void* context, const KeyAction& action, bool up);
+  // After the read: the working profile follows the switch, and [TYPE] is
+  // written as "tarsilctl profile" writes it, so the choice outlives a
+  // restart. The file I/O waits until the events read are forwarded.
+  void finishProfileKeySwitch();
   void shutDown();
   ProfileTables tables() const;
   bool stopped() const { return !presence_.translating(); }
@@ -77,6 +84,10 @@ class Daemon {
   int signals_ = -1;
   int settingsWatch_ = -1;
   bool running_ = true;
+  // The tables the read in progress decides with; a profile key changes
+  // its active profile.
+  ProfileTables reading_;
+  bool profileKeySwitched_ = false;
 };
 
 }  // namespace tarsil
