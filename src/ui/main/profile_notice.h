@@ -40,15 +40,19 @@ std::u16string trayTip(std::u16string_view programName, std::int32_t profile);
 
 // Where a notice of `width` x `height` goes: in the corner of the work area
 // nearest the notification area, which sits at the end of the taskbar. The
-// taskbar is the strip of the screen the work area leaves out; without one
-// the notice goes to the bottom right. Returns the top left corner.
+// taskbar is the strip of the screen the work area leaves out; where the
+// work area is the whole screen (a taskbar that hides itself, or one the
+// system does not count, as in Wine's desktop), `taskbar` is its window's
+// rectangle when there is one. Without either the notice goes to the bottom
+// right. Returns the top left corner.
 struct NoticePlace {
   std::int32_t x = 0;
   std::int32_t y = 0;
 
   bool operator==(const NoticePlace&) const = default;
 };
-NoticePlace placeNotice(const SlotRect& screen, const SlotRect& workArea, std::int32_t width,
+NoticePlace placeNotice(const SlotRect& screen, const SlotRect& workArea,
+                        const std::optional<SlotRect>& taskbar, std::int32_t width,
                         std::int32_t height);
 
 }  // namespace tarsil

@@ -320,12 +320,16 @@ TEST(ProfileNotice, TheTrayTipAndTheNoticeNameTheProfile) {
 
 TEST(ProfileNotice, GoesToTheCornerOfTheWorkAreaNearestTheTray) {
   const SlotRect screen{0, 0, 1280, 800};
-  auto at = [&](SlotRect work) { return placeNotice(screen, work, 200, 60); };
+  auto at = [&](SlotRect work) { return placeNotice(screen, work, std::nullopt, 200, 60); };
   EXPECT_EQ(at({0, 0, 1280, 760}), (NoticePlace{1068, 688}));  // taskbar at the bottom
   EXPECT_EQ(at({0, 40, 1280, 800}), (NoticePlace{1068, 52}));  // at the top
   EXPECT_EQ(at({0, 0, 1200, 800}), (NoticePlace{988, 728}));   // on the right
   EXPECT_EQ(at({80, 0, 1280, 800}), (NoticePlace{92, 728}));   // on the left
   EXPECT_EQ(at(screen), (NoticePlace{1068, 728}));             // hidden taskbar
+  // A work area of the whole screen: the taskbar's own window tells.
+  EXPECT_EQ(placeNotice(screen, screen, SlotRect{0, 770, 1280, 800}, 200, 60),
+            (NoticePlace{1068, 698}));
+  EXPECT_EQ(placeNotice(screen, screen, SlotRect{0, 0, 60, 800}, 200, 60), (NoticePlace{72, 728}));
 }
 
 }  // namespace
