@@ -159,25 +159,25 @@ def load_main(path, c):
     return slots
 
 
-def load_composite(path, c):
-    values = read_layout(path, c, wide=True)
+def load_entries(path, c, count, wide):
+    """A dialog's layout: {n: (rect, caption)} for entries 1..count."""
+    values = read_layout(path, c, wide)
+    name = os.path.basename(path)
     entries = {}
-    for n in range(1, 24):
-        c.check(str(n) in values, "Composite.ini: entry %d missing" % n)
+    for n in range(1, count + 1):
+        c.check(str(n) in values, "%s: entry %d missing" % (name, n))
         f = fields(values.get(str(n), ""), 5)
         entries[n] = (tuple(parse_int(v) for v in f[:4]), f[4])
-    c.check("24" not in values, "Composite.ini: entry 24 is never read")
+    c.check(str(count + 1) not in values, "%s: entry %d is never read" % (name, count + 1))
     return entries
+
+
+def load_composite(path, c):
+    return load_entries(path, c, 23, wide=True)
 
 
 def load_programs(path, c):
-    values = read_layout(path, c, wide=False)
-    entries = {}
-    for n in range(1, 13):
-        c.check(str(n) in values, "Programs.ini: entry %d missing" % n)
-        f = fields(values.get(str(n), ""), 5)
-        entries[n] = (tuple(parse_int(v) for v in f[:4]), f[4])
-    return entries
+    return load_entries(path, c, 12, wide=False)
 
 
 # --------------------------------------------------------------------------

@@ -1061,17 +1061,14 @@ def grey(img):
     return Image.blend(g, Image.new("RGB", img.size, (20, 21, 25)), 0.35)
 
 
-def render_dialog_button(bg, slot, state):
-    """Face of skin button (Composite.ini entry) in state normal/over/down/disable."""
-    x, y, w, h = slot.rect
-    n = slot.number
-    c = Canvas(w, h)
-    is_tab = 6 <= n <= 9
-    primary = n == 1
-    radius = 7.0 if is_tab else 6.0
+def draw_dialog_face(c, w, h, state, tab, primary, recording=False):
+    """The face both dialogs' buttons share; returns the caption's ink.
+
+    A tab (or toggle) is flatter than a push button when idle; the primary
+    button has a cyan rim; a pressed record button glows red, not amber."""
+    radius = 7.0 if tab else 6.0
     if state == "down":
-        if n == 12:
-            # Recording: the button glows red rather than amber.
+        if recording:
             c.rrect_gradient((0, 0, w, h), radius, (236, 60, 60), (180, 26, 30))
             ink = (255, 255, 255)
         else:
@@ -1086,7 +1083,7 @@ def render_dialog_button(bg, slot, state):
         c.rrect((0, 0, w, h), radius, fill=(30, 31, 35, 255), outline=(48, 50, 56, 255), width=1.0)
         ink = (84, 87, 94)
     else:
-        if is_tab:
+        if tab:
             c.rrect_gradient((0, 0, w, h), radius, (36, 39, 47), (28, 30, 37))
         else:
             c.rrect_gradient((0, 0, w, h), radius, (50, 54, 65), (34, 37, 45))
@@ -1095,6 +1092,17 @@ def render_dialog_button(bg, slot, state):
             (0, 0, w, h), radius, outline=(CYAN if primary else (72, 78, 92)) + (255,), width=1.0
         )
         ink = TEXT
+    return ink
+
+
+def render_dialog_button(bg, slot, state):
+    """Face of skin button (Composite.ini entry) in state normal/over/down/disable."""
+    x, y, w, h = slot.rect
+    n = slot.number
+    c = Canvas(w, h)
+    is_tab = 6 <= n <= 9
+    primary = n == 1
+    ink = draw_dialog_face(c, w, h, state, is_tab, primary, recording=n == 12)
     caption = slot.caption
     f = font("bold", 15 if is_tab else 13)
     tw = f.getlength(caption)
@@ -1215,28 +1223,7 @@ def render_programs_button(bg, slot, state):
     x, y, w, h = slot.rect
     n = slot.number
     c = Canvas(w, h)
-    toggle = 5 <= n <= 11
-    radius = 7.0 if toggle else 6.0
-    if state == "down":
-        c.rrect_gradient((0, 0, w, h), radius, AMBER_TOP, AMBER_BOTTOM)
-        c.rrect((0.5, 0.5, w - 0.5, h - 0.5), radius, outline=(255, 220, 160, 150), width=1.0)
-        ink = TEXT_DARK
-    elif state == "over":
-        c.rrect_gradient((0, 0, w, h), radius, HOVER_TOP, HOVER_BOTTOM)
-        c.rrect((0, 0, w, h), radius, outline=CYAN + (255,), width=1.5)
-        ink = (255, 255, 255)
-    elif state == "disable":
-        c.rrect((0, 0, w, h), radius, fill=(30, 31, 35, 255), outline=(48, 50, 56, 255), width=1.0)
-        ink = (84, 87, 94)
-    else:
-        if toggle:
-            c.rrect_gradient((0, 0, w, h), radius, (36, 39, 47), (28, 30, 37))
-        else:
-            c.rrect_gradient((0, 0, w, h), radius, (50, 54, 65), (34, 37, 45))
-            c.line([(radius, 0.7), (w - radius, 0.7)], (255, 255, 255, 45), 0.8)
-        c.rrect((0, 0, w, h), radius, outline=(CYAN if n == 1 else (72, 78, 92)) + (255,),
-                width=1.0)
-        ink = TEXT
+    ink = draw_dialog_face(c, w, h, state, 5 <= n <= 11, n == 1)
     f = font("bold", 13)
     caption = slot.caption
     tw = f.getlength(caption)

@@ -40,8 +40,8 @@ constexpr const wchar_t* kPictureFiles[] = {L"programs_mask.bmp", L"programs_nor
 
 // The list sits in a field the skin draws around it, in the fields' ink and
 // paper; the selected rule is lit like a chosen button.
-constexpr COLORREF kFieldPaper = RGB(8, 9, 12);
-constexpr COLORREF kFieldInk = RGB(230, 236, 242);
+constexpr COLORREF kFieldPaper = SkinnedDialog::kFieldPaper;
+constexpr COLORREF kFieldInk = SkinnedDialog::kFieldInk;
 constexpr COLORREF kSelectedRowBack = RGB(245, 120, 20);
 constexpr COLORREF kSelectedRowText = RGB(34, 18, 4);
 constexpr int kProfileColumnWidth = 96;
@@ -55,7 +55,7 @@ std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), 
 
 ProgramsDialog::ProgramsDialog(CWnd* owner, std::filesystem::path programFolder,
                                std::u16string ownPath)
-    : CDialog(IDD_PROGRAMS, owner),
+    : SkinnedDialog(IDD_PROGRAMS, owner),
       programFolder_(std::move(programFolder)),
       ownPath_(std::move(ownPath)) {}
 
@@ -103,7 +103,6 @@ BOOL ProgramsDialog::OnInitDialog() {
   const DurationTrace trace("opening the Programs dialog");
   // Shown nowhere on the skin, but it names the window to the system.
   SetWindowTextW(m_hWnd, L"Programs");
-  if (!fieldBrush_) fieldBrush_.reset(CreateSolidBrush(kFieldPaper));
   listFont_.reset(CreateFontW(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                               DEFAULT_PITCH | FF_SWISS, L"Segoe UI"));
@@ -155,6 +154,8 @@ void ProgramsDialog::placeControls() {
     MoveWindow(item(id), place.left, place.top, place.width, place.height, TRUE);
   }
 }
+
+HBITMAP ProgramsDialog::backgroundPicture() const { return pictures_[kNormal].handle(); }
 
 void ProgramsDialog::OnOK() { onCommand(IDC_PROGRAMS_OK); }
 
@@ -282,19 +283,6 @@ void ProgramsDialog::render() {
 
 bool ProgramsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
-    case WM_NCHITTEST:
-      // The dialog is dragged by any point that is no control.
-      result = Default(message, wParam, lParam);
-      if (result == HTCLIENT) result = HTCAPTION;
-      return true;
-    case WM_ERASEBKGND: {
-      RECT client{};
-      GetClientRect(m_hWnd, &client);
-      copyPictureArea(reinterpret_cast<HDC>(wParam), pictures_[kNormal].handle(), 0, 0,
-                      client.right, client.bottom);
-      result = 1;
-      return true;
-    }
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {
         OnOK();
@@ -324,16 +312,7 @@ bool ProgramsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
       result = 0;
       return true;
     }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX: {
-      const HDC dc = reinterpret_cast<HDC>(wParam);
-      SetTextColor(dc, kFieldInk);
-      SetBkColor(dc, kFieldPaper);
-      result = reinterpret_cast<LRESULT>(fieldBrush_.get());
-      return true;
-    }
     default:
-      return CDialog::OnMessage(message, wParam, lParam, result);
+      return SkinnedDialog::OnMessage(message, wParam, lParam, result);
   }
 }

@@ -16,13 +16,14 @@
 #include "layout/key_slot.h"
 #include "ui/controls/win32/bitmap_button.h"
 #include "ui/programs/programs_model.h"
+#include "ui/skin/win32/skinned_dialog.h"
 
 // The Programs dialog: which profile comes to the front with which program,
 // and which one comes with the others. Drawn from the skin and placed by
 // "Programs.ini" like the key settings dialog; what it shows and does is
 // ProgramsModel's decision, and this class decodes the controls' messages
 // and keeps them showing the model.
-class ProgramsDialog : public CDialog {
+class ProgramsDialog : public SkinnedDialog {
  public:
   // Reads "Programs.ini" and the dialog's pictures beside the program.
   ProgramsDialog(CWnd* owner, std::filesystem::path programFolder, std::u16string ownPath);
@@ -40,6 +41,7 @@ class ProgramsDialog : public CDialog {
   void OnOK() override;
   void OnCancel() override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  HBITMAP backgroundPicture() const override;
 
  private:
   void load();
@@ -61,7 +63,6 @@ class ProgramsDialog : public CDialog {
   std::array<CBitmap, 5> pictures_;
   std::vector<tarsil::KeySlot> layout_;
   std::array<BitmapButton, tarsil::kLastProgramsButton + 1> buttons_;  // by entry
-  BrushHandle fieldBrush_;
   FontHandle listFont_;
   bool rendering_ = false;
 };

@@ -63,11 +63,6 @@ constexpr int kMacroControls[] = {IDC_ADD_MACRO,     IDC_DELETE_MACRO, IDC_RECOR
 constexpr int kStepButtons[] = {IDC_RECORD,        IDC_DELETE_STEP, IDC_CLEAR_STEPS, IDC_FIRST_STEP,
                                 IDC_PREVIOUS_STEP, IDC_NEXT_STEP,   IDC_LAST_STEP};
 
-// The key name and the lists sit in fields the skin draws around them:
-// they share the fields' ink and paper.
-constexpr COLORREF kFieldPaper = RGB(8, 9, 12);
-constexpr COLORREF kFieldInk = RGB(230, 236, 242);
-
 constexpr COLORREF kSelectedRowText = RGB(255, 255, 255);
 constexpr COLORREF kSelectedRowBack = RGB(49, 106, 197);
 
@@ -108,7 +103,7 @@ std::wstring windowText(HWND window) {
 
 KeySettingsDialog::KeySettingsDialog(CWnd* owner, const std::filesystem::path& programFolder,
                                      const tarsil::MediaKeyTable& media)
-    : CDialog(IDD_KEY_SETTINGS, owner), model_(captureHook.shared, media) {
+    : SkinnedDialog(IDD_KEY_SETTINGS, owner), model_(captureHook.shared, media) {
   std::pair<const wchar_t*, CBitmap*> files[std::size(kPictureFiles)];
   for (std::size_t i = 0; i < std::size(kPictureFiles); ++i) {
     files[i] = {kPictureFiles[i], &pictures_[i]};
@@ -142,7 +137,6 @@ BOOL KeySettingsDialog::OnInitDialog() {
   captureHook.dialog = m_hWnd;
   // Shown nowhere on the skin, but it names the window to the system.
   SetWindowTextW(m_hWnd, L"Key Settings");
-  if (!fieldBrush_) fieldBrush_.reset(CreateSolidBrush(kFieldPaper));
   keyFont_.reset(createListFont(m_hWnd));
   listFont_.reset(createListFont(m_hWnd));
   SendDlgItemMessageW(m_hWnd, IDC_KEY_NAME, WM_SETFONT, reinterpret_cast<WPARAM>(keyFont_.get()),
@@ -460,19 +454,6 @@ void KeySettingsDialog::renderSteps() {
 
 bool KeySettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
-    case WM_NCHITTEST:
-      // The dialog is dragged by any point that is no control.
-      result = Default(message, wParam, lParam);
-      if (result == HTCLIENT) result = HTCAPTION;
-      return true;
-    case WM_ERASEBKGND: {
-      RECT client{};
-      GetClientRect(m_hWnd, &client);
-      copyPictureArea(reinterpret_cast<HDC>(wParam), picture(model_.background()), 0, 0,
-                      client.right, client.bottom);
-      result = 1;
-      return true;
-    }
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {
         OnOK();
@@ -498,22 +479,11 @@ bool KeySettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
       result = 0;
       return true;
     }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX: {
-      // The step list keeps its own colours; everything else that asks is
-      // a field of the skin (the key name, the lists and their parts).
-      const HDC dc = reinterpret_cast<HDC>(wParam);
-      SetTextColor(dc, kFieldInk);
-      SetBkColor(dc, kFieldPaper);
-      result = reinterpret_cast<LRESULT>(fieldBrush_.get());
-      return true;
-    }
     case WM_MACRO_KEY:
       onMacroKey(wParam, lParam);
       result = 0;
       return true;
     default:
-      return CDialog::OnMessage(message, wParam, lParam, result);
+      return SkinnedDialog::OnMessage(message, wParam, lParam, result);
   }
 }
