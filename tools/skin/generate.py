@@ -1103,25 +1103,31 @@ def render_dialog_button(bg, slot, state):
     is_tab = 6 <= n <= 9
     primary = n == 1
     ink = draw_dialog_face(c, w, h, state, is_tab, primary, recording=n == 12)
-    caption = slot.caption
-    f = font("bold", 15 if is_tab else 13)
-    tw = f.getlength(caption)
     icon = KIND_ICONS.get(n) or DIALOG_ICONS.get(n)
-    isz = 16 if is_tab else 12
-    gap = 8 if is_tab else 6
+    icol = ink
+    if n == 12 and state in ("normal", "over"):
+        icol = (240, 60, 60)
+    elif state == "normal" and (is_tab or primary):
+        icol = CYAN
+    return label_face(bg, slot, c, ink, icon, icol, big=is_tab)
+
+
+def label_face(bg, slot, c, ink, icon, icon_ink, big=False):
+    """The face on its piece of the background, with the caption centred
+    after the icon (when there is one)."""
+    w, h = slot.rect[2:]
+    f = font("bold", 15 if big else 13)
+    tw = f.getlength(slot.caption)
+    isz = 16 if big else 12
+    gap = 8 if big else 6
     total = tw + (isz + gap if icon else 0)
     x0 = (w - total) / 2
     if icon:
-        icol = ink
-        if n == 12 and state in ("normal", "over"):
-            icol = (240, 60, 60)
-        elif state == "normal" and (is_tab or primary):
-            icol = CYAN
-        draw_icon(c, icon, x0 + isz / 2, h / 2, isz, icol + (255,))
+        draw_icon(c, icon, x0 + isz / 2, h / 2, isz, icon_ink + (255,))
     img = bg.crop(slot.box).convert("RGBA")
     img.alpha_composite(c.result())
     d = ImageDraw.Draw(img)
-    d.text((x0 + (isz + gap if icon else 0), h / 2), caption, font=f, fill=ink, anchor="lm")
+    d.text((x0 + (isz + gap if icon else 0), h / 2), slot.caption, font=f, fill=ink, anchor="lm")
     return img.convert("RGB")
 
 
@@ -1224,20 +1230,8 @@ def render_programs_button(bg, slot, state):
     n = slot.number
     c = Canvas(w, h)
     ink = draw_dialog_face(c, w, h, state, 5 <= n <= 11, n == 1)
-    f = font("bold", 13)
-    caption = slot.caption
-    tw = f.getlength(caption)
-    icon = PROGRAMS_ICONS.get(n)
-    isz, gap = 12, 6
-    x0 = (w - tw - (isz + gap if icon else 0)) / 2
-    if icon:
-        icol = CYAN if state == "normal" and n == 1 else ink
-        draw_icon(c, icon, x0 + isz / 2, h / 2, isz, icol + (255,))
-    img = bg.crop(slot.box).convert("RGBA")
-    img.alpha_composite(c.result())
-    d = ImageDraw.Draw(img)
-    d.text((x0 + (isz + gap if icon else 0), h / 2), caption, font=f, fill=ink, anchor="lm")
-    return img.convert("RGB")
+    icol = CYAN if state == "normal" and n == 1 else ink
+    return label_face(bg, slot, c, ink, PROGRAMS_ICONS.get(n), icol)
 
 
 def render_programs(entries, size):

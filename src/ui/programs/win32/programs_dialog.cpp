@@ -62,20 +62,10 @@ ProgramsDialog::ProgramsDialog(CWnd* owner, std::filesystem::path programFolder,
 void ProgramsDialog::load() {
   if (loaded_) return;
   loaded_ = true;
-  std::pair<const wchar_t*, CBitmap*> files[std::size(kPictureFiles)];
-  for (std::size_t i = 0; i < std::size(kPictureFiles); ++i) {
-    files[i] = {kPictureFiles[i], &pictures_[i]};
-  }
-  loadProblem_ = loadSkinPictures(programFolder_, files);
-  const std::filesystem::path layoutPath = programFolder_ / L"Programs.ini";
-  const tarsil::ini::ReadResult layout = tarsil::ini::readIniFile(layoutPath);
-  if (!layout.status.ok()) {
-    loadProblem_ = wideFromUtf8(layout.status.error);
-  } else if (!layout.exists) {
-    loadProblem_ = L"The layout of the Programs dialog " + layoutPath.wstring() +
-                   L" is missing.\n\nReinstall the program to restore it.";
-  }
-  layout_ = tarsil::readLayoutEntries(layout.document, tarsil::kProgramsEntryCount);
+  tarsil::ini::IniDocument layout;
+  loadProblem_ = loadSkinnedDialog(programFolder_, kPictureFiles, pictures_, L"Programs.ini",
+                                   L"Programs dialog", layout);
+  layout_ = tarsil::readLayoutEntries(layout, tarsil::kProgramsEntryCount);
 }
 
 std::optional<tarsil::ProgramRules> ProgramsDialog::run(HWND owner,

@@ -104,20 +104,10 @@ std::wstring windowText(HWND window) {
 KeySettingsDialog::KeySettingsDialog(CWnd* owner, const std::filesystem::path& programFolder,
                                      const tarsil::MediaKeyTable& media)
     : SkinnedDialog(IDD_KEY_SETTINGS, owner), model_(captureHook.shared, media) {
-  std::pair<const wchar_t*, CBitmap*> files[std::size(kPictureFiles)];
-  for (std::size_t i = 0; i < std::size(kPictureFiles); ++i) {
-    files[i] = {kPictureFiles[i], &pictures_[i]};
-  }
-  loadProblem_ = loadSkinPictures(programFolder, files);
-  const std::filesystem::path layoutPath = programFolder / L"Composite.ini";
-  const tarsil::ini::ReadResult layout = tarsil::ini::readIniFile(layoutPath);
-  if (!layout.status.ok()) {
-    loadProblem_ = wideFromUtf8(layout.status.error);
-  } else if (!layout.exists) {
-    loadProblem_ = L"The layout of the key settings " + layoutPath.wstring() +
-                   L" is missing.\n\nReinstall the program to restore it.";
-  }
-  layout_ = tarsil::readDialogLayout(layout.document);
+  tarsil::ini::IniDocument layout;
+  loadProblem_ = loadSkinnedDialog(programFolder, kPictureFiles, pictures_, L"Composite.ini",
+                                   L"key settings", layout);
+  layout_ = tarsil::readDialogLayout(layout);
 }
 
 std::optional<tarsil::KeySettingsExchange> KeySettingsDialog::run(
