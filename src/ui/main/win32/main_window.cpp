@@ -63,11 +63,8 @@ HICON MainWindow::profileIcon() const {
 void MainWindow::showActiveProfile(std::int32_t profile,
                                    const std::optional<tarsil::ProfileNotice>& notice) {
   const CWinApp* app = CWinApp::Current();
-  const std::u16string tip = tarsil::trayTip(
-      app != nullptr
-          ? std::u16string(app->m_pszAppName, app->m_pszAppName + wcslen(app->m_pszAppName))
-          : u"",
-      profile);
+  const std::wstring_view name = app != nullptr ? app->m_pszAppName : L"";
+  const std::u16string tip = tarsil::trayTip(std::u16string(name.begin(), name.end()), profile);
   tray_.show(profileIcon(), std::wstring(tip.begin(), tip.end()));
   if (notice) notice_.show(*notice);
 }
