@@ -23,9 +23,19 @@ void print(std::ostream& stream, const Notices& notices) {
   for (const Notice& notice : notices) stream << notice.text << '\n';
 }
 
+// How the commands read the settings: a file with text but no section the
+// program reads is refused, so nothing is ever written into it. Only check
+// reads it anyway, to report it.
+SessionOptions commandOptions() {
+  SessionOptions options;
+  options.refuseTextWithoutSections = true;
+  return options;
+}
+
 // Starts a session on the layout and the settings as the program would;
 // false (after saying why) when there is nothing to work on.
-bool begin(const Context& context, KeyboardSession& session, SessionOptions options = {}) {
+bool begin(const Context& context, KeyboardSession& session,
+           SessionOptions options = commandOptions()) {
   if (context.codePage) {
     std::string error;
     options.codePage = ini::findCodePage(*context.codePage, error);

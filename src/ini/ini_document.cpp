@@ -470,6 +470,12 @@ bool IniDocument::hasSection(std::u16string_view section) const {
   return impl_->findSection(section) != nullptr;
 }
 
+bool IniDocument::blank() const {
+  bool blank = true;
+  impl_->forEachLine([&](const Line& line) { blank = blank && line.kind == LineKind::kBlank; });
+  return blank;
+}
+
 std::vector<std::u16string> IniDocument::keysOf(std::u16string_view sectionName) const {
   std::vector<std::u16string> names;
   const Section* section = impl_->findSection(sectionName);

@@ -72,6 +72,8 @@ class IniDocument {
   std::int32_t getInt(std::u16string_view section, std::u16string_view key,
                       std::int32_t fallback) const;
   bool hasSection(std::u16string_view section) const;
+  // No line holds anything but white space: an empty file, say.
+  bool blank() const;
   // Keys of the first section of that name, in file order (first of each name only).
   std::vector<std::u16string> keysOf(std::u16string_view section) const;
 

@@ -28,11 +28,7 @@ ini::FileStatus importProfile(ProfileSet& profiles, const MainLayout& layout,
   const std::int32_t p = readProfileNumber(read.document);
   const std::u16string section = profileSectionName(p);
   if (!read.document.hasSection(section)) {
-    bool anyProfile = false;
-    for (std::int32_t n = 1; n <= kProfileCount; ++n) {
-      anyProfile = anyProfile || read.document.hasSection(profileSectionName(n));
-    }
-    if (!anyProfile && !read.document.hasSection(kTypeSection)) {
+    if (!hasSettingsSections(read.document)) {
       return refuse("it has no [TYPE] or profile section; it is no profile file.");
     }
     return refuse("it has no [" + std::string(section.begin(), section.end()) +

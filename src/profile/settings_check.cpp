@@ -13,13 +13,12 @@ std::vector<SettingsProblem> checkSettings(const ini::IniDocument& file, const M
                         "the file starts with a UTF-8 byte-order mark, which Windows does not "
                         "read, so its first section is ignored"});
   }
-  bool anyProfile = false;
-  for (std::int32_t p = 1; p <= kProfileCount; ++p) {
-    anyProfile = anyProfile || file.hasSection(profileSectionName(p));
-  }
-  if (!file.hasSection(kTypeSection) && !anyProfile) {
+  if (!hasSettingsSections(file)) {
     problems.push_back(
-        {{}, {}, {}, "no [TYPE] or profile section: the program reads nothing here"});
+        {{},
+         {},
+         {},
+         "no [TYPE], profile or [AutoProfile] section: the program reads nothing here"});
   }
   if (file.find(kTypeSection, kTypeKey)) (void)readProfileNumber(file, &problems);
   (void)readProgramRules(file, &problems);

@@ -335,6 +335,16 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, IniDocum
   }
 }
 
+bool hasSettingsSections(const IniDocument& file) {
+  if (file.hasSection(kTypeSection) || file.hasSection(kAutoProfileSection)) return true;
+  for (std::int32_t p = 1; p <= kProfileCount; ++p) {
+    if (file.hasSection(profileSectionName(p))) return true;
+  }
+  return false;
+}
+
+bool readsAsSettings(const IniDocument& file) { return file.blank() || hasSettingsSections(file); }
+
 void loadSettings(ProfileSet& profiles, const MainLayout& layout, const IniDocument& file) {
   profiles.activeProfile = readProfileNumber(file);
   profiles.programRules = readProgramRules(file);

@@ -36,6 +36,16 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const ini::IniD
 void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, ini::IniDocument& file,
                  std::int32_t p);
 
+// Whether the file has a section the program reads: [TYPE], a profile or
+// [AutoProfile].
+bool hasSettingsSections(const ini::IniDocument& file);
+
+// Whether the file can be taken as settings: one with [TYPE] or a profile
+// section, or one with nothing but white space, which means that every key
+// types itself. Text without either (random bytes, a text file a link
+// points at) is no settings file, and writing [TYPE] into it would spoil it.
+bool readsAsSettings(const ini::IniDocument& file);
+
 // Start-up: the active profile number, then the three profiles with the
 // active one last, so the working profile ends up holding it.
 void loadSettings(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file);

@@ -55,6 +55,12 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
   }
 
   ini::ReadResult settings = ini::readIniFile(files_.settings, settingsReadOptions(codePage_));
+  if (options.refuseTextWithoutSections && settings.status.ok() &&
+      !readsAsSettings(settings.document)) {
+    settings.status.error = "Cannot read " + ini::pathText(files_.settings) +
+                            ": it holds text but no [TYPE], profile or [AutoProfile] section, "
+                            "so it is no settings file";
+  }
   if (!settings.status.ok()) {
     if (options.unreadableSettings == UnreadableSettings::kStop) {
       notices.push_back(error(settings.status.error));

@@ -51,6 +51,11 @@ struct SessionOptions {
   // Tells what is odd about the settings file's content (a byte order mark
   // that hides its first section); a check reports that itself.
   bool noteContent = true;
+  // Takes a settings file with text but no section the program reads
+  // (random bytes, a text file a link points at) for one it cannot read,
+  // as readsAsSettings says, rather than for the defaults; an empty file
+  // still reads as the defaults.
+  bool refuseTextWithoutSections = false;
   // The code page of 8-bit settings files; null: the system's.
   ini::CodePagePtr codePage;
 };

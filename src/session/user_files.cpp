@@ -25,6 +25,13 @@ std::optional<std::filesystem::path> userConfigFolder(const UserPlaces& places) 
   return std::nullopt;
 }
 
+std::optional<std::filesystem::path> userRuntimeFolder(const UserPlaces& places) {
+  if (!places.xdgRuntimeDir || !std::filesystem::path(*places.xdgRuntimeDir).is_absolute()) {
+    return std::nullopt;
+  }
+  return std::filesystem::path(*places.xdgRuntimeDir) / kFolderName;
+}
+
 std::vector<std::filesystem::path> shippedLayouts(const std::filesystem::path& executable) {
   const std::filesystem::path folder = executable.parent_path();
   const std::filesystem::path layoutName(kLayoutFileName);

@@ -17,6 +17,7 @@ struct UserPlaces {
   std::optional<std::filesystem::path> layout;    // named on the command line
   std::optional<std::string> xdgConfigHome;       // $XDG_CONFIG_HOME
   std::optional<std::string> home;                // $HOME
+  std::optional<std::string> xdgRuntimeDir;       // $XDG_RUNTIME_DIR
   std::filesystem::path executable;               // the running program
 };
 
@@ -24,6 +25,12 @@ struct UserPlaces {
 // relative (the base directory rules ignore a relative one). Nothing when
 // neither variable helps.
 std::optional<std::filesystem::path> userConfigFolder(const UserPlaces& places);
+
+// $XDG_RUNTIME_DIR/tarsil: the user's own folder for what lives as long as
+// the session (the lock that keeps a second daemon from starting). Nothing
+// when the variable is unset, empty or relative: no other folder is known
+// to be the user's alone and cleared at logout.
+std::optional<std::filesystem::path> userRuntimeFolder(const UserPlaces& places);
 
 // Where an installed program's shipped "Main.ini" may lie: the share folder
 // of its prefix (/usr/bin/tarsild: /usr/share/tarsil), then its own folder

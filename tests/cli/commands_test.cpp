@@ -202,7 +202,8 @@ TEST(ExportImport, AFileWithoutTheProfileItNamesIsRefusedAndCheckSaysSo) {
   EXPECT_NE(other.err.find("no [Profile2] section"), std::string::npos) << other.err;
   const Outcome check = invoke(folder / "notes.txt", runCheck);
   EXPECT_EQ(check.code, kExitProblems);
-  EXPECT_NE(check.out.find("no [TYPE] or profile section"), std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("no [TYPE], profile or [AutoProfile] section"), std::string::npos)
+      << check.out;
 }
 
 TEST(ExportImport, AnImportWhoseSaveFailsSaysSoAndNothingElse) {
@@ -331,10 +332,32 @@ TEST(Profile, WritesTheActiveProfileNumberAndNothingElse) {
             kExitFailure);
   EXPECT_EQ(TempFolder::read(folder / "set.ini"), expected);
 
-  // Without a file, the new one holds [TYPE] alone.
+  // Without a file, the new one holds [TYPE] alone; so does a blank one.
   EXPECT_EQ(invoke(folder / "new.ini", [](const Context& c) { return runProfile(c, 2); }).code,
             kExitOk);
   EXPECT_EQ(TempFolder::read(folder / "new.ini"), "[TYPE]\r\ntype=2\r\n");
+  TempFolder::write(folder / "blank.ini", "\r\n  \r\n");
+  EXPECT_EQ(invoke(folder / "blank.ini", [](const Context& c) { return runProfile(c, 2); }).code,
+            kExitOk);
+}
+
+// set.ini a link to some text file: switching profiles must not append
+// [TYPE] to it. Every command that reads it refuses it by name; check
+// reports it as a problem.
+TEST(Profile, RefusesTextThatIsNoSettingsFile) {
+  TempFolder folder;
+  const std::string notes = "shopping list\nmilk = 2\n";
+  TempFolder::write(folder / "notes.txt", notes);
+  std::filesystem::create_symlink(folder / "notes.txt", folder / "set.ini");
+  const Outcome run = invoke(folder / "set.ini", [](const Context& c) { return runProfile(c, 2); });
+  EXPECT_EQ(run.code, kExitFailure);
+  EXPECT_NE(run.err.find("Cannot read " + pathText(folder / "set.ini") +
+                         ": it holds text but no [TYPE], profile or [AutoProfile] section"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(invoke(folder / "set.ini", runShow).code, kExitFailure);
+  EXPECT_EQ(TempFolder::read(folder / "notes.txt"), notes);
+  EXPECT_EQ(invoke(folder / "set.ini", runCheck).code, kExitProblems);
 }
 
 }  // namespace

@@ -118,6 +118,43 @@ TEST(Session, AFileLargerThanTheProgramWritesIsRefusedAndNeverOverwritten) {
   EXPECT_TRUE(session.start(filesIn(folder)).empty());
 }
 
+// Random bytes over set.ini, or a link to some text: no settings file. An
+// empty or blank file still means that every key types itself. Only a run
+// that asks for it refuses such text: the window keeps reading it as the
+// defaults.
+TEST(Session, TextWithoutSettingsSectionsIsRefusedWhenAskedAndAnEmptyFileIsNot) {
+  TempFolder folder;
+  installProgramFolder(folder);
+  SessionOptions daemon;
+  daemon.refuseTextWithoutSections = true;
+  daemon.unreadableSettings = UnreadableSettings::kStop;
+  KeyboardSession session;
+  using namespace std::string_literals;
+  for (const std::string& noise :
+       {"\x9c\x01\xfe garbage\0\x7f"s, "[Other]\r\nKey65=66\r\n"s, ";[TYPE]"s}) {
+    TempFolder::write(folder / "set.ini", noise);
+    const Notices notices = session.start(filesIn(folder), daemon);
+    ASSERT_EQ(notices.size(), 1u) << noise;
+    EXPECT_EQ(notices[0].text, "Cannot read " + ini::pathText(folder / "set.ini") +
+                                   ": it holds text but no [TYPE], profile or [AutoProfile] "
+                                   "section, so it is no settings file");
+    EXPECT_FALSE(session.running());
+    EXPECT_TRUE(session.start(filesIn(folder)).empty()) << noise;
+  }
+  for (const char* settings : {"", " \r\n\r\n\t", "[profile2]\r\nKey65=66\r\n"}) {
+    TempFolder::write(folder / "set.ini", settings);
+    EXPECT_TRUE(session.start(filesIn(folder), daemon).empty()) << settings;
+    EXPECT_TRUE(session.running());
+  }
+  // A window run with that option reads the defaults and leaves the text.
+  daemon.unreadableSettings = UnreadableSettings::kRunWithDefaults;
+  TempFolder::write(folder / "set.ini", "notes\n");
+  EXPECT_EQ(session.start(filesIn(folder), daemon).size(), 1u);
+  EXPECT_FALSE(session.maySave());
+  EXPECT_TRUE(session.finish().empty());
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), "notes\n");
+}
+
 TEST(Session, AMissingSettingsFileRunsOnDefaultsAndIsCreatedAtTheEnd) {
   TempFolder folder;
   installProgramFolder(folder);

@@ -28,6 +28,18 @@ TEST(UserFiles, TheConfigurationFolderFollowsTheBaseDirectoryRules) {
   EXPECT_NE(error.find("--settings"), std::string::npos) << error;
 }
 
+TEST(UserFiles, TheRuntimeFolderIsTheSessionsOwnOrNone) {
+  UserPlaces places;
+  places.home = "/home/ann";
+  EXPECT_EQ(userRuntimeFolder(places), std::nullopt);
+  for (const char* ignored : {"", "run/user/1000"}) {
+    places.xdgRuntimeDir = ignored;
+    EXPECT_EQ(userRuntimeFolder(places), std::nullopt) << ignored;
+  }
+  places.xdgRuntimeDir = "/run/user/1000";
+  EXPECT_EQ(userRuntimeFolder(places), "/run/user/1000/tarsil");
+}
+
 TEST(UserFiles, TheLayoutBesideTheSettingsComesBeforeTheInstalledOne) {
   TempFolder folder;
   std::filesystem::create_directories(folder / "home/.config/tarsil");

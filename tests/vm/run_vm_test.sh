@@ -37,7 +37,7 @@ done
 
 rm -rf "$work"
 root=$work/root
-mkdir -p "$root"/{bin,dev,proc,sys,tmp,root,cfg/tarsil,lib/modules}
+mkdir -p "$root"/{bin,dev,proc,sys,tmp,run,root,cfg/tarsil,lib/modules}
 
 # The modules, uncompressed: busybox's insmod takes plain .ko files.
 for name in evdev uinput; do
@@ -75,9 +75,11 @@ mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
 mount -t tmpfs tmpfs /tmp
+mount -t tmpfs -o mode=0755 tmpfs /run
+mkdir -m 0700 -p /run/user/0
 insmod /lib/modules/evdev.ko
 insmod /lib/modules/uinput.ko
-export PATH=/bin HOME=/root XDG_CONFIG_HOME=/cfg
+export PATH=/bin HOME=/root XDG_CONFIG_HOME=/cfg XDG_RUNTIME_DIR=/run/user/0
 echo "TARSIL-VM: booted in $(cut -d' ' -f1 /proc/uptime) s"
 /bin/vm_probe
 if [ -x /bin/forwarder_latency ]; then
@@ -90,13 +92,13 @@ chmod +x "$root/init"
 
 console=$work/console.log
 start=$(date +%s.%N)
-timeout 100 qemu-system-x86_64 -accel tcg -cpu max -m 512 -smp 1 \
+timeout 200 qemu-system-x86_64 -accel tcg -cpu max -m 512 -smp 1 \
   -kernel "$kernel" -initrd "$work/initramfs.cpio" \
   -append "console=ttyS0 panic=-1 quiet" \
   -display none -monitor none -serial "file:$console" -net none -no-reboot </dev/null || true
 end=$(date +%s.%N)
 
 # The probe's lines, without the firmware's and the kernel's.
-grep -aE '^(ok|not ok|latency|idle|probe time|TARSIL-VM|---|tarsild:)' "$console" | tr -d '\r' || true
+grep -aE '^(ok|not ok|latency|idle|probe time|reload storm|SIGHUP storm|highest|  at|tarsild per tap|TARSIL-VM|---|tarsild:)' "$console" | tr -d '\r' || true
 echo "kernel $(basename "$kernel"), virtual machine time $(awk "BEGIN { printf \"%.1f\", $end - $start }") s"
 grep -aq '^TARSIL-VM: PASS' "$console"

@@ -2,18 +2,18 @@
 
 #include <errno.h>
 #include <signal.h>
-#include <sys/epoll.h>
 #include <sys/inotify.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <system_error>
+#include <utility>
 
 #include "device/linux/inotify_events.h"
 #include "device/vendor_id.h"
@@ -23,27 +23,17 @@
 namespace tarsil {
 namespace {
 
-// What an epoll event is about: the kind in the high half, a descriptor in
-// the low half.
-enum class Source : std::uint32_t { kSignal = 1, kVirtualKeyboard, kInputs, kSettings, kDevice };
-
-std::uint64_t tag(Source source, int fd) {
-  return (static_cast<std::uint64_t>(source) << 32) | static_cast<std::uint32_t>(fd);
-}
+using Clock = ReloadSchedule::Clock;
 
 void say(const std::string& text) { std::cerr << "tarsild: " << text << std::endl; }
 
 constexpr const char* kAccessHint =
     " (the udev rule installed with tarsild gives the user at the computer access to the "
-    "keyboard's nodes and to /dev/uinput; other keyboards, for --any-keyboard, need membership "
-    "of the group \"input\")";
+    "keyboard's nodes and to /dev/uinput)";
 
-bool watch(int epoll, Source source, int fd) {
-  epoll_event event{};
-  event.events = EPOLLIN;
-  event.data.u64 = tag(source, fd);
-  return ::epoll_ctl(epoll, EPOLL_CTL_ADD, fd, &event) == 0;
-}
+// While another program holds a keyboard, it is tried again this often, so
+// it is taken soon after that program lets go even if no key is typed.
+constexpr auto kGrabRetry = std::chrono::seconds(1);
 
 std::string hex4(std::uint16_t value) {
   std::array<char, 8> text{};
@@ -57,13 +47,37 @@ std::string describe(const EventNode& node) {
          ":" + hex4(id.product) + ")";
 }
 
-// The vendor a node's device reports in sysfs, which anyone may read: it
-// tells whether a node that cannot be opened is one that matters.
-std::optional<std::uint16_t> sysfsVendor(const std::string& name) {
-  std::ifstream file("/sys/class/input/" + name + "/device/id/vendor");
+// What sysfs, which anyone may read, says of a node's device: it tells
+// whether a node that cannot be opened is one that matters, and names it.
+std::optional<std::uint16_t> sysfsId(const std::string& name, const char* field) {
+  std::ifstream file("/sys/class/input/" + name + "/device/id/" + field);
   unsigned value = 0;
   if (!(file >> std::hex >> value)) return std::nullopt;
   return static_cast<std::uint16_t>(value);
+}
+
+// --any-keyboard reaches keyboards the shipped rule does not open. The
+// group "input" would open them all, to every program of the user's, for
+// good; a rule of the user's own can open this one alone.
+std::string anyKeyboardHint(const std::string& name) {
+  const auto vendor = sysfsId(name, "vendor");
+  const auto product = sysfsId(name, "product");
+  if (!vendor || !product) return "";
+  return " (to let the user at the computer translate this keyboard alone, add the rule "
+         "SUBSYSTEM==\"input\", KERNEL==\"event*\", ATTRS{id/vendor}==\"" +
+         hex4(*vendor) + "\", ATTRS{id/product}==\"" + hex4(*product) +
+         "\", TAG+=\"uaccess\" to /etc/udev/rules.d/71-tarsil-keyboard.rules; membership of "
+         "the group \"input\" would instead let every program of yours read every keyboard)";
+}
+
+SessionOptions settingsOptions(bool atStart) {
+  SessionOptions options;
+  // At start an unreadable file gives the defaults, as the program does;
+  // later, the settings in use stay rather than every key losing its meaning.
+  options.unreadableSettings =
+      atStart ? UnreadableSettings::kRunWithDefaults : UnreadableSettings::kStop;
+  options.refuseTextWithoutSections = true;
+  return options;
 }
 
 }  // namespace
@@ -72,19 +86,29 @@ Daemon::Daemon(DaemonOptions options)
     : options_(std::move(options)), presence_(options_.anyKeyboard) {}
 
 Daemon::~Daemon() {
-  for (int fd : {epoll_, signals_, settingsWatch_}) {
+  for (int fd : {signals_, settingsWatch_}) {
     if (fd >= 0) ::close(fd);
   }
 }
 
 int Daemon::run() {
   if (!setUp()) return 1;
-  loop();
+  std::string error;
+  const bool waited = loop_.run(error);
+  if (!waited) say(error);
   shutDown();
-  return 0;
+  return waited ? 0 : 1;
+}
+
+bool Daemon::follow(int fd, const std::string& name, EventLoop::Handler handler) {
+  std::string error;
+  if (loop_.add(fd, name, std::move(handler), error)) return true;
+  say(error);
+  return false;
 }
 
 bool Daemon::setUp() {
+  if (!takeLock()) return false;
   std::string error;
   const std::optional<SessionFiles> files = userSessionFiles(options_.places, error);
   if (!files) {
@@ -92,20 +116,17 @@ bool Daemon::setUp() {
     return false;
   }
   files_ = *files;
-  if (!loadSettings(true)) return false;
+  KeyboardSession first;
+  for (const Notice& notice : first.start(files_, settingsOptions(true))) say(notice.text);
+  if (!first.running()) return false;
+  adopt(std::move(first), true);
 
-  // The signals arrive as readable data, in the same wait as everything else.
-  sigset_t handled;
-  sigemptyset(&handled);
-  for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&handled, signal);
-  sigprocmask(SIG_BLOCK, &handled, nullptr);
-  signals_ = ::signalfd(-1, &handled, SFD_NONBLOCK | SFD_CLOEXEC);
-  epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
-  if (signals_ < 0 || epoll_ < 0) {
-    say(std::string("cannot wait for events: ") + std::strerror(errno));
+  if (!loop_.open(error) || !readTimer_.open(error) || !grabRetry_.open(error) ||
+      !reader_.open(error)) {
+    say(error);
     return false;
   }
-
+  if (!followSignals()) return false;
   virtual_ = VirtualKeyboard::create(error);
   if (!virtual_) {
     if (::access("/dev/uinput", W_OK) != 0 && errno == EACCES) error += kAccessHint;
@@ -118,9 +139,14 @@ bool Daemon::setUp() {
     say(error);
     return false;
   }
-  watch(epoll_, Source::kSignal, signals_);
-  watch(epoll_, Source::kVirtualKeyboard, virtual_->fd());
-  watch(epoll_, Source::kInputs, inputs_.fd());
+  const bool followed =
+      follow(virtual_->fd(), "the virtual keyboard",
+             [this] { forwarder_->readVirtualKeyboard(); }) &&
+      follow(inputs_.fd(), "the input devices", [this] { inputsChanged(); }) &&
+      follow(readTimer_.fd(), "the settings timer", [this] { readDue(); }) &&
+      follow(reader_.fd(), "the settings reader", [this] { readDone(); }) &&
+      follow(grabRetry_.fd(), "the keyboard retry timer", [this] { retryHeldDevices(); });
+  if (!followed) return false;
   followSettings();
 
   if (options_.anyKeyboard) say("translating every keyboard (--any-keyboard)");
@@ -131,19 +157,138 @@ bool Daemon::setUp() {
   return true;
 }
 
-bool Daemon::loadSettings(bool atStart) {
-  KeyboardSession next;
-  SessionOptions options;
-  // At start an unreadable file gives the defaults, as the program does;
-  // later, the settings in use stay rather than every key losing its meaning.
-  options.unreadableSettings =
-      atStart ? UnreadableSettings::kRunWithDefaults : UnreadableSettings::kStop;
-  for (const Notice& notice : next.start(files_, options)) say(notice.text);
-  if (!next.running()) {
-    if (!atStart) say("keeping the settings in use");
+bool Daemon::takeLock() {
+  const std::optional<std::filesystem::path> folder = userRuntimeFolder(options_.places);
+  if (!folder) {
+    say("XDG_RUNTIME_DIR is not set: another tarsild of this user would not be noticed");
+    return true;
+  }
+  const std::filesystem::path file = *folder / "tarsild.lock";
+  lock_.emplace(file);
+  switch (lock_->state()) {
+    case InstanceLock::State::kTaken:
+      return true;
+    case InstanceLock::State::kUnavailable:
+      // Translation matters more than the lock: run, and say what is missing.
+      say(lock_->error() + "; another tarsild of this user would not be noticed");
+      return true;
+    case InstanceLock::State::kHeldElsewhere:
+      break;
+  }
+  const std::string holder =
+      lock_->holder() > 0 ? "process " + std::to_string(lock_->holder()) + ", " : "";
+  say("tarsild is already running for this user (" + holder + "holding " + file.string() +
+      "); this one ends. Stop the other first (systemctl --user stop tarsild, or end the "
+      "tarsild started in a terminal).");
+  return false;
+}
+
+bool Daemon::followSignals() {
+  // The signals arrive as readable data, in the same wait as everything else.
+  sigset_t handled;
+  sigemptyset(&handled);
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&handled, signal);
+  sigprocmask(SIG_BLOCK, &handled, nullptr);
+  signals_ = ::signalfd(-1, &handled, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (signals_ < 0) {
+    say(std::string("cannot follow signals: ") + std::strerror(errno));
     return false;
   }
-  session_ = std::move(next);
+  return follow(signals_, "signals", [this] { signalled(); });
+}
+
+void Daemon::signalled() {
+  signalfd_siginfo signal{};
+  while (::read(signals_, &signal, sizeof(signal)) == sizeof(signal)) {
+    if (signal.ssi_signo == SIGHUP) {
+      schedule_.changed(Clock::now(), ReloadSchedule::Change::kAsked);
+      scheduleRead();
+    } else {
+      say(std::string("ending on ") + ::strsignal(static_cast<int>(signal.ssi_signo)));
+      loop_.stop();
+    }
+  }
+}
+
+void Daemon::followSettings() {
+  settingsWatch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (settingsWatch_ < 0) return;
+  watchedNames_ = {files_.settings.filename().string(), files_.layout.filename().string()};
+  // The folders, not the files: a save replaces the file by renaming a new
+  // one over it, and a file that does not exist yet can appear.
+  const std::filesystem::path folders[] = {files_.settings.parent_path(),
+                                           files_.layout.parent_path()};
+  std::error_code ignored;
+  if (!options_.places.settings) std::filesystem::create_directories(folders[0], ignored);
+  // IN_MODIFY tells that a file is being written in place: no read begins
+  // until it is closed. IN_CREATE is left out: a file just made is still
+  // being written; its closing follows.
+  constexpr std::uint32_t kChanges =
+      IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM;
+  for (const std::filesystem::path& folder : folders) {
+    const std::filesystem::path watched = folder.empty() ? "." : folder;
+    if (::inotify_add_watch(settingsWatch_, watched.c_str(), kChanges) < 0) {
+      say("changes to " + watched.string() + " are not followed: " + std::strerror(errno));
+    }
+  }
+  follow(settingsWatch_, "the settings folder", [this] { settingsNotices(); });
+}
+
+void Daemon::settingsNotices() {
+  if (settingsWatch_ < 0) return;
+  const Clock::time_point now = Clock::now();
+  bool any = false;
+  forEachInotifyEvent(settingsWatch_, [&](const inotify_event& event, std::string_view name) {
+    // Notices were lost: whatever was being written may have been closed.
+    const bool overflow = (event.mask & IN_Q_OVERFLOW) != 0;
+    if (!overflow && name != watchedNames_[0] && name != watchedNames_[1]) return;
+    schedule_.changed(now, (event.mask & IN_MODIFY) != 0 ? ReloadSchedule::Change::kWriting
+                                                         : ReloadSchedule::Change::kComplete);
+    any = true;
+  });
+  if (any) scheduleRead();
+}
+
+void Daemon::scheduleRead() {
+  // The time a read is due only moves later with more notices: a timer
+  // already set fires first, and readDue sets it again if it is early.
+  const std::optional<Clock::time_point> due = schedule_.due();
+  if (due && !readTimer_.armed()) readTimer_.fireAt(*due);
+}
+
+void Daemon::readDue() {
+  readTimer_.acknowledge();
+  // Notices already waiting count before the decision: a file that is
+  // being written right now is not read.
+  settingsNotices();
+  if (schedule_.begin(Clock::now())) {
+    reader_.start(files_, settingsOptions(false));
+  } else {
+    scheduleRead();
+  }
+}
+
+void Daemon::readDone() {
+  // A change that came while the file was read makes the read stale; the
+  // notices of such a change are waiting now if it came before the read
+  // ended.
+  settingsNotices();
+  SettingsReader::Result result = reader_.take();
+  if (schedule_.finished()) {
+    for (const Notice& notice : result.notices) say(notice.text);
+    if (result.session.running()) {
+      adopt(std::move(result.session), false);
+    } else {
+      say("keeping the settings in use");
+    }
+  }
+  scheduleRead();
+}
+
+void Daemon::adopt(KeyboardSession next, bool atStart) {
+  // One step between two key events; the old settings are freed on the
+  // reader's thread.
+  reader_.retire(std::exchange(session_, std::move(next)));
   if (!session_.settingsFileExists()) {
     say(ini::pathText(files_.settings) + " does not exist yet: every key types itself");
   }
@@ -157,75 +302,14 @@ bool Daemon::loadSettings(bool atStart) {
   say(std::string(atStart ? "read " : "reread ") + ini::pathText(files_.settings) + ": profile " +
       std::to_string(profiles.activeProfile) + " is active, " + std::to_string(assigned) +
       (assigned == 1 ? " key does" : " keys do") + " something else than type themselves");
-  return true;
 }
 
-void Daemon::followSettings() {
-  settingsWatch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (settingsWatch_ < 0) return;
-  // The folders, not the files: a save replaces the file by renaming a new
-  // one over it, and a file that does not exist yet can appear.
-  const std::filesystem::path folders[] = {files_.settings.parent_path(),
-                                           files_.layout.parent_path()};
-  std::error_code ignored;
-  if (!options_.places.settings) std::filesystem::create_directories(folders[0], ignored);
-  // Not IN_CREATE: a file just made is still being written; its closing
-  // follows.
-  constexpr std::uint32_t kChanges = IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM;
-  for (const std::filesystem::path& folder : folders) {
-    const std::filesystem::path watched = folder.empty() ? "." : folder;
-    if (::inotify_add_watch(settingsWatch_, watched.c_str(), kChanges) < 0) {
-      say("changes to " + watched.string() + " are not followed: " + std::strerror(errno));
-    }
-  }
-  watch(epoll_, Source::kSettings, settingsWatch_);
-}
-
-void Daemon::loop() {
-  std::array<epoll_event, 16> events;
-  while (running_) {
-    // Nothing happens until something does: no timeout, no polling.
-    const int count = ::epoll_wait(epoll_, events.data(), static_cast<int>(events.size()), -1);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      say(std::string("waiting for events failed: ") + std::strerror(errno));
-      return;
-    }
-    for (int i = 0; i < count && running_; ++i) {
-      const auto source = static_cast<Source>(events[i].data.u64 >> 32);
-      const auto fd = static_cast<int>(events[i].data.u64 & 0xFFFFFFFFu);
-      switch (source) {
-        case Source::kDevice:
-          deviceReadable(fd);
-          break;
-        case Source::kVirtualKeyboard:
-          forwarder_->readVirtualKeyboard();
-          break;
-        case Source::kInputs:
-          for (const NodeChange& change : inputs_.read()) {
-            if (change.gone) {
-              deviceGone(change.name);
-            } else {
-              deviceArrived(change.name);
-            }
-          }
-          break;
-        case Source::kSettings:
-          settingsChanged();
-          break;
-        case Source::kSignal: {
-          signalfd_siginfo signal{};
-          while (::read(signals_, &signal, sizeof(signal)) == sizeof(signal)) {
-            if (signal.ssi_signo == SIGHUP) {
-              loadSettings(false);
-            } else {
-              say(std::string("ending on ") + ::strsignal(static_cast<int>(signal.ssi_signo)));
-              running_ = false;
-            }
-          }
-          break;
-        }
-      }
+void Daemon::inputsChanged() {
+  for (const NodeChange& change : inputs_.read()) {
+    if (change.gone) {
+      deviceGone(change.name);
+    } else {
+      deviceArrived(change.name);
     }
   }
 }
@@ -240,9 +324,12 @@ void Daemon::deviceArrived(const std::string& name) {
     // Only the keyboard's own nodes are worth a word (a node may also be
     // gone already, or not yet open to us: then it is tried again when
     // the device manager has granted access).
-    const std::optional<std::uint16_t> vendor = sysfsVendor(name);
-    if (!options_.anyKeyboard && !(vendor && isKeyboardVendor(*vendor))) return;
-    if (::access(path.c_str(), R_OK) != 0 && errno == EACCES) error += kAccessHint;
+    const std::optional<std::uint16_t> vendor = sysfsId(name, "vendor");
+    const bool ours = vendor && isKeyboardVendor(*vendor);
+    if (!options_.anyKeyboard && !ours) return;
+    if (::access(path.c_str(), R_OK) != 0 && errno == EACCES) {
+      error += ours ? kAccessHint : anyKeyboardHint(name);
+    }
     say(error);
     return;
   }
@@ -258,7 +345,8 @@ void Daemon::deviceArrived(const std::string& name) {
   if (!role.translated) return;
   device.node = std::move(node);
   device.state = DeviceState::kWaiting;
-  watch(epoll_, Source::kDevice, device.node->fd());
+  follow(device.node->fd(), "the keyboard's node " + path.string(),
+         [this, name] { deviceReadable(name); });
   tryGrab(device);
 }
 
@@ -269,12 +357,27 @@ void Daemon::tryGrab(Device& device) {
   // device is taken once no key is down, and checked again right after.
   if (!node.anyKeyDown()) {
     std::string error;
-    if (!node.grab(error)) {
-      say("cannot take " + describe(node) + ": " + error + "; its keys stay untranslated");
-      ::epoll_ctl(epoll_, EPOLL_CTL_DEL, node.fd(), nullptr);
-      device.node.reset();
-      device.state = DeviceState::kCounted;
-      return;
+    switch (node.grab(error)) {
+      case EventNode::GrabOutcome::kFailed:
+        say("cannot take " + describe(node) + ": " + error + "; its keys stay untranslated");
+        loop_.remove(node.fd());
+        device.node.reset();
+        device.state = DeviceState::kCounted;
+        device.heldElsewhere = false;
+        return;
+      case EventNode::GrabOutcome::kHeldElsewhere:
+        // Its events reach us again once that program lets go, and the
+        // retry timer tries meanwhile.
+        if (!device.heldElsewhere) {
+          say("cannot take " + describe(node) + " yet: " + error +
+              "; its keys stay untranslated until that program lets go");
+          device.heldElsewhere = true;
+          if (!grabRetry_.armed()) grabRetry_.fireEvery(kGrabRetry);
+        }
+        return;
+      case EventNode::GrabOutcome::kTaken:
+        device.heldElsewhere = false;
+        break;
     }
     if (!node.anyKeyDown()) {
       device.state = DeviceState::kGrabbed;
@@ -288,16 +391,27 @@ void Daemon::tryGrab(Device& device) {
   device.waitTold = true;
 }
 
-void Daemon::deviceReadable(int fd) {
-  const auto found = deviceOf(fd);
-  if (found == devices_.end()) return;  // gone earlier in the same wake-up
+void Daemon::retryHeldDevices() {
+  grabRetry_.acknowledge();
+  bool stillHeld = false;
+  for (auto& [name, device] : devices_) {
+    if (device.heldElsewhere && device.state == DeviceState::kWaiting) tryGrab(device);
+    stillHeld = stillHeld || device.heldElsewhere;
+  }
+  if (!stillHeld) grabRetry_.disarm();
+}
+
+void Daemon::deviceReadable(const std::string& name) {
+  const auto found = devices_.find(name);
+  if (found == devices_.end() || !found->second.node) return;
   Device& device = found->second;
+  const int fd = device.node->fd();
   if (device.state == DeviceState::kGrabbed) {
     reading_ = tables();
     const KeyForwarder::ReadOutcome outcome = forwarder_->readKeyboard(fd, reading_, stopped());
     finishProfileKeySwitch();
     if (outcome == KeyForwarder::ReadOutcome::kGone) {
-      deviceGone(std::string(found->first));  // a copy: the entry goes
+      deviceGone(name);
     }
     return;
   }
@@ -308,7 +422,7 @@ void Daemon::deviceReadable(int fd) {
     if (got > 0) continue;
     if (got < 0 && errno == EINTR) continue;
     if (got < 0 && errno == EAGAIN) break;
-    deviceGone(std::string(found->first));
+    deviceGone(name);
     return;
   }
   if (!device.node->anyKeyDown()) tryGrab(device);
@@ -323,7 +437,7 @@ void Daemon::deviceGone(const std::string& name) {
       forwarder_->removeKeyboard(device.node->fd(), tables(), stopped());
       say("no longer translating " + describe(*device.node));
     }
-    ::epoll_ctl(epoll_, EPOLL_CTL_DEL, device.node->fd(), nullptr);
+    loop_.remove(device.node->fd());
   }
   const dev_t number = device.number;
   devices_.erase(found);
@@ -331,23 +445,6 @@ void Daemon::deviceGone(const std::string& name) {
     forwarder_->releaseAll(tables());
     say("the keyboard is gone: translation is off");
   }
-}
-
-std::map<std::string, Daemon::Device>::iterator Daemon::deviceOf(int fd) {
-  // A handful of devices: a search costs less than keeping an index.
-  return std::find_if(devices_.begin(), devices_.end(), [fd](const auto& entry) {
-    return entry.second.node && entry.second.node->fd() == fd;
-  });
-}
-
-void Daemon::settingsChanged() {
-  bool ours = false;
-  const std::string settingsName = files_.settings.filename().string();
-  const std::string layoutName = files_.layout.filename().string();
-  forEachInotifyEvent(settingsWatch_, [&](const inotify_event&, std::string_view name) {
-    ours = ours || name == settingsName || name == layoutName;
-  });
-  if (ours) loadSettings(false);
 }
 
 void Daemon::onAction(void* context, const KeyAction& action, bool up) {
@@ -370,10 +467,6 @@ void Daemon::finishProfileKeySwitch() {
   // The daemon never holds unapplied edits: the working profile is the store.
   profiles.working = *profiles.store(profiles.activeProfile);
   say("profile key: profile " + std::to_string(profiles.activeProfile) + " is active");
-  if (!session_.maySave()) return;  // a file that could not be read is left as it is
-  const ini::FileStatus saved = saveSettings(profiles, session_.layout().slots, files_.settings,
-                                             SaveScope::kActiveProfileNumber, session_.codePage());
-  if (!saved.ok()) say("the active profile could not be saved: " + saved.error);
 }
 
 ProfileTables Daemon::tables() const {

@@ -2,17 +2,22 @@
 
 #include <sys/types.h>
 
+#include <array>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 
+#include "app/linux/event_loop.h"
+#include "app/linux/instance_lock.h"
+#include "app/linux/settings_reader.h"
 #include "device/keyboard_presence.h"
 #include "device/linux/input_node.h"
 #include "device/linux/input_watch.h"
 #include "engine/linux/key_forwarder.h"
 #include "engine/linux/virtual_keyboard.h"
 #include "session/keyboard_session.h"
+#include "session/reload_schedule.h"
 #include "session/user_files.h"
 
 namespace tarsil {
@@ -27,7 +32,12 @@ struct DaemonOptions {
 // the keyboard's event nodes for itself (EVIOCGRAB), decides every key event
 // as the Windows program's hook does, and sends the result through a virtual
 // keyboard of its own. It follows the keyboard being plugged in and out and
-// set.ini being changed, and sleeps in one epoll_wait while nothing happens.
+// set.ini being changed, and sleeps in one wait while nothing happens.
+//
+// Everything happens on one thread, in the handlers of one event loop, so
+// the settings are swapped between two key events; only reading them runs
+// elsewhere (SettingsReader), when the reload schedule says so. One daemon
+// runs per user (InstanceLock).
 class Daemon {
  public:
   explicit Daemon(DaemonOptions options);
@@ -41,49 +51,62 @@ class Daemon {
  private:
   enum class DeviceState : std::uint8_t {
     kCounted,  // only tells that the keyboard is there
-    kWaiting,  // to be translated once the keys held on it are up
+    kWaiting,  // to be translated once the keys held on it are up and no one else holds it
     kGrabbed,  // translated
   };
   struct Device {
     std::optional<EventNode> node;  // open while it is (to be) translated
     dev_t number = 0;
     DeviceState state = DeviceState::kCounted;
-    bool waitTold = false;  // the wait for held keys was said
+    bool waitTold = false;       // the wait for held keys was said
+    bool heldElsewhere = false;  // another program has it; tried again when it lets go
   };
 
   bool setUp();
-  bool loadSettings(bool atStart);
+  bool takeLock();
+  bool followSignals();
+  void signalled();
   void followSettings();
-  void loop();
+  void settingsNotices();
+  void scheduleRead();
+  void readDue();
+  void readDone();
+  void adopt(KeyboardSession next, bool atStart);
+  void inputsChanged();
   void deviceArrived(const std::string& name);
   void deviceGone(const std::string& name);
   void tryGrab(Device& device);
-  void deviceReadable(int fd);
-  std::map<std::string, Device>::iterator deviceOf(int fd);
-  void settingsChanged();
+  void retryHeldDevices();
+  void deviceReadable(const std::string& name);
   // A profile key was pressed: the keys after it, in the same read too, are
   // decided in the new profile at once.
   static void onAction(void* context, const KeyAction& action, bool up);
-  // After the read: the working profile follows the switch, and [TYPE] is
-  // written as "tarsilctl profile" writes it, so the choice outlives a
-  // restart. The file I/O waits until the events read are forwarded.
+  // After the read: the working profile follows the switch. set.ini is
+  // left as it is (the daemon only reads it), so the choice lasts until
+  // the file changes or the daemon starts again.
   void finishProfileKeySwitch();
   void shutDown();
   ProfileTables tables() const;
   bool stopped() const { return !presence_.translating(); }
+  bool follow(int fd, const std::string& name, EventLoop::Handler handler);
 
   DaemonOptions options_;
   SessionFiles files_;
   KeyboardSession session_;
   KeyboardPresence presence_;
   InputWatch inputs_;
+  std::optional<InstanceLock> lock_;
   std::optional<VirtualKeyboard> virtual_;
   std::optional<KeyForwarder> forwarder_;
   std::map<std::string, Device> devices_;  // by node name: "event5"
-  int epoll_ = -1;
+  EventLoop loop_;
+  ReloadSchedule schedule_;
+  SettingsReader reader_;
+  Timer readTimer_;  // when the schedule's next read is due
+  Timer grabRetry_;  // while another program holds a keyboard
   int signals_ = -1;
   int settingsWatch_ = -1;
-  bool running_ = true;
+  std::array<std::string, 2> watchedNames_;  // set.ini and Main.ini, as notices name them
   // The tables the read in progress decides with; a profile key changes
   // its active profile.
   ProfileTables reading_;

@@ -117,14 +117,15 @@ bool EventNode::anyKeyDown() const noexcept {
   return readBits(fd_, EVIOCGKEY((KEY_CNT + 7) / 8), down) && down.any();
 }
 
-bool EventNode::grab(std::string& error) noexcept {
-  if (grabbed_) return true;
+EventNode::GrabOutcome EventNode::grab(std::string& error) noexcept {
+  if (grabbed_) return GrabOutcome::kTaken;
   if (::ioctl(fd_, EVIOCGRAB, 1) < 0) {
-    error = errno == EBUSY ? "another program holds it" : std::strerror(errno);
-    return false;
+    const bool busy = errno == EBUSY;
+    error = busy ? "another program holds it" : std::strerror(errno);
+    return busy ? GrabOutcome::kHeldElsewhere : GrabOutcome::kFailed;
   }
   grabbed_ = true;
-  return true;
+  return GrabOutcome::kTaken;
 }
 
 void EventNode::ungrab() noexcept {

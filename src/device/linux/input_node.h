@@ -58,9 +58,14 @@ class EventNode {
   // Whether the device reports any key down now (a key held since before
   // the node was opened included).
   bool anyKeyDown() const noexcept;
-  // Takes every event of the device for this descriptor alone. False, with
-  // the reason, when another program holds it.
-  bool grab(std::string& error) noexcept;
+  enum class GrabOutcome : std::uint8_t {
+    kTaken,
+    kHeldElsewhere,  // another descriptor has it: taken when that one lets go
+    kFailed,
+  };
+  // Takes every event of the device for this descriptor alone; the reason
+  // in `error` when it cannot.
+  GrabOutcome grab(std::string& error) noexcept;
   void ungrab() noexcept;
   bool grabbed() const noexcept { return grabbed_; }
 

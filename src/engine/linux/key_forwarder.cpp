@@ -79,6 +79,8 @@ KeyForwarder::ReadOutcome KeyForwarder::readKeyboard(int fd, const ProfileTables
     for (std::size_t i = 0; i < count; ++i) forward(*keyboard, events[i], tables, stopped);
     if (static_cast<std::size_t>(got) < sizeof(events)) break;  // nothing more waiting
   }
+  // A report the read cut short (its end is still on its way) goes out
+  // whole all the same: nothing waits for the next wake-up.
   flush();
   return ReadOutcome::kOk;
 }
@@ -95,6 +97,7 @@ void KeyForwarder::forward(Keyboard& keyboard, const input_event& event,
     if (event.type == EV_SYN && event.code == SYN_REPORT) {
       keyboard.dropping = false;
       releaseLostKeys(keyboard, tables, stopped);
+      endReport();
     }
     return;
   }
@@ -105,9 +108,16 @@ void KeyForwarder::forward(Keyboard& keyboard, const input_event& event,
     case EV_LED:  // the lamps we set, coming back: they belong to the virtual keyboard
     case EV_REP:  // the device's repeat settings, not input
       return;
+    case EV_SYN:
+      if (event.code == SYN_REPORT) {
+        endReport();
+        return;
+      }
+      break;
     default:
-      append(event.type, event.code, event.value);
+      break;
   }
+  append(event.type, event.code, event.value);
 }
 
 void KeyForwarder::forwardKey(Keyboard& keyboard, std::uint16_t code, std::int32_t value,
@@ -184,7 +194,7 @@ void KeyForwarder::sendStrokes(void* context, const KeyStroke* strokes,
     }
     // Each stroke is a report of its own, as a keyboard reports one change
     // at a time.
-    self->append(EV_SYN, SYN_REPORT, 0);
+    self->endReport();
   }
 }
 
@@ -241,14 +251,16 @@ void KeyForwarder::releaseEverything(const ProfileTables& tables) noexcept {
   for (std::uint16_t code = 0; code < KEY_CNT; ++code) {
     if (!outDown_.test(code)) continue;
     writeKey(code, kKeyUp);
-    append(EV_SYN, SYN_REPORT, 0);
+    endReport();
   }
   for (Keyboard& keyboard : keyboards_) keyboard.down.reset();
   flush();
 }
 
 void KeyForwarder::append(std::uint16_t type, std::uint16_t code, std::int32_t value) noexcept {
-  // Room is kept for the report that may follow.
+  writeWholeReportsIfFull();
+  // Room is kept for the SYN_REPORT that ends a report; one longer than any
+  // keyboard sends is cut in two.
   if (outCount_ + 2 > out_.size()) flush();
   input_event& event = out_[outCount_++];
   event = input_event{};
@@ -257,12 +269,36 @@ void KeyForwarder::append(std::uint16_t type, std::uint16_t code, std::int32_t v
   event.value = value;
 }
 
+void KeyForwarder::endReport() noexcept {
+  // An empty report (the keyboard's own SYN_REPORT after strokes that were
+  // reports of their own, or after a swallowed key) says nothing.
+  if (outCount_ == reportStart_) return;
+  writeWholeReportsIfFull();
+  input_event& report = out_[outCount_++];
+  report = input_event{};
+  report.type = EV_SYN;
+  report.code = SYN_REPORT;
+  reportStart_ = outCount_;
+}
+
+void KeyForwarder::writeWholeReportsIfFull() noexcept {
+  if (outCount_ < kMostEventsPerWrite || reportStart_ == 0) return;
+  // The whole reports go now; the one being made moves to the front.
+  (void)writeAll(virtual_, out_.data(), reportStart_);
+  std::copy(out_.begin() + static_cast<std::ptrdiff_t>(reportStart_),
+            out_.begin() + static_cast<std::ptrdiff_t>(outCount_), out_.begin());
+  outCount_ -= reportStart_;
+  reportStart_ = 0;
+}
+
 void KeyForwarder::flush() noexcept {
+  endReport();
   if (outCount_ == 0) return;
   // The virtual keyboard takes every event it advertises; a failed write
   // has nowhere better to go.
   (void)writeAll(virtual_, out_.data(), outCount_);
   outCount_ = 0;
+  reportStart_ = 0;
 }
 
 KeyForwarder::Keyboard* KeyForwarder::find(int fd) noexcept {

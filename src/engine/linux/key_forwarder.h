@@ -26,10 +26,20 @@ namespace tarsil {
 // the virtual keyboard's uinput descriptor and read its lamp changes, write
 // lamps to the keyboards. Keyboard descriptors are non-blocking.
 //
-// The key path (readKeyboard) allocates nothing: one event, one decision,
-// and the events it writes go out in one write call per read.
+// What goes to the virtual keyboard goes in whole reports, each ending in
+// SYN_REPORT (the system reads whole reports only), and empty reports are
+// left out. A read takes every event waiting, and what it makes goes out in
+// one write call (one wake-up of each reader of the virtual keyboard, which
+// is what a keyboard under load costs most), but never more than
+// kMostEventsPerWrite events in one: the kernel keeps 64 events for each
+// reader of the virtual keyboard, and a long macro written at once would
+// run over that buffer and lose keys. The key path (readKeyboard)
+// allocates nothing.
 class KeyForwarder {
  public:
+  // Half of what the kernel buffers for each reader of an event node.
+  static constexpr std::size_t kMostEventsPerWrite = 32;
+
   explicit KeyForwarder(int virtualKeyboard) noexcept;
 
   // A keyboard that is grabbed now; its lamps are set to the virtual
@@ -83,7 +93,11 @@ class KeyForwarder {
   void releaseLostKeys(Keyboard& keyboard, const ProfileTables& tables, bool stopped) noexcept;
   void writeKey(std::uint16_t code, std::int32_t value) noexcept;
   void append(std::uint16_t type, std::uint16_t code, std::int32_t value) noexcept;
+  // Ends the report being made with SYN_REPORT, unless it is empty.
+  void endReport() noexcept;
+  // Ends the report being made and writes every report not yet written.
   void flush() noexcept;
+  void writeWholeReportsIfFull() noexcept;
   void writeLamps(int fd, const std::bitset<LED_CNT>& which) const noexcept;
   KeyPlatform platform() noexcept;
 
@@ -94,10 +108,11 @@ class KeyForwarder {
   int virtual_;
   KeyTranslator translator_;
   std::vector<Keyboard> keyboards_;
-  std::bitset<KEY_CNT> outDown_;  // keys down on the virtual keyboard
-  std::bitset<LED_CNT> lamps_;    // the virtual keyboard's lamps
-  std::array<input_event, 512> out_{};
+  std::bitset<KEY_CNT> outDown_;       // keys down on the virtual keyboard
+  std::bitset<LED_CNT> lamps_;         // the virtual keyboard's lamps
+  std::array<input_event, 64> out_{};  // whole reports, then the one being made
   std::size_t outCount_ = 0;
+  std::size_t reportStart_ = 0;  // where the report being made begins
   ActionHandler actionHandler_ = nullptr;
   void* actionContext_ = nullptr;
 };

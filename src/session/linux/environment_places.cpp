@@ -12,6 +12,7 @@ UserPlaces placesFromEnvironment(const std::string& settings, const std::string&
   if (!layout.empty()) places.layout = layout;
   if (const char* value = std::getenv("XDG_CONFIG_HOME")) places.xdgConfigHome = value;
   if (const char* value = std::getenv("HOME")) places.home = value;
+  if (const char* value = std::getenv("XDG_RUNTIME_DIR")) places.xdgRuntimeDir = value;
   // The installed layout is found from the program's own place.
   std::error_code unknown;
   places.executable = std::filesystem::read_symlink("/proc/self/exe", unknown);

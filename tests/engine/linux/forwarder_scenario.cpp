@@ -54,6 +54,35 @@ std::vector<input_event> readEvents(int fd) {
   return events;
 }
 
+// One event for the transcript; SYN_REPORT is told by the write it ends.
+template <typename Add>
+void describe(const input_event& event, Add& add) {
+  if (event.type == EV_SYN && event.code == SYN_REPORT) return;
+  if (event.type == EV_KEY) {
+    const char* action[] = {" up", " down", " repeat"};
+    add(evdevName(event.code) +
+        (event.value >= 0 && event.value <= 2 ? action[event.value] : " ?"));
+  } else if (event.type == EV_MSC && event.code == MSC_SCAN) {
+    add("scan " + std::to_string(event.value));
+  } else {
+    add("event " + std::to_string(event.type) + "/" + std::to_string(event.code) + "/" +
+        std::to_string(event.value));
+  }
+}
+
+// What the forwarder wrote to the virtual keyboard, write by write (the
+// socket keeps each write a message of its own).
+std::vector<std::vector<input_event>> readWrites(int fd) {
+  std::vector<std::vector<input_event>> writes;
+  std::array<input_event, 1024> buffer;
+  ssize_t got;
+  while ((got = ::read(fd, buffer.data(), sizeof(buffer))) > 0) {
+    writes.emplace_back(buffer.begin(),
+                        buffer.begin() + got / static_cast<ssize_t>(sizeof(input_event)));
+  }
+  return writes;
+}
+
 }  // namespace
 
 std::uint16_t evdevCode(std::string_view name) {
@@ -76,7 +105,7 @@ std::string evdevName(std::uint16_t code) {
 
 ForwarderScenario::ForwarderScenario() {
   int pair[2];
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair) != 0) {
+  if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK, 0, pair) != 0) {
     throw std::runtime_error("socketpair");
   }
   virtualOurs_ = pair[0];
@@ -198,25 +227,24 @@ std::string ForwarderScenario::step(std::string_view text) {
 std::string ForwarderScenario::output() {
   std::string text;
   auto add = [&](const std::string& entry) { text += (text.empty() ? "" : ", ") + entry; };
-  bool reported = true;
-  for (const input_event& event : readEvents(virtualTheirs_)) {
-    if (event.type == EV_SYN && event.code == SYN_REPORT) {
-      reported = true;
-      continue;
+  for (const std::vector<input_event>& write : readWrites(virtualTheirs_)) {
+    // Whole reports, none empty, and no more in one write than a reader's
+    // buffer takes with room to spare.
+    bool whole = true;
+    bool empty = false;
+    bool inReport = false;
+    for (const input_event& event : write) {
+      const bool report = event.type == EV_SYN && event.code == SYN_REPORT;
+      empty = empty || (report && !inReport);
+      inReport = !report;
+      describe(event, add);
     }
-    if (event.type == EV_KEY) {
-      reported = false;
-      const char* action[] = {" up", " down", " repeat"};
-      add(evdevName(event.code) +
-          (event.value >= 0 && event.value <= 2 ? action[event.value] : " ?"));
-    } else if (event.type == EV_MSC && event.code == MSC_SCAN) {
-      add("scan " + std::to_string(event.value));
-    } else {
-      add("event " + std::to_string(event.type) + "/" + std::to_string(event.code) + "/" +
-          std::to_string(event.value));
+    whole = !inReport;
+    if (!whole || empty || write.size() > KeyForwarder::kMostEventsPerWrite) {
+      add("(a write of " + std::to_string(write.size()) + " events" +
+          (whole ? "" : ", the last report unfinished") + (empty ? ", an empty report" : "") + ")");
     }
   }
-  if (!reported) add("(no SYN_REPORT)");
   for (const auto& [n, keyboard] : keyboards_) {
     for (const input_event& event : readEvents(keyboard.theirs)) {
       if (event.type != EV_LED) continue;

@@ -20,8 +20,11 @@
 // Each step that makes anything happen adds one entry to the transcript:
 // the events written to the virtual keyboard ("B down", "B repeat", "scan
 // 458756"), then the lamps written to keyboards ("kbd1 NumLock on"), or
-// "nothing". Every step must leave each key event on the virtual keyboard
-// followed by a SYN_REPORT, as the system only reads whole reports.
+// "nothing". Every write to the virtual keyboard must hold whole reports
+// (events, then SYN_REPORT: the system reads whole reports only), none of
+// them empty, and at most KeyForwarder::kMostEventsPerWrite events (each
+// reader of the virtual keyboard buffers only so many); a write that does
+// not is marked in the transcript.
 
 #include <linux/input.h>
 

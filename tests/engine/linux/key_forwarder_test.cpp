@@ -16,6 +16,12 @@ TEST(Forwarding, ATranslatedKeyPressesRepeatsAndReleasesItsReplacement) {
   EXPECT_EQ(s.run("H down; H up"), "H down, E down, L down, O down; H up, E up, L up, O up");
   s.map("1: F2 =");
   EXPECT_EQ(s.run("F2 down; F2 up"), "nothing; nothing");
+  // 20 keys: 40 events, written in parts a reader's buffer takes.
+  s.map("1: F2 = A B C D E F G H I J K L M N O P Q R S T");
+  std::string downs;
+  for (char key = 'A'; key <= 'T'; ++key)
+    downs += std::string(downs.empty() ? "" : ", ") + key + " down";
+  EXPECT_EQ(s.run("F2 down"), downs);
 }
 
 TEST(Forwarding, ACopyChordLeavesTheUsersCtrlToTheUser) {
@@ -74,6 +80,8 @@ TEST(HeldKeys, AKeyboardThatGoesReleasesWhatItHeldAndNothingElse) {
             "kbd2 Kana off; B down; LEFTSHIFT down; LEFTCTRL down, C down; "
             "LEFTSHIFT up, LEFTCTRL up, C up");
   EXPECT_EQ(s.run("A@2 up"), "B up");
+  // A key that passed comes up too, in a report of its own.
+  EXPECT_EQ(s.run("Q@2 down; unplug 2"), "Q down; Q up");
 }
 
 TEST(HeldKeys, AKeyAlreadyDownWhenTheKeyboardWasTakenComesUpUntranslated) {
