@@ -36,7 +36,7 @@ struct ShippedMask {
     image.width = width;
     image.height = height < 0 ? -height : height;
     image.topDown = height < 0;
-    image.bytesPerPixel = 3;
+    image.bitsPerPixel = 24;
     image.stride = (width * 3 + 3) / 4 * 4;
   }
   std::vector<char> bytes;

@@ -1,91 +1,16 @@
-// Arbitrary bytes as set.ini: the start-up load never crashes, hangs or runs
-// away with memory, and what the program saves it reads back the same.
+// Arbitrary bytes as set.ini: the start-up load and the check that runs the
+// same loader never crash, hang or run away with memory. (What a save
+// writes reading back the same is settings_roundtrip_fuzzer's.)
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <string_view>
 
-#include "ini/ini_document.h"
+#include "fuzz_settings.h"
 #include "profile/settings_check.h"
-#include "profile/settings_file.h"
-
-namespace {
-
-tarsil::MainLayout fuzzLayout() {
-  tarsil::MainLayout layout;
-  for (int s = 1; s <= tarsil::kLastStoredSlot; ++s) {
-    tarsil::KeySlot& slot = layout.slots.slot(s);
-    slot.vk = s + 7;  // 8..128: covers letters, digits and the keypad
-    slot.caption = u"K" + tarsil::ini::formatInt(slot.vk);
-  }
-  layout.media = {{u"Play/Pause", 179}, {u"Refresh", 168}};
-  return layout;
-}
-
-// The exit save: the profiles written into the file as it was read, so
-// that what the loader does not own (other sections, their bytes, the
-// file's encoding) stays as it was.
-std::string exitSave(const tarsil::ProfileSet& profiles, const tarsil::MainLayout& layout,
-                     tarsil::ini::IniDocument file) {
-  for (int p = 1; p <= tarsil::kProfileCount; ++p) {
-    tarsil::SaveProfile(profiles, layout.slots, file, p);
-  }
-  file.setInt(u"TYPE", u"type", profiles.activeProfile);
-  return file.serialize();
-}
-
-// A byte of an 8-bit file that is no character of its code page, kept as
-// it was read.
-bool holdsRawBytes(const std::u16string& name) {
-  for (const char16_t c : name) {
-    if (c >= 0xDC80 && c <= 0xDCFF) return true;
-  }
-  return false;
-}
-
-// `rawNamesMayChange`: a name read as raw bytes may read back as text, as
-// when the lines that made the file no UTF-8 were dropped by the save; its
-// bytes are the same.
-bool sameProfiles(const tarsil::ProfileSet& a, const tarsil::ProfileSet& b,
-                  bool rawNamesMayChange) {
-  for (std::size_t p = 0; p < tarsil::kProfileCount; ++p) {
-    const tarsil::ProfileData& x = a.stores[p];
-    const tarsil::ProfileData& y = b.stores[p];
-    if (x.macroSteps != y.macroSteps || x.assigned != y.assigned) return false;
-    for (std::size_t k = 0; k < x.keys.size(); ++k) {
-      const tarsil::KeyAssignment& before = x.keys[k];
-      const tarsil::KeyAssignment& after = y.keys[k];
-      if (before.kind != after.kind || before.macroIndex != after.macroIndex) return false;
-      if (before.name != after.name && !(rawNamesMayChange && holdsRawBytes(before.name))) {
-        return false;
-      }
-    }
-  }
-  return a.activeProfile == b.activeProfile;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const tarsil::MainLayout layout = fuzzLayout();
-  const tarsil::ini::IniDocument file =
-      tarsil::ini::IniDocument::parse(std::string_view(reinterpret_cast<const char*>(data), size));
-  tarsil::ProfileSet loaded;
-  tarsil::loadSettings(loaded, layout, file);
-  // The check runs the same loader and must hold up as well.
-  (void)tarsil::checkSettings(file, layout);
-  if (!tarsil::isProfileNumber(loaded.activeProfile)) __builtin_trap();
-
-  // What was loaded saves and reads back the same, and so does what that
-  // save wrote.
-  const tarsil::ini::IniDocument first =
-      tarsil::ini::IniDocument::parse(exitSave(loaded, layout, file));
-  tarsil::ProfileSet once;
-  tarsil::loadSettings(once, layout, first);
-  if (!sameProfiles(loaded, once, true)) __builtin_trap();
-  tarsil::ProfileSet twice;
-  tarsil::loadSettings(twice, layout,
-                       tarsil::ini::IniDocument::parse(exitSave(once, layout, first)));
-  if (!sameProfiles(once, twice, false)) __builtin_trap();
+  const FuzzSettings input = loadFuzzInput(data, size, layout);
+  (void)tarsil::checkSettings(input.file, layout);
+  if (!tarsil::isProfileNumber(input.loaded.activeProfile)) __builtin_trap();
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
@@ -47,6 +48,7 @@ bool begin(const Context& context, KeyboardSession& session,
   const SessionFiles files{context.layout.value_or(context.settings.parent_path() / "Main.ini"),
                            context.settings};
   options.unreadableSettings = UnreadableSettings::kStop;
+  options.writeMissingFileWhole = false;
   const Notices notices = session.start(files, options);
   print(context.err, notices);
   if (session.running()) {
@@ -97,16 +99,22 @@ std::string codes(const ProfileData& store, KeyCode vk) {
   auto entry = table.find(vk);
   if (entry == table.end()) return "itself (no entry)";
   if (entry->second.empty()) return "nothing (disabled)";
+  if (entry->second == KeyList{0}) return "nothing (no key code)";
   std::string text;
   for (KeyCode code : entry->second) text += (text.empty() ? "" : " ") + std::to_string(code);
   return text;
 }
 
-int finish(const Context& context, KeyboardSession& session, SaveScope scope) {
+// Saves what the command changed, and only that: every other byte of the
+// settings file stays as it is.
+int finish(const Context& context, KeyboardSession& session) {
   const bool undecoded = session.settingsHoldUndecodedBytes();
-  const Notices notices = session.finish(scope);
+  const Notices notices = session.finish();
   print(context.err, notices);
-  if (notices.empty()) return kExitOk;
+  const bool failed = std::any_of(notices.begin(), notices.end(), [](const Notice& notice) {
+    return notice.level == Notice::Level::kError;
+  });
+  if (!failed) return kExitOk;
   if (undecoded && !context.codePage) context.err << "(Name the code page with --codepage.)\n";
   return kExitFailure;
 }
@@ -268,10 +276,8 @@ int runImport(const Context& context, const std::filesystem::path& source) {
     printFailure(context, imported);
     return kExitFailure;
   }
-  // Only the profile that changed, and [TYPE], are written: every other
-  // byte of the settings file stays as it is.
   const std::int32_t profile = session.profiles().activeProfile;
-  if (finish(context, session, SaveScope::kActiveProfile) != kExitOk) return kExitFailure;
+  if (finish(context, session) != kExitOk) return kExitFailure;
   context.out << "Imported " << pathText(source) << " into profile " << profile << '\n';
   return kExitOk;
 }
@@ -289,7 +295,7 @@ int runProfile(const Context& context, std::int32_t number) {
   } keepNothing;
   const std::int32_t before = session.profiles().activeProfile;
   SwitchProfile(session.profiles(), number, keepNothing);
-  if (finish(context, session, SaveScope::kActiveProfileNumber) != kExitOk) return kExitFailure;
+  if (finish(context, session) != kExitOk) return kExitFailure;
   context.out << "Active profile: " << number;
   if (before != number) context.out << " (was " << before << ")";
   context.out << '\n';

@@ -14,14 +14,14 @@ struct FileBytes {
   FileStatus status;
   bool exists = false;
   std::string bytes;
+  // The size of a file refused for being larger than `maxBytes`; 0 otherwise.
+  std::uint64_t oversize = 0;
 };
 
 // The whole file. A missing file, or a missing folder on its path, is no
 // error: exists stays false. A file of more than `maxBytes` is refused
-// before it is read.
+// before it is read (`oversize` says how large it is).
 FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t maxBytes);
-// The refusal of a file larger than `maxBytes`.
-FileStatus tooLarge(const std::filesystem::path& path, std::uint64_t size, std::uint64_t maxBytes);
 
 // A save writes to "set.ini.saving-<process id>.tmp" beside the file, a name
 // a user who finds one left over can place.

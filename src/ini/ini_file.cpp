@@ -72,34 +72,67 @@ std::string grouped(std::uint64_t n) {
   return digits;
 }
 
-}  // namespace
-
-namespace detail {
-
-FileStatus tooLarge(const std::filesystem::path& path, std::uint64_t size, std::uint64_t maxBytes) {
-  return {"Cannot read " + pathText(path) + ": at " + grouped(size) +
-          " bytes it is larger than any file of its kind the program writes (at most " +
-          grouped(maxBytes) + " bytes)"};
+// Text of 8-bit code pages and UTF-8 holds no NUL bytes; UTF-16 of Latin
+// text holds one in every other byte. So a file without a UTF-16 byte
+// order mark in which most bytes at one parity are NUL, and hardly any at
+// the other, is UTF-16 that lost its mark.
+bool looksLikeUtf16WithoutByteOrderMark(std::string_view bytes) {
+  if (bytes.size() < 4) return false;
+  const auto first = static_cast<unsigned char>(bytes[0]);
+  const auto second = static_cast<unsigned char>(bytes[1]);
+  if ((first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF)) return false;
+  const std::string_view start = bytes.substr(0, 4096);
+  std::size_t zeros[2] = {0, 0};
+  for (std::size_t i = 0; i < start.size(); ++i) {
+    if (start[i] == '\0') ++zeros[i % 2];
+  }
+  const std::size_t pairs = start.size() / 2;
+  const auto mostly = [pairs](std::size_t n) { return n * 10 >= pairs * 4; };
+  const auto hardly = [pairs](std::size_t n) { return n * 20 <= pairs; };
+  return (mostly(zeros[1]) && hardly(zeros[0])) || (mostly(zeros[0]) && hardly(zeros[1]));
 }
 
-}  // namespace detail
+}  // namespace
+
+std::uint64_t contentFingerprint(std::string_view bytes) {
+  // FNV-1a: fast, and no two contents a user makes will share a value.
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
 
 ReadResult readIniFile(const std::filesystem::path& path, const ReadOptions& options) {
   detail::FileBytes file = detail::readWholeFile(path, options.maxBytes);
   ReadResult result;
   result.status = std::move(file.status);
   result.exists = file.exists;
+  const std::string bound(options.boundedBy);
+  if (file.oversize > 0) {
+    result.status = {"Cannot read " + pathText(path) + ": at " + grouped(file.oversize) +
+                     " bytes it is larger than " + bound + " (at most " +
+                     grouped(options.maxBytes) + " bytes)"};
+  }
   if (result.status.ok() && file.exists && options.maxLines != UINT64_MAX) {
     const std::uint64_t lines = countLines(file.bytes);
     if (lines > options.maxLines) {
       result.status = {"Cannot read " + pathText(path) + ": its " + grouped(lines) +
-                       " lines are more than any file of its kind the program writes has (at "
-                       "most " +
+                       " lines are more than " + bound + " has (at most " +
                        grouped(options.maxLines) + ")"};
       result.exists = false;
     }
   }
   if (result.status.ok() && file.exists) {
+    result.fingerprint = contentFingerprint(file.bytes);
+    result.utf16WithoutByteOrderMark = looksLikeUtf16WithoutByteOrderMark(file.bytes);
+    if (result.utf16WithoutByteOrderMark) {
+      result.status.notes.push_back(
+          pathText(path) +
+          " is UTF-16 text without its byte-order mark, which Windows reads as 8-bit text, so "
+          "nothing in it can be found. Save it as UTF-16 with a byte-order mark, or as UTF-8.");
+    }
     result.document = IniDocument::parse(file.bytes, options.codePage);
     if (const auto hidden = result.document.sectionHiddenByByteOrderMark()) {
       std::string name;
@@ -137,7 +170,8 @@ bool holdsExactly(const std::filesystem::path& path, std::string_view bytes) {
 
 }  // namespace
 
-FileStatus writeIniFile(const std::filesystem::path& path, const IniDocument& document) {
+FileStatus writeIniFile(const std::filesystem::path& path, const IniDocument& document,
+                        std::uint64_t* fingerprint) {
   const std::optional<std::string> bytes = document.encodeFile();
   if (!bytes) {
     return {"Cannot write " + pathText(path) +
@@ -148,6 +182,7 @@ FileStatus writeIniFile(const std::filesystem::path& path, const IniDocument& do
   }
   // A save that changes nothing leaves the file alone, as Windows does for a
   // value written again: a read-only file is then no error either.
+  if (fingerprint != nullptr) *fingerprint = contentFingerprint(*bytes);
   if (holdsExactly(path, *bytes)) return {};
   return writeFileAtomically(path, *bytes);
 }

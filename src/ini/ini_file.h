@@ -30,13 +30,24 @@ struct ReadOptions {
   // more lines, is refused before it costs time and memory.
   std::uint64_t maxBytes = UINT64_MAX;
   std::uint64_t maxLines = UINT64_MAX;
+  // What the bounds are, in the refusal: "larger than <this> (at most ...)".
+  std::string_view boundedBy = "any file of its kind the program writes";
 };
 
 struct ReadResult {
   FileStatus status;
   bool exists = false;  // a missing file is no error: it reads as an empty document
   IniDocument document;
+  // Tells one content from another (contentFingerprint of the bytes read).
+  std::uint64_t fingerprint = 0;
+  // The bytes look like UTF-16 text without its byte order mark, which
+  // Windows reads as 8-bit text: no section of it can be found. A note says so.
+  bool utf16WithoutByteOrderMark = false;
 };
+
+// A 64-bit hash of a file's bytes: equal bytes, equal fingerprints; another
+// content has another one but for a chance of one in 2^64.
+std::uint64_t contentFingerprint(std::string_view bytes);
 
 // A path as UTF-8 text, for the sentences above.
 std::string pathText(const std::filesystem::path& path);
@@ -57,7 +68,9 @@ FileStatus writeFileAtomically(const std::filesystem::path& path, std::string_vi
 // The document's bytes (see Encoding), written as writeFileAtomically does;
 // a file that already holds those bytes is left as it is. A document that
 // holds bytes of an unknown code page and text only UTF-16 can hold is not
-// written at all: that would turn its names into mojibake.
-FileStatus writeIniFile(const std::filesystem::path& path, const IniDocument& document);
+// written at all: that would turn its names into mojibake. On success,
+// `fingerprint` (when given) is that of the bytes the file now holds.
+FileStatus writeIniFile(const std::filesystem::path& path, const IniDocument& document,
+                        std::uint64_t* fingerprint = nullptr);
 
 }  // namespace tarsil::ini

@@ -103,7 +103,7 @@ FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t maxByte
   }
   const auto size = static_cast<std::uint64_t>(info.st_size);
   if (size > maxBytes) {
-    result.status = tooLarge(path, size, maxBytes);
+    result.oversize = size;
     return result;
   }
   result.bytes.reserve(static_cast<std::size_t>(size));
@@ -119,7 +119,7 @@ FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t maxByte
     }
     result.bytes.append(buffer, static_cast<std::size_t>(count));
     if (result.bytes.size() > maxBytes) {  // it grew while being read
-      result.status = tooLarge(path, result.bytes.size(), maxBytes);
+      result.oversize = result.bytes.size();
       result.bytes.clear();
       return result;
     }

@@ -9,4 +9,9 @@ namespace tarsil {
 // signed as stored.
 using KeyCode = std::int32_t;
 
+// The codes that name a key: 0 is none, and 255 is reserved.
+inline constexpr KeyCode kFirstKeyCode = 1;
+inline constexpr KeyCode kLastKeyCode = 254;
+constexpr bool isKeyCode(KeyCode code) { return code >= kFirstKeyCode && code <= kLastKeyCode; }
+
 }  // namespace tarsil

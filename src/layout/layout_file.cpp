@@ -1,6 +1,7 @@
 #include "layout/layout_file.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "ini/ini_document.h"
@@ -46,15 +47,51 @@ MainLayout readMainLayout(const ini::IniDocument& file) {
   return layout;
 }
 
-std::string mainLayoutProblem(const MainLayout& layout) {
-  const KeyCode first = layout.slots.slot(1).vk;
-  for (int s = 2; s <= kLastStoredSlot; ++s) {
-    if (layout.slots.slot(s).vk != first) return {};
+ini::ReadOptions layoutReadOptions() {
+  ini::ReadOptions options;
+  options.maxBytes = kMaxLayoutFileBytes;
+  options.maxLines = kMaxLayoutFileLines;
+  options.boundedBy = "a keyboard layout could usefully be";
+  return options;
+}
+
+namespace {
+
+std::string slotName(const KeySlotTable& slots, int s) {
+  const std::u16string& caption = slots.slot(s).caption;
+  std::string name = "slot " + std::to_string(s);
+  // Captions of the shipped layouts are ASCII; anything else is left out.
+  if (!caption.empty() && std::all_of(caption.begin(), caption.end(),
+                                      [](char16_t c) { return c >= 0x20 && c < 0x7F; })) {
+    name += " (" + std::string(caption.begin(), caption.end()) + ")";
   }
-  if (first == 0)
-    return "its key slots 1.." + std::to_string(kLastStoredSlot) + " carry no key codes";
-  return "its key slots 1.." + std::to_string(kLastStoredSlot) + " all carry the key code " +
-         std::to_string(first);
+  return name;
+}
+
+}  // namespace
+
+std::string mainLayoutProblem(const ini::IniDocument& file, const MainLayout& layout) {
+  std::array<int, 256> slotOfCode{};
+  for (int s = 1; s <= kLastStoredSlot; ++s) {
+    if (!file.find(kLayoutSection, ini::formatInt(s))) {
+      return "slot " + std::to_string(s) + " is missing ([" +
+             std::string(kLayoutSection.begin(), kLayoutSection.end()) + "] has no entry " +
+             std::to_string(s) + ")";
+    }
+    const KeyCode vk = layout.slots.slot(s).vk;
+    if (vk == 0) return slotName(layout.slots, s) + " carries no key code";
+    if (!isKeyCode(vk)) {
+      return slotName(layout.slots, s) + " carries the key code " + std::to_string(vk) +
+             ", which names no key (key codes are 1..254)";
+    }
+    int& first = slotOfCode[static_cast<std::size_t>(vk)];
+    if (first != 0) {
+      return slotName(layout.slots, first) + " and " + slotName(layout.slots, s) +
+             " both carry the key code " + std::to_string(vk);
+    }
+    first = s;
+  }
+  return {};
 }
 
 DialogLayout readDialogLayout(const ini::IniDocument& file) {

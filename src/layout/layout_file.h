@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ini/ini_document.h"
+#include "ini/ini_file.h"
 #include "layout/key_code.h"
 #include "layout/key_slot.h"
 
@@ -41,11 +42,19 @@ struct MainLayout {
 // multimedia name that appears twice keeps the code of its first slot.
 MainLayout readMainLayout(const ini::IniDocument& file);
 
-// Why a layout cannot be the keyboard's: empty when it can. Settings name
-// their keys by the codes of slots 1..121, so a layout whose key slots carry
-// no code, or one code for all (the dialog's "Composite.ini" read as
-// "Main.ini", say), would read and write every key of a profile as nothing.
-std::string mainLayoutProblem(const MainLayout& layout);
+// How the layout files are read: a file larger or longer than a layout
+// could usefully be is refused before it costs time and memory.
+inline constexpr std::uint64_t kMaxLayoutFileBytes = 1024 * 1024;
+inline constexpr std::uint64_t kMaxLayoutFileLines = 10000;
+ini::ReadOptions layoutReadOptions();
+
+// Why `layout`, read from `file`, cannot be the keyboard's: empty when it
+// can, else what is wrong with the first slot at fault. Settings name their
+// keys by the codes of slots 1..121, so each of those slots must be there
+// and carry a code of its own: a slot that is missing, has no code or
+// shares one would lose its key's settings at the next save, or read
+// another key's.
+std::string mainLayoutProblem(const ini::IniDocument& file, const MainLayout& layout);
 
 // "Composite.ini": entries 1..23, five fields each; entry 24 stays empty.
 DialogLayout readDialogLayout(const ini::IniDocument& file);

@@ -23,10 +23,10 @@ std::vector<SettingsProblem> checkSettings(const ini::IniDocument& file, const M
   if (file.find(kTypeSection, kTypeKey)) (void)readProfileNumber(file, &problems);
   (void)readProgramRules(file, &problems);
   // The loader itself, on a profile set of its own: what it reports is what
-  // loading does.
+  // loading does. Nothing needs copying into a store.
   ProfileSet scratch;
   for (std::int32_t p = 1; p <= kProfileCount; ++p) {
-    if (file.hasSection(profileSectionName(p))) LoadProfile(scratch, layout, file, p, p, &problems);
+    if (file.hasSection(profileSectionName(p))) LoadProfile(scratch, layout, file, p, 0, &problems);
   }
   return problems;
 }

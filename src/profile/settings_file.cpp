@@ -76,9 +76,9 @@ class SectionLoader {
   }
 
  private:
-  void report(std::u16string key, std::string message, std::u16string value = {}) {
+  void report(std::u16string_view key, std::string message, std::u16string value = {}) {
     if (problems_ != nullptr) {
-      problems_->push_back({section_, std::move(key), std::move(value), std::move(message)});
+      problems_->push_back({section_, std::u16string(key), std::move(value), std::move(message)});
     }
   }
 
@@ -104,7 +104,7 @@ class SectionLoader {
     if (problems_ == nullptr) return;
     std::int32_t missing = 0;
     for (std::int32_t i = 0; i < n; ++i) {
-      if (!file_.find(section_, numberedName(pattern, i))) ++missing;
+      if (!file_.find(section_, name_(pattern, i))) ++missing;
     }
     if (missing > 0) {
       report(std::u16string(countKey), "counts " + number(n) + " but " + number(missing) + " " +
@@ -127,7 +127,7 @@ class SectionLoader {
     const std::int32_t n = readCount(kAssignedCountKey, kMaxListCount);
     reportMissing(kAssignedCountKey, n, kAssignedKey, "they read as slot index 0");
     for (std::int32_t i = 0; i < n; ++i) {
-      const std::u16string key = numberedName(kAssignedKey, i);
+      const std::u16string_view key = name_(kAssignedKey, i);
       const std::int32_t index = file_.getInt(section_, key, 0);
       // An index that names no slot would be drawn or reset outside the table.
       if (isSlotIndex(index)) {
@@ -216,21 +216,31 @@ class SectionLoader {
       const KeySlot& slot = layout_.slots.slot(s);
       const KeyCode v = slot.vk;
       KeyAssignment& record = working_.keys.slot(s);
-      const std::u16string kindKey = numberedName(kKindKey, v);
-      const std::u16string nameKey = numberedName(kNameKey, v);
+      const std::u16string_view kindKey = kindName_(kKindKey, v);
+      const std::u16string_view nameKey = nameName_(kNameKey, v);
+      const std::u16string_view macroIndexKey = macroIndexName_(kMacroIndexKey, v);
       record.kind = file_.getInt(section_, kindKey, KindSingleKey);
-      record.macroIndex = file_.getInt(section_, numberedName(kMacroIndexKey, v), 0);
+      record.macroIndex = file_.getInt(section_, macroIndexKey, 0);
       // A key nobody named keeps its caption; only a value present in the
       // file is taken as stored.
       record.name = cutName(file_.find(section_, nameKey).value_or(slot.caption), nameKey);
       // An empty Key reads like a missing one, as every integer of the file does.
-      const KeyCode singleKey = file_.getInt(section_, numberedName(kSingleKeyKey, v), v);
+      const std::u16string_view singleKeyKey = name_(kSingleKeyKey, v);
+      KeyCode singleKey = file_.getInt(section_, singleKeyKey, v);
+      if (record.kind == KindSingleKey && !isKeyCode(singleKey)) {
+        // No key has such a code: the key sends none, as a stored 0 does,
+        // rather than whatever key the code's low byte would name.
+        report(singleKeyKey, "is " + number(singleKey) + ", which names no key (key codes are " +
+                                 number(kFirstKeyCode) + ".." + number(kLastKeyCode) +
+                                 "); the key does nothing");
+        singleKey = 0;
+      }
       switch (record.kind) {
         case KindMacro:
           if (record.macroIndex < 0 ||
               static_cast<std::size_t>(record.macroIndex) >= working_.macroSteps.size()) {
             // A macro that is not in the list cannot be played: the key is unassigned.
-            report(numberedName(kMacroIndexKey, v),
+            report(macroIndexKey,
                    "names macro " + number(record.macroIndex) + " but the section has " +
                        number(static_cast<std::int64_t>(working_.macroSteps.size())) +
                        "; the key loads as unassigned");
@@ -267,6 +277,11 @@ class SectionLoader {
   const IniDocument& file_;
   std::u16string section_;
   std::vector<SettingsProblem>* problems_;
+  // Key names built without allocating, one buffer for each name in use at once.
+  NumberedName name_;
+  NumberedName kindName_;
+  NumberedName nameName_;
+  NumberedName macroIndexName_;
 };
 
 }  // namespace
@@ -356,19 +371,15 @@ void loadSettings(ProfileSet& profiles, const MainLayout& layout, const IniDocum
 }
 
 ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
-                             const std::filesystem::path& path, SaveScope scope,
-                             const ini::CodePagePtr& codePage) {
+                             const std::filesystem::path& path, const ini::CodePagePtr& codePage) {
   CommitWorkingProfile(profiles);
   ini::ReadResult current = ini::readIniFile(path, settingsReadOptions(codePage));
   if (!current.status.ok()) return current.status;
   for (std::int32_t p = 1; p <= kProfileCount; ++p) {
-    if (scope == SaveScope::kAllProfiles ||
-        (scope == SaveScope::kActiveProfile && p == profiles.activeProfile)) {
-      SaveProfile(profiles, slots, current.document, p);
-    }
+    SaveProfile(profiles, slots, current.document, p);
   }
   current.document.setInt(kTypeSection, kTypeKey, profiles.activeProfile);
-  if (scope == SaveScope::kAllProfiles) writeProgramRules(profiles.programRules, current.document);
+  writeProgramRules(profiles.programRules, current.document);
   return ini::writeIniFile(path, current.document);
 }
 

@@ -50,19 +50,14 @@ bool readsAsSettings(const ini::IniDocument& file);
 // active one last, so the working profile ends up holding it.
 void loadSettings(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file);
 
-// Which profile sections a save rewrites: the program's exit writes all
-// three and the program rules; an import writes only the profile it
-// replaced; a switch of the active profile from outside the program writes
-// none, only [TYPE].
-enum class SaveScope : std::uint8_t { kAllProfiles, kActiveProfile, kActiveProfileNumber };
-
-// Exit: commits the working profile, then writes the profile sections of the
-// scope and [TYPE] into the file's current content and replaces the file in
-// one step. Other sections survive. A file that exists but cannot be read is
-// left alone.
+// Commits the working profile, then writes the three profile sections,
+// [TYPE] and [AutoProfile] into the file's current content and replaces the
+// file in one step.
+// Other sections survive. A file that exists but cannot be read is left
+// alone. (A run saves through its KeyboardSession, which writes only what
+// changed.)
 ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
                              const std::filesystem::path& path,
-                             SaveScope scope = SaveScope::kAllProfiles,
                              const ini::CodePagePtr& codePage = nullptr);
 
 }  // namespace tarsil

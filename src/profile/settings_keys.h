@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -121,6 +122,16 @@ constexpr bool isSlotIndex(std::int32_t index) { return index >= 0 && index < kS
 // A numbered key or section name: the pattern followed by n in decimal, as
 // "IndexPic65", "setindex0" or "Profile2".
 std::u16string numberedName(std::u16string_view pattern, std::int64_t n);
+
+// numberedName into a buffer of its own, for the loader, which asks for
+// thousands of names: the view holds until the next call.
+class NumberedName {
+ public:
+  std::u16string_view operator()(std::u16string_view pattern, std::int64_t n);
+
+ private:
+  std::array<char16_t, 48> text_{};
+};
 
 // "Profile1".."Profile3" (any number formats, as import may name another).
 std::u16string profileSectionName(std::int32_t profile);

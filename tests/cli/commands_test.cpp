@@ -9,6 +9,7 @@
 
 #include "ini/ini_document.h"
 #include "ini/ini_file.h"
+#include "session/keyboard_session.h"
 #include "support/temp_folder.h"
 
 namespace tarsil::cli {
@@ -106,9 +107,15 @@ TEST(Check, TheSampleIsCleanAndAHandBrokenFileIsNot) {
   TempFolder folder;
   TempFolder::write(folder / "set.ini",
                     "[TYPE]\ntype=9\n[Profile1]\nIndexPic112=3\nSetName112=copy\n"
-                    "SetIndexNum=2000000000\n"
+                    "SetIndexNum=2000000000\nKey65=70000\n"
                     "[AutoProfile]\nProgramNum=1\nProgram0=game.exe\nProgramProfile0=7\n");
   const Outcome run = invoke(folder / "set.ini", runCheck);
+  EXPECT_NE(run.out.find("[Profile1] Key65: is 70000, which names no key (key codes are 1..254)"),
+            std::string::npos);
+  EXPECT_NE(invoke(folder / "set.ini", runShow)
+                .out.find("A (65): single key \"A\" -> sends "
+                          "nothing (no key code)"),
+            std::string::npos);
   EXPECT_EQ(run.code, kExitProblems);
   EXPECT_NE(run.out.find("[TYPE] type: is 9"), std::string::npos);
   EXPECT_NE(run.out.find("[Profile1] SetName112 = \"copy\": matches no function"),
@@ -358,6 +365,30 @@ TEST(Profile, RefusesTextThatIsNoSettingsFile) {
   EXPECT_EQ(invoke(folder / "set.ini", runShow).code, kExitFailure);
   EXPECT_EQ(TempFolder::read(folder / "notes.txt"), notes);
   EXPECT_EQ(invoke(folder / "set.ini", runCheck).code, kExitProblems);
+}
+
+// The window program runs on the same file meanwhile: its save at exit
+// keeps what tarsilctl did.
+TEST(Profile, AndImportSurviveTheRunningProgramsExit) {
+  TempFolder folder;
+  std::filesystem::copy_file(kLayout, folder / "Main.ini");
+  std::filesystem::copy_file(kSample, folder / "set.ini");
+  KeyboardSession program;
+  program.start(SessionFiles{folder / "Main.ini", folder / "set.ini"});
+  ASSERT_TRUE(program.running());
+
+  EXPECT_EQ(invoke(folder / "set.ini", [](const Context& c) { return runProfile(c, 2); }).code,
+            kExitOk);
+  TempFolder::write(folder / "d.ini",
+                    "[TYPE]\r\ntype=1\r\n[Profile1]\r\nSetName65=D\r\nKey65=68\r\n");
+  EXPECT_EQ(
+      invoke(folder / "set.ini", [&](const Context& c) { return runImport(c, folder / "d.ini"); })
+          .code,
+      kExitOk);
+  EXPECT_TRUE(program.finish().empty());
+  const ini::IniDocument saved = ini::readIniFile(folder / "set.ini").document;
+  EXPECT_EQ(saved.getInt(u"TYPE", u"type", 0), 2);
+  EXPECT_EQ(saved.getInt(u"Profile2", u"Key65", 0), 68);
 }
 
 }  // namespace

@@ -109,14 +109,18 @@ write_files() {
   printf '[TYPE]\r\ntype=3\r\n[Profile3]\r\nIndexPic65=0\r\nSetName65=D\r\nKey65=68\r\nSetIndexNum=1\r\nsetindex0=56\r\n' >"$work/import.ini"
 }
 
+start_tarsil() {
+  (cd "$app" && exec wine "$app/Tarsil.exe" --always-on >>"$work/tarsil.out" 2>&1) &
+  tarsil_pid=$!
+  wine_pids+=("$tarsil_pid")
+  poll 30 state_is "$title" shown
+}
+
 start_programs() {
   (exec wine "$work/key_echo.exe" "$(winepath -w "$log")" >"$work/key_echo.out" 2>&1) &
   wine_pids+=("$!")
   poll 60 grep -q '^ready$' "$log" 2>/dev/null || return 1
-  (cd "$app" && exec wine "$app/Tarsil.exe" --always-on >"$work/tarsil.out" 2>&1) &
-  tarsil_pid=$!
-  wine_pids+=("$tarsil_pid")
-  poll 30 state_is "$title" shown
+  start_tarsil
 }
 
 # ---------------------------------------------------------------- scenarios
@@ -289,6 +293,49 @@ scenario_key_edit() {
   [ "$problems" = 0 ] && pass "key edit: a captured key is what the key types" || fail "key edit"
 }
 
+# Every commit and switch is saved as it is made: a crash loses none of them.
+scenario_crash() {
+  local problems=0
+  check "Tarsil ended by TerminateProcess" ended "$(probe terminate "$title")"
+  poll 10 dead "$tarsil_pid" || problems=$((problems + 1))
+  if ! start_tarsil; then
+    fail "crash: the window did not come back"
+    return
+  fi
+  point_at F
+  sleep 0.3
+  check "Profile2 indicator after the restart" "down" \
+    "$(slot_looks_like Profile2 main_down && echo down || echo other)"
+  shot 11b-after-crash
+  check "F after the restart" "down 66 up 66" "$(typed f)"
+  check "A after the restart" "down 68 up 68" "$(typed a)"
+  [ "$problems" = 0 ] && pass "crash: the profile switch and the key edit survive TerminateProcess" ||
+    fail "crash"
+}
+
+# Another program changes set.ini as tarsilctl does (a new file renamed
+# over it): the window follows at once, and the next save keeps the change.
+outside_switch() {
+  sed "s/^type=[0-9]*/type=$1/" "$app/set.ini" >"$app/set.ini.outside" &&
+    mv "$app/set.ini.outside" "$app/set.ini"
+}
+scenario_outside_change() {
+  local problems=0
+  outside_switch 1
+  point_at F
+  indicator_follows() { slot_looks_like Profile1 main_down; }
+  poll 5 indicator_follows || problems=$((problems + 1))
+  check "Profile1 indicator after the outside switch" "down" \
+    "$(slot_looks_like Profile1 main_down && echo down || echo other)"
+  shot 11c-outside-switch
+  check "A after the outside switch" "down 66 up 66" "$(typed a)"
+  bring_tarsil_forward
+  click_on Profile2
+  check "type after switching back" "type=2" "$(tr -d '\r' <"$app/set.ini" | grep '^type=')"
+  [ "$problems" = 0 ] && pass "outside change: a switch by another program shows and plays" ||
+    fail "outside change"
+}
+
 scenario_macro() {
   local problems=0
   bring_tarsil_forward
@@ -457,7 +504,8 @@ scenario_close_and_exit() {
   xdotool mousemove $at click --repeat 2 --delay 80 1
   poll 5 state_is "$title" shown || problems=$((problems + 1))
   check "window after a double click on the tray icon" shown "$(window_state "$title")"
-  rm -f "$app/set.ini"  # read at start only: whatever stands there now was written at exit
+  # A deleted set.ini is written again, whole, with what the program holds.
+  rm -f "$app/set.ini"
   # Exit while the key settings dialog is open for H: the dialog closes as
   # Cancel would, then the program saves and ends. In the multimedia kind no
   # key is captured, so the menu takes keys.
@@ -494,6 +542,8 @@ main() {
   scenario_files
   scenario_tray
   scenario_key_edit
+  scenario_crash
+  scenario_outside_change
   scenario_macro
   scenario_macro_editor
   scenario_programs

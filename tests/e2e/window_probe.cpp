@@ -22,6 +22,8 @@
 //   window_probe.exe combo TITLE ID      the entries of the window's combo box ID
 //   window_probe.exe outline-bench MASK  time of one region per pixel against the
 //                                        program's banded runs, for the same mask
+//   window_probe.exe terminate TITLE     ends the window's process with TerminateProcess,
+//                                        as a crash or the task manager would: "ended"
 
 #include <windows.h>
 // commctrl.h builds on windows.h.
@@ -279,7 +281,7 @@ int outlineBench(const wchar_t* maskPath) {
   image.width = mask.width();
   image.height = mask.height();
   image.stride = mask.section.dsBm.bmWidthBytes;
-  image.bytesPerPixel = mask.section.dsBm.bmBitsPixel / 8;
+  image.bitsPerPixel = mask.section.dsBm.bmBitsPixel;
   image.topDown = mask.section.dsBmih.biHeight < 0;
   const std::vector<tarsil::SlotRect> rects = tarsil::outlineRects(image);
   std::vector<std::byte> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
@@ -298,6 +300,21 @@ int outlineBench(const wchar_t* maskPath) {
   std::printf("per pixel %.2f ms, banded runs %.3f ms (%zu rectangles), %.0f times faster, %s\n",
               perPixelMs, runsMs, rects.size(), perPixelMs / runsMs,
               EqualRgn(perPixel, banded) ? "same region" : "REGIONS DIFFER");
+  return 0;
+}
+
+int terminate(const wchar_t* title) {
+  DWORD process = 0;
+  const HWND found = topLevel(title);
+  if (found == nullptr || GetWindowThreadProcessId(found, &process) == 0) {
+    std::printf("missing\n");
+    return 0;
+  }
+  const HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process);
+  const bool ended = handle != nullptr && TerminateProcess(handle, 1) &&
+                     WaitForSingleObject(handle, 10000) == WAIT_OBJECT_0;
+  if (handle != nullptr) CloseHandle(handle);
+  std::printf(ended ? "ended\n" : "not ended\n");
   return 0;
 }
 
@@ -320,6 +337,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"edit" && argc == 3) return editText(argv[2]);
   if (command == L"combo" && argc == 4) return combo(argv[2], _wtoi(argv[3]));
   if (command == L"outline-bench" && argc == 3) return outlineBench(argv[2]);
+  if (command == L"terminate" && argc == 3) return terminate(argv[2]);
   std::fprintf(stderr, "usage: see the comment at the top of window_probe.cpp\n");
   return 2;
 }

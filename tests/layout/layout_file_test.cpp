@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "session/session_files.h"
+
 namespace tarsil {
 namespace {
 
@@ -69,17 +73,32 @@ TEST(SlotRect, ContainsItsTopLeftButNotItsFarEdges) {
   EXPECT_FALSE(SlotRect{}.contains(0, 0));
 }
 
-TEST(MainLayout, OneWithoutDistinctKeyCodesIsNoKeyboard) {
-  MainLayout layout;
-  EXPECT_EQ(mainLayoutProblem(layout), "its key slots 1..121 carry no key codes");
-  for (KeySlot& slot : layout.slots) slot.vk = 65;
-  EXPECT_EQ(mainLayoutProblem(layout), "its key slots 1..121 all carry the key code 65");
-  layout.slots.slot(121).vk = 66;
-  EXPECT_EQ(mainLayoutProblem(layout), "");
-  // The dialog's layout has five fields an entry: no codes at all.
-  EXPECT_NE(mainLayoutProblem(readMainLayout(ini::IniDocument::parse(
-                "[BUTTONINFO]\r\n1=384,446,100,36,OK\r\n2=492,446,100,36,Cancel\r\n"))),
-            "");
+// Settings name their keys by the codes of slots 1..121: a layout that
+// lacks one of them, gives one no code or two the same is refused by the
+// first slot at fault.
+TEST(MainLayout, IsRefusedByTheFirstKeySlotMissingWithoutACodeOrSharingOne) {
+  const auto problemOf = [](const std::string& text) {
+    const ini::IniDocument file = ini::IniDocument::parse(text);
+    return mainLayoutProblem(file, readMainLayout(file));
+  };
+  const std::string whole = testing::mainIniOf(testing::makeLayout());
+  const std::size_t slot3 = whole.find("\r\n3=") + 2;
+  const std::size_t slot3End = whole.find("\r\n", slot3);
+  const auto withSlot3 = [&](const std::string& line) {
+    return whole.substr(0, slot3) + line + whole.substr(slot3End);
+  };
+  EXPECT_EQ(problemOf(whole), "");
+  // Cut short, as a file that lost its end.
+  EXPECT_EQ(problemOf(whole.substr(0, whole.find("\r\n60=") + 2)),
+            "slot 60 is missing ([BUTTONINFO] has no entry 60)");
+  EXPECT_EQ(problemOf(withSlot3("3=80,0,38,38,65,F")),
+            "slot 1 (A) and slot 3 (F) both carry the key code 65");
+  EXPECT_EQ(problemOf(withSlot3("3=80,0,38,38,,F")), "slot 3 (F) carries no key code");
+  EXPECT_EQ(problemOf(withSlot3("3=80,0,38,38,300,F")),
+            "slot 3 (F) carries the key code 300, which names no key (key codes are 1..254)");
+  // The dialog's layout has five fields an entry: its captions are no codes.
+  EXPECT_EQ(problemOf("[BUTTONINFO]\r\n1=384,446,100,36,OK\r\n2=492,446,100,36,Cancel\r\n"),
+            "slot 1 carries no key code");
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ TEST(CheckSettings, NamesEveryProblemWithSectionAndKey) {
       "IndexPic66=2\nSetName66=Louder\n"      // no such multimedia key
       "IndexPic70=3\nSetName70=select all\n"  // functions compare with case
       "IndexPic45=5\n"                        // no such kind
+      "Key71=70000\nKey72=-7\n"               // no key has these codes
       "MacroStrNum=2\nMacroName0=a\nMacroName1=b\nMacroKeyNum0=6\nMacroKey0=1,2,3\n"
       "MacroKeyNum1=4\nMacroKey1=1,2,3,4\n"
       "SetIndexNum=3\nsetindex0=132\nsetindex1=-4\n");
@@ -55,10 +56,27 @@ TEST(CheckSettings, NamesEveryProblemWithSectionAndKey) {
   for (const char16_t* key :
        {u"TYPE/type", u"Profile2/MacroIndex65", u"Profile2/SetName66", u"Profile2/SetName70",
         u"Profile2/IndexPic45", u"Profile2/MacroKeyNum0", u"Profile2/MacroKeyNum1",
-        u"Profile2/SetIndexNum", u"Profile2/setindex0", u"Profile2/setindex1"}) {
+        u"Profile2/SetIndexNum", u"Profile2/setindex0", u"Profile2/setindex1", u"Profile2/Key71",
+        u"Profile2/Key72"}) {
     EXPECT_TRUE(has(key)) << std::string(key, key + std::char_traits<char16_t>::length(key));
   }
-  EXPECT_EQ(keys.size(), 10u);
+  EXPECT_EQ(keys.size(), 12u);
+}
+
+// A single key's code names a key only in 1..254: any other sends none,
+// rather than the key its low byte would name, and the check says so.
+TEST(CheckSettings, AKeyCodeThatNamesNoKeyLoadsAsNoneAndIsSaid) {
+  const ini::IniDocument file =
+      ini::IniDocument::parse("[Profile1]\nKey65=70000\nKey66=-7\nKey70=0\nKey71=254\n");
+  ProfileSet loaded;
+  loadSettings(loaded, makeLayout(), file);
+  for (const KeyCode v : {65, 66, 70}) EXPECT_EQ(loaded.stores[0].translation.at(v), KeyList{0});
+  EXPECT_EQ(loaded.stores[0].translation.at(71), KeyList{254});
+  const std::vector<SettingsProblem> problems = checkSettings(file, makeLayout());
+  ASSERT_EQ(problems.size(), 3u);
+  EXPECT_EQ(problems[0].key, u"Key65");
+  EXPECT_EQ(problems[0].message,
+            "is 70000, which names no key (key codes are 1..254); the key does nothing");
 }
 
 // The check is the loader: what it says of a key is what loading did to it.

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "ini/ini_file.h"
+#include "profile/profile_operations.h"
 #include "session_files.h"
 
 namespace tarsil {
@@ -18,6 +19,11 @@ using testing::TempFolder;
 
 SessionFiles filesIn(const TempFolder& folder) { return {folder / "Main.ini", folder / "set.ini"}; }
 
+struct KeepEverything final : ChangedFilePrompt, SavePrompt {
+  bool keepUnappliedEdits(std::int32_t) override { return true; }
+  bool confirmSaveChanges() override { return true; }
+} keep;
+
 TEST(SessionFiles, AreBesideTheExecutable) {
   const SessionFiles windows = filesBesideExecutable(u"C:\\Games\\Tarsil\\Tarsil.exe");
   EXPECT_EQ(windows.layout.u16string(), u"C:\\Games\\Tarsil\\Main.ini");
@@ -27,7 +33,7 @@ TEST(SessionFiles, AreBesideTheExecutable) {
   EXPECT_EQ(filesBesideExecutable("tarsil").layout.u16string(), u"Main.ini");
 }
 
-TEST(Session, StartLoadsTheActiveProfileLastAndFinishSavesEveryProfile) {
+TEST(Session, StartLoadsTheActiveProfileLastAndFinishCommitsAndSaves) {
   TempFolder folder;
   installProgramFolder(folder);
   TempFolder::write(folder / "set.ini",
@@ -46,8 +52,9 @@ TEST(Session, StartLoadsTheActiveProfileLastAndFinishSavesEveryProfile) {
   EXPECT_FALSE(session.running());
   const ini::ReadResult saved = ini::readIniFile(folder / "set.ini");
   EXPECT_EQ(saved.document.getInt(u"Profile2", u"Key66", 0), kKeyA);
-  EXPECT_EQ(saved.document.getInt(u"Profile1", u"Key65", 0), 67);
-  EXPECT_TRUE(saved.document.hasSection(u"Profile3"));
+  // Only what changed is written: profile 1 keeps its bytes.
+  EXPECT_EQ(saved.document.keysOf(u"Profile1"), std::vector<std::u16string>{u"Key65"});
+  EXPECT_FALSE(saved.document.hasSection(u"Profile3"));
   EXPECT_EQ(saved.document.getString(u"Mine", u"note"), u"kept");
 }
 
@@ -66,6 +73,34 @@ TEST(Session, WithoutALayoutThereIsNoRunAndNothingIsWritten) {
   ASSERT_EQ(noPath.size(), 1u);
   EXPECT_EQ(noPath[0].text.rfind("Failed to get the saved file path!", 0), 0u);
   EXPECT_FALSE(session.running());
+}
+
+// A layout the settings cannot be keyed by ends the run before set.ini is
+// read or written, with a notice that names the file and what is wrong.
+TEST(Session, ALayoutThatWouldLoseKeysIsRefusedBeforeTheSettingsAreTouched) {
+  TempFolder folder;
+  installProgramFolder(folder);
+  const std::string whole = TempFolder::read(folder / "Main.ini");
+  std::string utf16;
+  for (const char c : whole) utf16.append({c, '\0'});
+  const std::string settings = "[TYPE]\r\ntype=2\r\n";
+  TempFolder::write(folder / "set.ini", settings);
+  const std::pair<std::string, std::string> cases[] = {
+      {whole.substr(0, whole.find("\r\n60=") + 2), ": slot 60 is missing"},
+      {utf16, ": it is UTF-16 text without its byte-order mark"},
+      {std::string(2 << 20, ' '), "larger than a keyboard layout could usefully be"},
+  };
+  for (const auto& [bytes, says] : cases) {
+    TempFolder::write(folder / "Main.ini", bytes);
+    KeyboardSession session;
+    const Notices notices = session.start(filesIn(folder));
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].text.find(ini::pathText(folder / "Main.ini")), std::string::npos);
+    EXPECT_NE(notices[0].text.find(says), std::string::npos) << notices[0].text;
+    EXPECT_FALSE(session.running());
+    EXPECT_TRUE(session.finish().empty());
+  }
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), settings);
 }
 
 TEST(Session, AnUnreadableSettingsFileIsToldOnceAndNeverOverwritten) {
@@ -155,14 +190,28 @@ TEST(Session, TextWithoutSettingsSectionsIsRefusedWhenAskedAndAnEmptyFileIsNot) 
   EXPECT_EQ(TempFolder::read(folder / "set.ini"), "notes\n");
 }
 
-TEST(Session, AMissingSettingsFileRunsOnDefaultsAndIsCreatedAtTheEnd) {
+// The program leaves a whole file to look at; a tool writes what it changed.
+TEST(Session, AMissingSettingsFileIsWrittenWholeByTheProgramAndInPartByATool) {
   TempFolder folder;
   installProgramFolder(folder);
   KeyboardSession session;
   EXPECT_TRUE(session.start(filesIn(folder)).empty());
   EXPECT_TRUE(session.maySave());
   EXPECT_TRUE(session.finish().empty());
-  EXPECT_EQ(ini::readIniFile(folder / "set.ini").document.getInt(u"TYPE", u"type", 0), 1);
+  const ini::IniDocument whole = ini::readIniFile(folder / "set.ini").document;
+  EXPECT_EQ(whole.getInt(u"TYPE", u"type", 0), 1);
+  EXPECT_EQ(whole.getInt(u"Profile3", u"Key65", 0), kKeyA);
+
+  std::filesystem::remove(folder / "set.ini");
+  SessionOptions tool;
+  tool.writeMissingFileWhole = false;
+  session.start(filesIn(folder), tool);
+  EXPECT_TRUE(session.finish().empty());
+  EXPECT_FALSE(std::filesystem::exists(folder / "set.ini"));
+  session.start(filesIn(folder), tool);
+  SwitchProfile(session.profiles(), 3, keep);
+  EXPECT_TRUE(session.save(keep).empty());
+  EXPECT_EQ(TempFolder::read(folder / "set.ini"), "[TYPE]\r\ntype=3\r\n");
 }
 
 TEST(Session, TheExitSaveKeepsTheBytesOfAnEightBitFileItCannotRead) {

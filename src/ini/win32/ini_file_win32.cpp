@@ -119,7 +119,7 @@ FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t maxByte
   LARGE_INTEGER size{};
   if (GetFileSizeEx(file.get(), &size)) {
     if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) {
-      result.status = tooLarge(path, static_cast<std::uint64_t>(size.QuadPart), maxBytes);
+      result.oversize = static_cast<std::uint64_t>(size.QuadPart);
       return result;
     }
     result.bytes.reserve(static_cast<std::size_t>(size.QuadPart));
@@ -135,7 +135,7 @@ FileBytes readWholeFile(const std::filesystem::path& path, std::uint64_t maxByte
     if (count == 0) break;
     result.bytes.append(buffer, count);
     if (result.bytes.size() > maxBytes) {  // it grew while being read
-      result.status = tooLarge(path, result.bytes.size(), maxBytes);
+      result.oversize = result.bytes.size();
       result.bytes.clear();
       return result;
     }

@@ -55,9 +55,11 @@ void MainCommands::runButton(SkinButton button) {
       break;
     case SkinButton::kApply:
       CommitWorkingProfile(profiles_);
+      host_.saveSettings();
       break;
     case SkinButton::kOk:
       CommitWorkingProfile(profiles_);
+      host_.saveSettings();
       host_.hideWindow();
       break;
     case SkinButton::kDefault: {
@@ -102,6 +104,7 @@ void MainCommands::switchProfile(std::int32_t profile, SwitchSource source,
     host_.showActiveProfile(profile, profileNotice(source, profile, program));
     return;
   }
+  host_.saveSettings();
   drawAll(host_);
   view_.drawAssignedKeys(host_, profiles_.working);
   host_.showActiveProfile(profiles_.activeProfile, profileNotice(source, profile, program));
@@ -129,6 +132,7 @@ void MainCommands::editKey(int slot) {
   recordKeyEdit(profiles_, layout_.slots, slot,
                 {std::move(result->assignmentName), result->kind, result->macroIndex,
                  std::move(result->macros)});
+  host_.saveSettings();
   drawAll(host_);
 }
 
@@ -142,11 +146,13 @@ void MainCommands::editMacros() {
       host_.runKeySettings(std::move(exchange), working.translation);
   if (!result) return;
   recordMacroEditorResult(profiles_, layout_.slots, std::move(result->macros));
+  host_.saveSettings();
   drawAll(host_);
 }
 
 void MainCommands::restoreDefaults() {
   RestoreDefaults(profiles_, layout_.slots);
+  host_.saveSettings();
   drawAll(host_);
 }
 

@@ -53,10 +53,15 @@ class MainWindowHost : public SkinCanvas, public SavePrompt {
   // shows it, and `notice`, when there is one, says so near the tray.
   virtual void showActiveProfile(std::int32_t profile,
                                  const std::optional<ProfileNotice>& notice) = 0;
+  // What the profiles hold may have changed: set.ini is to follow now
+  // (KeyboardSession::save), and what that has to say is shown.
+  virtual void saveSettings() = 0;
 };
 
 // The main window's behaviour, apart from the window: a press on the
-// picture by the slot it hits, the hover and the full redraw.
+// picture by the slot it hits, the hover and the full redraw. Every commit
+// (a key edit, Apply, OK, Default) and every switch of profiles is saved at
+// once, and so is the macro editor's OK, which saves nothing until Apply.
 class MainCommands {
  public:
   MainCommands(ProfileSet& profiles, const MainLayout& layout, MainWindowHost& host)

@@ -15,7 +15,8 @@ using testing::makeLayout;
 
 // Records what the view paints and what the commands ask of the window, one
 // entry each: "over 5" (a slot in a state), "strip", "window" (the whole
-// picture), "hide", "ask default -> yes", "edit key 5".
+// picture), "hide", "ask default -> yes", "edit key 5", "save" (set.ini is
+// to follow the profiles).
 class RecordingHost : public MainWindowHost {
  public:
   explicit RecordingHost(const MainLayout& layout) : layout_(layout) {}
@@ -65,6 +66,7 @@ class RecordingHost : public MainWindowHost {
   }
   std::int32_t windowWidth() const override { return 800; }
   std::int32_t windowHeight() const override { return 280; }
+  void saveSettings() override { log("save"); }
 
   // The transcript since the last call.
   std::string take() { return std::exchange(transcript_, std::string()); }
@@ -171,12 +173,13 @@ TEST_F(MainViewTest, ProfileButtonsSwitchAndRedrawTheIndicatorAndAssignedKeys) {
   profiles.modified = true;
   host.answerYes = false;
   EXPECT_TRUE(press(129));  // "Profile2"
-  EXPECT_EQ(host.take(),
-            "ask save -> no, normal window, down 129, normal 128, normal 130, down 4, down 4, "
-            "show profile 2");
+  EXPECT_EQ(
+      host.take(),
+      "ask save -> no, save, normal window, down 129, normal 128, normal 130, down 4, down 4, "
+      "show profile 2");
   EXPECT_EQ(profiles.activeProfile, 2);
   EXPECT_TRUE(press(130));
-  EXPECT_EQ(host.take(), "normal window, down 130, normal 129, normal 128, show profile 3");
+  EXPECT_EQ(host.take(), "save, normal window, down 130, normal 129, normal 128, show profile 3");
 }
 
 TEST_F(MainViewTest, SwitchesFromOutsideTheWindowNeverAskAndSayWhichProfile) {
@@ -185,7 +188,7 @@ TEST_F(MainViewTest, SwitchesFromOutsideTheWindowNeverAskAndSayWhichProfile) {
   profiles.modified = true;
   commands.switchProfile(2, SwitchSource::kRule, u"game.exe");
   EXPECT_EQ(host.take(),
-            "normal window, down 129, normal 128, normal 130, "
+            "save, normal window, down 129, normal 128, normal 130, "
             "show profile 2 with \"Profile 2 / game.exe\"");
   EXPECT_EQ(profiles.stores[0].macroNames, std::vector<std::u16string>{u"unapplied"});
   EXPECT_FALSE(profiles.modified);
@@ -198,8 +201,8 @@ TEST_F(MainViewTest, SwitchesFromOutsideTheWindowNeverAskAndSayWhichProfile) {
   EXPECT_EQ(host.take(), "show profile 2 with \"Profile 2\"");
   EXPECT_EQ(profiles.working.macroNames, std::vector<std::u16string>{u"again"});
   commands.switchProfile(1, SwitchSource::kCommandLine);
-  EXPECT_EQ(host.take(),
-            std::string("normal window, ") + kIndicator1 + ", show profile 1 with \"Profile 1\"");
+  EXPECT_EQ(host.take(), std::string("save, normal window, ") + kIndicator1 +
+                             ", show profile 1 with \"Profile 1\"");
 }
 
 TEST_F(MainViewTest, AProfileKeyGivenInTheDialogSwitchesOnlyAfterTheEditIsRecorded) {
@@ -211,8 +214,9 @@ TEST_F(MainViewTest, AProfileKeyGivenInTheDialogSwitchesOnlyAfterTheEditIsRecord
                                exchange.macros};
   };
   press(2);
-  EXPECT_EQ(host.take(), std::string("edit key 2, normal window, ") + kIndicator1 +
-                             ", down 2, normal window, down 130, normal 129, normal 128, "
+  // Each is saved at once, the edit first.
+  EXPECT_EQ(host.take(), std::string("edit key 2, save, normal window, ") + kIndicator1 +
+                             ", down 2, save, normal window, down 130, normal 129, normal 128, "
                              "show profile 3 with \"Profile 3\"");
   // The edit went into profile 1, where it was begun, as a profile key.
   EXPECT_EQ(profiles.stores[0].keys.slot(2), (KeyAssignment{u"Next Profile", KindFunctionKey, 0}));
@@ -232,7 +236,7 @@ TEST_F(MainViewTest, DefaultAsksFirstAndRestoresEveryKeyAtOnce) {
   EXPECT_EQ(profiles.working.translation.at(testing::kKeyA), KeyList{testing::kKeyB});
   host.answerYes = true;
   press(132);
-  EXPECT_EQ(host.take(), std::string("ask default -> yes, normal window, ") + kIndicator1);
+  EXPECT_EQ(host.take(), std::string("ask default -> yes, save, normal window, ") + kIndicator1);
   EXPECT_EQ(profiles.stores[0].translation.at(testing::kKeyA), KeyList{testing::kKeyA});
   EXPECT_TRUE(profiles.working.assigned.empty());
 }
@@ -248,7 +252,7 @@ TEST_F(MainViewTest, PressesActByCaptionThenEditAssignableKeys) {
   press(127);  // "OK"
   press(131);  // "Cancel"
   press(124);  // "Minimize"
-  EXPECT_EQ(host.take(), "edit key 5, hide, macro editor, hide, hide, minimize");
+  EXPECT_EQ(host.take(), "edit key 5, save, hide, macro editor, save, hide, hide, minimize");
   EXPECT_FALSE(commands.press(-5, -5));  // the background drags the window
 
   // A key whose caption happens to be a button's name does both.
@@ -276,7 +280,7 @@ TEST_F(MainViewTest, AKeyEditIsRecordedAndCommittedAtOnceAndRebindsMacroKeys) {
   };
   press(1);
   EXPECT_EQ(host.take(),
-            std::string("edit key 1, normal window, ") + kIndicator1 + ", down 2, down 1");
+            std::string("edit key 1, save, normal window, ") + kIndicator1 + ", down 2, down 1");
   EXPECT_EQ(profiles.stores[0].keys.slot(1), (KeyAssignment{u"one", KindMacro, 0}));
   EXPECT_EQ(profiles.stores[0].keys.slot(2).name, u"renamed");  // follows the rename
   EXPECT_EQ(profiles.stores[0].translation.at(testing::kKeyA), KeyList{67});

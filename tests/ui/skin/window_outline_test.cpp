@@ -5,36 +5,33 @@
 #include <string>
 #include <vector>
 
+#include "bitmap_files.h"
+#include "ui/skin/bitmap_header.h"
+
 namespace tarsil {
 namespace {
 
-// A mask drawn as text, top row first: '.' white, '#' black, 'e' 0xFEFFFF.
-struct TextMask {
-  TextMask(std::vector<std::string> rows, int bytesPerPixel, bool topDown) {
-    image.width = static_cast<std::int32_t>(rows[0].size());
-    image.height = static_cast<std::int32_t>(rows.size());
-    image.bytesPerPixel = bytesPerPixel;
-    image.topDown = topDown;
-    image.stride = (image.width * bytesPerPixel + 3) / 4 * 4;  // rows padded as in a file
-    bytes.assign(static_cast<std::size_t>(image.stride * image.height), 0x55);
-    for (std::int32_t y = 0; y < image.height; ++y) {
-      const std::int32_t stored = topDown ? y : image.height - 1 - y;
-      for (std::int32_t x = 0; x < image.width; ++x) {
-        std::uint8_t* p =
-            &bytes[static_cast<std::size_t>(stored * image.stride + x * bytesPerPixel)];
-        const char c = rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
-        p[0] = c == '#' ? 0 : 0xFF;  // blue
-        p[1] = c == '#' ? 0 : 0xFF;
-        p[2] = c == '.' ? 0xFF : c == 'e' ? 0xFE : 0;  // red
-      }
-    }
-    image.bits = bytes.data();
+using testing::bitmapFile;
+
+// The mask a .bmp file holds, found where its checked headers say.
+struct FileMask {
+  explicit FileMask(std::string bytes) : file(std::move(bytes)) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(file.data());
+    const BitmapCheck check = checkBitmapHeader({data, file.size()}, file.size());
+    EXPECT_EQ(check.problem, "");
+    image.bits = data + check.facts.pixelsAt;
+    image.width = check.facts.width;
+    image.height = check.facts.height;
+    image.stride = static_cast<std::ptrdiff_t>(check.facts.rowBytes);
+    image.bitsPerPixel = check.facts.bitsPerPixel;
+    image.topDown = check.facts.topDown;
+    image.palette = {data + 54, static_cast<std::size_t>(check.facts.pixelsAt - 54)};
   }
-  std::vector<std::uint8_t> bytes;
+  std::string file;
   MaskImage image;
 };
 
-TEST(WindowOutline, KeepsEveryPixelButPureWhiteAsBandedRuns) {
+TEST(WindowOutline, KeepsEveryPixelButPureWhiteAsBandedRunsAtEveryDepth) {
   const std::vector<std::string> rows = {
       ".##..",  //
       "#####",  //
@@ -42,17 +39,22 @@ TEST(WindowOutline, KeepsEveryPixelButPureWhiteAsBandedRuns) {
       "e#.#.",  // 0xFEFFFF is no white
   };
   const std::vector<SlotRect> expected = {{1, 0, 3, 1}, {0, 1, 5, 3}, {0, 3, 2, 4}, {3, 3, 4, 4}};
-  for (const int bytesPerPixel : {3, 4}) {
+  for (const int bits : {4, 8, 24, 32}) {
     for (const bool topDown : {false, true}) {
-      const TextMask mask(rows, bytesPerPixel, topDown);
-      EXPECT_EQ(outlineRects(mask.image), expected) << bytesPerPixel << " " << topDown;
+      EXPECT_EQ(outlineRects(FileMask(bitmapFile(rows, bits, topDown)).image), expected)
+          << bits << " " << topDown;
     }
   }
+  // Black and white only, and wider than a byte of pixels.
+  EXPECT_EQ(outlineRects(FileMask(bitmapFile({"..........#", "#.........."}, 1)).image),
+            (std::vector<SlotRect>{{10, 0, 11, 1}, {0, 1, 1, 2}}));
 }
 
 TEST(WindowOutline, AnAllWhiteOrUnreadableMaskHasNoOutline) {
-  EXPECT_TRUE(outlineRects(TextMask({"...", "..."}, 3, false).image).empty());
+  EXPECT_TRUE(outlineRects(FileMask(bitmapFile({"...", "..."}, 24)).image).empty());
   EXPECT_TRUE(outlineRects(MaskImage{}).empty());
+  FileMask sixteen(bitmapFile({"#"}, 16));
+  EXPECT_TRUE(outlineRects(sixteen.image).empty());
 }
 
 }  // namespace

@@ -25,6 +25,9 @@ constexpr DWORD kHoverTime = 10;  // milliseconds
 
 constexpr wchar_t kQuestionCaption[] = L"KEYBOARD";
 
+// Posted by the watch of the folder of set.ini.
+constexpr UINT kSettingsFolderChanged = WM_APP + 15;
+
 HINSTANCE programInstance() {
   CWinApp* app = CWinApp::Current();
   return app != nullptr ? app->instance() : GetModuleHandleW(nullptr);
@@ -97,6 +100,7 @@ void MainWindow::editProgramRules() {
           programs_.run(m_hWnd, profiles.programRules, profiles.activeProfile)) {
     profiles.programRules = std::move(*rules);
     autoProfile_.rulesChanged();
+    saveSettings();
   }
 }
 
@@ -161,6 +165,7 @@ BOOL MainWindow::OnInitDialog() {
   applyOutline();
   tooltip_.create(m_hWnd);
   deviceNotification_ = tarsil::registerKeyboardNotifications(m_hWnd);
+  settingsWatch_.start(m_hWnd, kSettingsFolderChanged, session_.files().settings.parent_path());
   profiles.modified = false;
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
@@ -206,6 +211,40 @@ bool MainWindow::confirmSaveChanges() {
 std::optional<tarsil::KeySettingsExchange> MainWindow::runKeySettings(
     tarsil::KeySettingsExchange exchange, tarsil::TranslationTable& working) {
   return settings_.run(std::move(exchange), working);
+}
+
+void MainWindow::saveSettings() { showNotices(m_hWnd, session_.save(*this)); }
+
+bool MainWindow::keepUnappliedEdits(std::int32_t profile) {
+  const std::wstring number = std::to_wstring(profile);
+  return MessageBoxW(
+             m_hWnd,
+             (L"Another program has changed the settings file, set.ini, while profile " + number +
+              L" holds changes you have not applied.\n\nDo you want to keep your "
+              L"changes? Yes applies them to profile " +
+              number + L"; No takes the settings from the file.")
+                 .c_str(),
+             kQuestionCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void MainWindow::followSettingsFile() {
+  if (!IsWindowEnabled(m_hWnd)) {
+    followPending_ = true;
+    return;
+  }
+  followPending_ = false;
+  settingsWatch_.looking();
+  const std::uint64_t before = session_.outsideChangeCount();
+  const tarsil::ProgramRules rulesBefore = session_.profiles().programRules;
+  const tarsil::Notices notices = session_.followFile(*this);
+  // What another program changed shows at once: the keys, the active
+  // profile (in the tray as well), and new rules from the next program on.
+  if (session_.outsideChangeCount() != before) {
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    showActiveProfile(session_.profiles().activeProfile, std::nullopt);
+    if (session_.profiles().programRules != rulesBefore) autoProfile_.rulesChanged();
+  }
+  showNotices(m_hWnd, notices);
 }
 
 std::int32_t MainWindow::windowWidth() const {
@@ -255,7 +294,10 @@ void MainWindow::OnCommand(UINT id) {
       // The import goes into the profile active when it was asked for.
       const tarsil::MainCommands::WaitForUser wait(commands_);
       // The imported keys show at once, not only at the next repaint.
-      if (importWithDialog(m_hWnd, session_)) InvalidateRect(m_hWnd, nullptr, TRUE);
+      if (importWithDialog(m_hWnd, session_)) {
+        saveSettings();
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+      }
       break;
     }
     case ID_PROGRAMS_COMMAND:
@@ -264,6 +306,7 @@ void MainWindow::OnCommand(UINT id) {
     default:
       break;
   }
+  if (followPending_) followSettingsFile();
 }
 
 LRESULT MainWindow::OnTrayNotification(WPARAM id, LPARAM mouseMessage) {
@@ -309,6 +352,7 @@ void MainWindow::OnDestroy() {
   foreground_.stop();
   tarsil::unregisterKeyboardNotifications(deviceNotification_);
   deviceNotification_ = nullptr;
+  settingsWatch_.stop();
   const tarsil::Notices notices = session_.finish();
   tray_.remove();
   RemovePropW(m_hWnd, kInstanceName);
@@ -368,6 +412,7 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
       // A press on a key or a button acts; one on the background drags.
       const POINT at = toWindow(lParam);
       if (!commands_.press(at.x, at.y)) return false;
+      if (followPending_) followSettingsFile();
       result = 0;
       return true;
     }
@@ -418,6 +463,19 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
       }
       return false;
     }
+    case kSettingsFolderChanged:
+      followSettingsFile();
+      result = 0;
+      return true;
+    case WM_QUERYENDSESSION:
+      result = TRUE;
+      return true;
+    case WM_ENDSESSION:
+      // Windows may end the process after this without a WM_DESTROY: the
+      // settings are saved now, as the exit saves them.
+      if (wParam != FALSE) session_.saveAtSessionEnd();
+      result = 0;
+      return true;
     case WM_DESTROY:
       OnDestroy();
       result = 0;

@@ -15,17 +15,22 @@
 #include "ui/main/win32/key_tooltip.h"
 #include "ui/main/win32/main_skin.h"
 #include "ui/main/win32/profile_notice_window.h"
+#include "ui/main/win32/settings_file_watch.h"
 #include "ui/main/win32/tray_icon.h"
 #include "ui/programs/win32/programs_dialog.h"
 #include "ui/settings/win32/key_settings_dialog.h"
 
 // The program's one top-level window: the keyboard drawn from the skin. Its
 // session owns the profiles and the layout; the window starts it, switches
-// key translation with the keyboard's presence, and finishes the session
-// (the save) when it is destroyed. What a hover draws and what a press does
-// is decided by MainCommands; this class decodes the messages, paints and
-// shows what the commands ask for.
-class MainWindow : public CDialog, private tarsil::MainWindowHost {
+// key translation with the keyboard's presence, has set.ini saved when the
+// commands ask and when the Windows session ends, follows changes other
+// programs make to the file, and finishes the session (the last save) when
+// it is destroyed. What a hover draws and what a press does is decided by
+// MainCommands; this class decodes the messages, paints and shows what the
+// commands ask for.
+class MainWindow : public CDialog,
+                   private tarsil::MainWindowHost,
+                   private tarsil::ChangedFilePrompt {
  public:
   // `alwaysOn`: translate keys as if the keyboard were attached.
   // `startHidden`: the window stays hidden at its first show, leaving only
@@ -54,6 +59,14 @@ class MainWindow : public CDialog, private tarsil::MainWindowHost {
   std::int32_t windowHeight() const override;
   void showActiveProfile(std::int32_t profile,
                          const std::optional<tarsil::ProfileNotice>& notice) override;
+  void saveSettings() override;
+  // ChangedFilePrompt
+  bool keepUnappliedEdits(std::int32_t profile) override;
+
+  // Something changed in the folder of set.ini: the session follows the
+  // file, unless a dialog or message box of ours is open (it may hold parts
+  // of the profiles); then it follows once that has closed.
+  void followSettingsFile();
 
   // The keyboard hook's report of a key whose meaning is an action: a
   // profile key's press goes to the window as a message, handled once the
@@ -89,6 +102,8 @@ class MainWindow : public CDialog, private tarsil::MainWindowHost {
   // Windows could not say where the executable is.
   std::filesystem::path executable_;
   tarsil::KeyboardSession session_;
+  SettingsFileWatch settingsWatch_;
+  bool followPending_ = false;
   // Constructed first, as it reads its own layout and pictures; every key
   // edit reuses it.
   KeySettingsDialog settings_;

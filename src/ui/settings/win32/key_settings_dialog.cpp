@@ -168,7 +168,8 @@ BOOL KeySettingsDialog::OnInitDialog() {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   shownEntries_ = ~0u;
-  shownSteps_.assign(1, -1);  // no row shown yet: the first render fills the list
+  shownSteps_.clear();  // a new list: the first render fills it
+  shownSelection_ = -1;
   shownKind_ = -1;
   render();
   return TRUE;
@@ -304,10 +305,15 @@ void KeySettingsDialog::onMacroKey(WPARAM message, LPARAM packed) {
     const std::wstring text = name;
     model_.keyCaptured(tarsil::captureCode(event.vkCode, event.flags),
                        std::u16string(text.begin(), text.end()));
-  } else {
-    model_.recordEvent(kind, event.vkCode, event.scanCode, event.flags);
+    render();
+    return;
   }
-  render();
+  // A recorded step changes the step list alone: the rest of the dialog is
+  // left as it is, so that recording keeps up with fast typing.
+  model_.recordEvent(kind, event.vkCode, event.scanCode, event.flags);
+  rendering_ = true;
+  renderSteps();
+  rendering_ = false;
 }
 
 LRESULT KeySettingsDialog::onStepListDraw(NMLVCUSTOMDRAW& draw) const {
@@ -319,7 +325,7 @@ LRESULT KeySettingsDialog::onStepListDraw(NMLVCUSTOMDRAW& draw) const {
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
       // The chosen step shows in blue whether or not the list has the focus.
       const auto row = static_cast<int>(draw.nmcd.dwItemSpec);
-      const bool chosen = row == ListView_GetNextItem(item(IDC_STEP_LIST), -1, LVNI_SELECTED);
+      const bool chosen = row == model_.macros().selectedStep();
       draw.clrText = chosen ? kSelectedRowText : RGB(0, 0, 0);
       draw.clrTextBk = chosen ? kSelectedRowBack : RGB(255, 255, 255);
       draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
@@ -414,25 +420,42 @@ void KeySettingsDialog::renderMacroList() {
 
 void KeySettingsDialog::renderSteps() {
   const HWND list = item(IDC_STEP_LIST);
-  const std::span<const std::int32_t> steps = model_.macros().steps();
-  if (!std::equal(steps.begin(), steps.end(), shownSteps_.begin(), shownSteps_.end())) {
-    shownSteps_.assign(steps.begin(), steps.end());
+  constexpr std::size_t kWidth = tarsil::kMacroStepWidth;
+  const std::span<const std::int32_t> all = model_.macros().steps();
+  // Whole steps only: the numbers of a step cut short are never played.
+  const std::span<const std::int32_t> steps = all.first(all.size() - all.size() % kWidth);
+  // The rows that still show their steps stay: a recorded step adds one
+  // row, however long the macro already is.
+  const std::size_t kept =
+      static_cast<std::size_t>(
+          std::mismatch(steps.begin(), steps.end(), shownSteps_.begin(), shownSteps_.end()).first -
+          steps.begin()) /
+      kWidth;
+  const std::size_t shownRows = shownSteps_.size() / kWidth;
+  if (kept == 0 && shownRows > 0) {
     ListView_DeleteAllItems(list);
-    for (std::size_t k = 0; k * tarsil::kMacroStepWidth < steps.size(); ++k) {
-      const std::int32_t* step = &steps[k * tarsil::kMacroStepWidth];
-      wchar_t name[256] = {};
-      GetKeyNameTextW(step[0], name, 256);
-      LVITEMW row{};
-      row.mask = LVIF_TEXT;
-      row.iItem = static_cast<int>(k);
-      row.pszText = name;
-      ListView_InsertItem(list, &row);
-      ListView_SetItemText(list, static_cast<int>(k), 1,
-                           const_cast<wchar_t*>(step[2] == 1 ? L"down" : L"up"));
+  } else {
+    for (std::size_t row = shownRows; row > kept; --row) {
+      ListView_DeleteItem(list, static_cast<int>(row - 1));
     }
   }
+  const std::size_t rows = steps.size() / kWidth;
+  for (std::size_t k = kept; k < rows; ++k) {
+    const std::int32_t* step = &steps[k * kWidth];
+    wchar_t name[256] = {};
+    GetKeyNameTextW(step[0], name, 256);
+    LVITEMW row{};
+    row.mask = LVIF_TEXT;
+    row.iItem = static_cast<int>(k);
+    row.pszText = name;
+    ListView_InsertItem(list, &row);
+    ListView_SetItemText(list, static_cast<int>(k), 1,
+                         const_cast<wchar_t*>(step[2] == 1 ? L"down" : L"up"));
+  }
+  shownSteps_.assign(steps.begin(), steps.end());
   const int selected = model_.macros().selectedStep();
-  if (ListView_GetNextItem(list, -1, LVNI_SELECTED) != selected) {
+  if (selected != shownSelection_) {
+    shownSelection_ = selected;
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (selected >= 0) {
       ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED,

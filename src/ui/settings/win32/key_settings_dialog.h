@@ -79,6 +79,7 @@ class KeySettingsDialog : public SkinnedDialog, private tarsil::MacroDeletePromp
   int shownChosen_ = -1;
   std::wstring shownEditText_;
   std::vector<std::int32_t> shownSteps_;
+  int shownSelection_ = -1;
   std::int32_t shownKind_ = -1;
   bool rendering_ = false;
 };

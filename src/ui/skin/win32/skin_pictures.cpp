@@ -1,23 +1,41 @@
 #include "ui/skin/win32/skin_pictures.h"
 
+#include <array>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "framework/win32/gdi.h"
 #include "framework/win32/wide_text.h"
 #include "ini/ini_file.h"
+#include "layout/layout_file.h"
+#include "ui/skin/bitmap_header.h"
 #include "ui/skin/window_outline.h"
+
+namespace {
+
+std::wstring cannotBeShown(const std::filesystem::path& path, const std::string& problem) {
+  return L"The picture " + path.wstring() + L" " + std::wstring(problem.begin(), problem.end()) +
+         L", so the window cannot be shown.\n\nReinstall the program to restore its skin folder.";
+}
+
+}  // namespace
 
 std::wstring loadSkinPictures(const std::filesystem::path& programFolder,
                               std::span<const std::pair<const wchar_t*, CBitmap*>> pictures) {
   SIZE expected{};
   for (const auto& [name, bitmap] : pictures) {
     const std::filesystem::path path = programFolder / L"skin" / name;
-    if (!bitmap->LoadFromFile(path)) {
-      return L"The picture " + path.wstring() +
-             L" is missing or is no bitmap, so the window cannot be shown.\n\n"
-             L"Reinstall the program to restore its skin folder.";
+    // The system's loader trusts the headers: a damaged file would crash it
+    // or cost it all the memory the headers claim.
+    const tarsil::BitmapCheck check = tarsil::checkBitmapFile(path);
+    if (!check.problem.empty()) return cannotBeShown(path, check.problem);
+    if (bitmap == pictures.front().second && !tarsil::isMaskDepth(check.facts.bitsPerPixel)) {
+      return cannotBeShown(path, "has pixels of " + std::to_string(check.facts.bitsPerPixel) +
+                                     " bits, in which the window's outline cannot be read: a "
+                                     "mask has 1, 4, 8, 24 or 32 bits a pixel");
     }
+    if (!bitmap->LoadFromFile(path)) return cannotBeShown(path, "is no bitmap the system reads");
     const SIZE size = bitmap->GetSize();
     if (bitmap == pictures.front().second) expected = size;
     if (size.cx != expected.cx || size.cy != expected.cy || size.cx <= 0 || size.cy <= 0) {
@@ -40,12 +58,14 @@ std::wstring loadSkinnedDialog(const std::filesystem::path& programFolder,
   }
   std::wstring problem = loadSkinPictures(programFolder, files);
   const std::filesystem::path layoutPath = programFolder / layoutName;
-  tarsil::ini::ReadResult read = tarsil::ini::readIniFile(layoutPath);
+  tarsil::ini::ReadResult read = tarsil::ini::readIniFile(layoutPath, tarsil::layoutReadOptions());
   if (!read.status.ok()) {
-    problem = wideFromUtf8(read.status.error);
+    problem = wideFromUtf8(read.status.error) + L".";
   } else if (!read.exists) {
     problem = std::wstring(L"The layout of the ") + dialogName + L" " + layoutPath.wstring() +
               L" is missing.\n\nReinstall the program to restore it.";
+  } else if (read.utf16WithoutByteOrderMark) {
+    problem = wideFromUtf8(read.status.notes.front());
   }
   layout = std::move(read.document);
   return problem;
@@ -58,9 +78,18 @@ HRGN createOutlineRegion(const CBitmap& mask) {
   image.bits = static_cast<const std::uint8_t*>(section.dsBm.bmBits);
   image.width = section.dsBm.bmWidth;
   image.height = section.dsBm.bmHeight;
-  image.stride = section.dsBm.bmWidthBytes;
-  image.bytesPerPixel = section.dsBm.bmBitsPixel / 8;
+  image.bitsPerPixel = section.dsBm.bmBitsPixel;
+  // Rows of a device-independent bitmap are padded to four bytes.
+  image.stride = (static_cast<std::ptrdiff_t>(image.width) * image.bitsPerPixel + 31) / 32 * 4;
   image.topDown = section.dsBmih.biHeight < 0;
+  std::array<RGBQUAD, 256> palette{};
+  if (image.bitsPerPixel <= 8) {
+    MemoryDC dc(nullptr);
+    SelectedObject selected(dc.get(), mask.handle());
+    const UINT entries = GetDIBColorTable(dc.get(), 0, 256, palette.data());
+    image.palette =
+        std::span(reinterpret_cast<const std::uint8_t*>(palette.data()), entries * sizeof(RGBQUAD));
+  }
   const std::vector<tarsil::SlotRect> rects = tarsil::outlineRects(image);
 
   // One region from all rectangles at once: combining them one by one costs

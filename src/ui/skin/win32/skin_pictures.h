@@ -11,9 +11,11 @@
 #include "ini/ini_document.h"
 
 // Loads the pictures of one skinned window from the skin folder beside the
-// program; the first sets the size all others must have. Returns a sentence
-// for the user that names the first file that is missing, unreadable or of
-// another size, or nothing when all loaded.
+// program; the first is the window's mask and sets the size all others must
+// have. Each file's headers are checked before the system reads it. Returns
+// a sentence for the user that names the first file that is missing,
+// damaged, of a depth a mask cannot have, or of another size, or nothing
+// when all loaded.
 std::wstring loadSkinPictures(const std::filesystem::path& programFolder,
                               std::span<const std::pair<const wchar_t*, CBitmap*>> pictures);
 
