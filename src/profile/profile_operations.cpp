@@ -43,6 +43,7 @@ void RestoreDefaults(ProfileSet& profiles, const KeySlotTable& slots) {
   working.macroBindings.clear();
   working.macroNames.clear();
   working.macroSteps.clear();
+  working.actions.clear();
   profiles.modified = true;
   CommitWorkingProfile(profiles);
 }
@@ -62,6 +63,7 @@ void recordKeyEdit(ProfileSet& profiles, const KeySlotTable& slots, int slot,
     working.assigned.push_back(listIndex);
   }
   working.keys[index] = KeyAssignment{std::move(result.name), result.kind, result.macroIndex};
+  setKeyAction(working, slots[index].vk, working.keys[index]);
   profiles.modified = true;
   rebindMacroKeys(working, slots, result.macros, RebindPath::kKeyDialog);
   takeMacroCopies(working, std::move(result.macros));

@@ -18,6 +18,7 @@
 #include "device/linux/inotify_events.h"
 #include "device/vendor_id.h"
 #include "ini/ini_file.h"
+#include "profile/translation_rules.h"
 
 namespace tarsil {
 namespace {
@@ -133,6 +134,7 @@ bool Daemon::setUp() {
     return false;
   }
   forwarder_.emplace(virtual_->fd());
+  forwarder_->setActionHandler(onAction, this);
   if (!inputs_.start(error)) {
     say(error);
     return false;
@@ -405,7 +407,10 @@ void Daemon::deviceReadable(const std::string& name) {
   Device& device = found->second;
   const int fd = device.node->fd();
   if (device.state == DeviceState::kGrabbed) {
-    if (forwarder_->readKeyboard(fd, tables(), stopped()) == KeyForwarder::ReadOutcome::kGone) {
+    reading_ = tables();
+    const KeyForwarder::ReadOutcome outcome = forwarder_->readKeyboard(fd, reading_, stopped());
+    finishProfileKeySwitch();
+    if (outcome == KeyForwarder::ReadOutcome::kGone) {
       deviceGone(name);
     }
     return;
@@ -440,6 +445,28 @@ void Daemon::deviceGone(const std::string& name) {
     forwarder_->releaseAll(tables());
     say("the keyboard is gone: translation is off");
   }
+}
+
+void Daemon::onAction(void* context, const KeyAction& action, bool up) {
+  auto* daemon = static_cast<Daemon*>(context);
+  if (up || action.kind != KeyActionKind::kSwitchProfile) return;
+  // Only the number changes on the key path; the stores' tables stay where
+  // they are, and a key held across the switch lets go of what it pressed.
+  ProfileSet& profiles = daemon->session_.profiles();
+  const std::int32_t profile = profileKeyTarget(action, profiles.activeProfile);
+  if (profile == profiles.activeProfile) return;
+  profiles.activeProfile = profile;
+  daemon->reading_.activeProfile = profile;
+  daemon->profileKeySwitched_ = true;
+}
+
+void Daemon::finishProfileKeySwitch() {
+  if (!profileKeySwitched_) return;
+  profileKeySwitched_ = false;
+  ProfileSet& profiles = session_.profiles();
+  // The daemon never holds unapplied edits: the working profile is the store.
+  profiles.working = *profiles.store(profiles.activeProfile);
+  say("profile key: profile " + std::to_string(profiles.activeProfile) + " is active");
 }
 
 ProfileTables Daemon::tables() const {

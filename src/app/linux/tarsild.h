@@ -78,6 +78,13 @@ class Daemon {
   void tryGrab(Device& device);
   void retryHeldDevices();
   void deviceReadable(const std::string& name);
+  // A profile key was pressed: the keys after it, in the same read too, are
+  // decided in the new profile at once.
+  static void onAction(void* context, const KeyAction& action, bool up);
+  // After the read: the working profile follows the switch. set.ini is
+  // left as it is (the daemon only reads it), so the choice lasts until
+  // the file changes or the daemon starts again.
+  void finishProfileKeySwitch();
   void shutDown();
   ProfileTables tables() const;
   bool stopped() const { return !presence_.translating(); }
@@ -100,6 +107,10 @@ class Daemon {
   int signals_ = -1;
   int settingsWatch_ = -1;
   std::array<std::string, 2> watchedNames_;  // set.ini and Main.ini, as notices name them
+  // The tables the read in progress decides with; a profile key changes
+  // its active profile.
+  ProfileTables reading_;
+  bool profileKeySwitched_ = false;
 };
 
 }  // namespace tarsil
