@@ -5,7 +5,7 @@
 ;            -DOUTFILE=<setup.exe> tarsil.nsi
 ;
 ; PAYLOAD is the folder a user runs the program from: Tarsil.exe, Main.ini,
-; Composite.ini and skin\.
+; Composite.ini, Programs.ini and skin\.
 ;
 ; The program keeps its settings (set.ini) beside its executable and writes
 ; them whenever it ends, so it is installed where the user may write: the
@@ -190,6 +190,7 @@ Section "Install"
   File "${PAYLOAD}/Tarsil.exe"
   File "${PAYLOAD}/Main.ini"
   File "${PAYLOAD}/Composite.ini"
+  File "${PAYLOAD}/Programs.ini"
   File /r "${PAYLOAD}/skin"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
@@ -218,6 +219,7 @@ Section "Uninstall"
   Delete "$INSTDIR\Tarsil.exe"
   Delete "$INSTDIR\Main.ini"
   Delete "$INSTDIR\Composite.ini"
+  Delete "$INSTDIR\Programs.ini"
   RMDir /r "$INSTDIR\skin"
   Delete "$INSTDIR\Uninstall.exe"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"

@@ -12,6 +12,11 @@
 #define IDR_TRAY_MENU 140
 #define IDD_KEY_SETTINGS 148
 #define IDR_BUTTON_MENU 155
+// The tray icon of each profile.
+#define IDI_PROFILE1 160
+#define IDI_PROFILE2 161
+#define IDI_PROFILE3 162
+#define IDD_PROGRAMS 170
 
 // The key settings dialog's controls.
 #define IDC_ADD_MACRO 1017
@@ -41,8 +46,22 @@
 #define IDC_CLEAR 2032
 #define IDC_OSK 2034
 
+// The Programs dialog's controls, in the order of "Programs.ini".
+#define IDC_PROGRAMS_OK 3001
+#define IDC_ADD_PROGRAM 3003
+#define IDC_REMOVE_PROGRAM 3004
+#define IDC_RULE_PROFILE1 3005
+#define IDC_RULE_PROFILE2 3006
+#define IDC_RULE_PROFILE3 3007
+#define IDC_FALLBACK_STAY 3008
+#define IDC_FALLBACK_PROFILE1 3009
+#define IDC_FALLBACK_PROFILE2 3010
+#define IDC_FALLBACK_PROFILE3 3011
+#define IDC_RULE_LIST 3012
+
 #define ID_APP_EXIT_COMMAND 32771
 #define ID_OPEN_COMMAND 32772
 #define ID_ABOUT_COMMAND 32774
 #define ID_EXPORT_COMMAND 32776
 #define ID_IMPORT_COMMAND 32777
+#define ID_PROGRAMS_COMMAND 32778

@@ -23,6 +23,19 @@ constexpr KnownOption kKnownOptions[] = {
      &StartOptions::tray},
 };
 
+// The option that takes a value: the word after it.
+constexpr std::u16string_view kProfileOption = u"--profile";
+constexpr std::u16string_view kProfileAlias = u"/profile";
+constexpr std::u16string_view kProfileMeaning =
+    u"make profile N (1, 2, 3, or next for the one after the active one) the active one; a "
+    u"running program switches to it and stays hidden or shown as it is";
+
+std::optional<std::int32_t> profileValue(std::u16string_view word) {
+  if (word == u"1" || word == u"2" || word == u"3") return word[0] - u'0';
+  if (word == u"next") return kNextProfileOption;
+  return std::nullopt;
+}
+
 std::vector<std::u16string> splitWords(std::u16string_view text) {
   std::vector<std::u16string> words;
   std::u16string word;
@@ -49,7 +62,22 @@ std::vector<std::u16string> splitWords(std::u16string_view text) {
 
 StartOptions parseStartOptions(std::u16string_view commandLine) {
   StartOptions options;
-  for (const std::u16string& word : splitWords(commandLine)) {
+  const std::vector<std::u16string> words = splitWords(commandLine);
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::u16string& word = words[i];
+    if (word == kProfileOption || word == kProfileAlias) {
+      // Without a value it can take, the option is named as unknown (and so
+      // is the word after it, unless that is an option of its own).
+      const std::optional<std::int32_t> profile =
+          i + 1 < words.size() ? profileValue(words[i + 1]) : std::nullopt;
+      if (profile) {
+        options.profile = profile;
+        ++i;
+      } else {
+        options.unknown.push_back(word);
+      }
+      continue;
+    }
     bool known = false;
     for (const KnownOption& option : kKnownOptions) {
       if (word == option.name || word == option.alias) {
@@ -82,6 +110,13 @@ std::u16string unknownOptionsNotice(const StartOptions& options) {
     text += option.meaning;
     text += u".";
   }
+  text += u"\n";
+  text += kProfileOption;
+  text += u" N (or ";
+  text += kProfileAlias;
+  text += u" N): ";
+  text += kProfileMeaning;
+  text += u".";
   return text;
 }
 

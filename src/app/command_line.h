@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tarsil {
+
+// --profile next: the profile after the active one.
+inline constexpr std::int32_t kNextProfileOption = 0;
 
 struct StartOptions {
   // Translate as if the keyboard were attached: for keyboards of this family
@@ -13,6 +18,10 @@ struct StartOptions {
   // Start in the tray: the main window stays hidden until the user opens it
   // (what a start at sign-in wants).
   bool tray = false;
+  // --profile N: the profile to make active, 1..3, or kNextProfileOption
+  // for "next". A running program switches to it and stays as it is, so a
+  // shortcut can switch profiles without showing the window.
+  std::optional<std::int32_t> profile;
   // Words the program does not know, in the order given; they never stop it.
   std::vector<std::u16string> unknown;
 };

@@ -88,7 +88,14 @@ bool isAssigned(const KeySlot& slot, const KeyAssignment& key, const Translation
   return key.kind != KindSingleKey || key.name != slot.caption || !identity;
 }
 
-std::string codes(const TranslationTable& table, KeyCode vk) {
+std::string codes(const ProfileData& store, KeyCode vk) {
+  if (const auto action = store.actions.find(vk);
+      action != store.actions.end() && action->second.kind == KeyActionKind::kSwitchProfile) {
+    return action->second.value == kNextProfile
+               ? "switches to the next profile"
+               : "switches to profile " + std::to_string(action->second.value);
+  }
+  const TranslationTable& table = store.translation;
   auto entry = table.find(vk);
   if (entry == table.end()) return "itself (no entry)";
   if (entry->second.empty()) return "nothing (disabled)";
@@ -152,7 +159,8 @@ int runShow(const Context& context) {
         context.out << " -> plays " << toUtf8(macroLine(store, action->second.value)) << '\n';
         continue;
       }
-      context.out << " -> sends " << codes(store.translation, slot.vk) << '\n';
+      const std::string what = codes(store, slot.vk);
+      context.out << (what.starts_with("switches") ? " -> " : " -> sends ") << what << '\n';
     }
     if (assigned == 0) context.out << "  Keys: all type themselves\n";
     if (store.macroSteps.empty()) {
@@ -164,6 +172,18 @@ int runShow(const Context& context) {
       context.out << "    " << i << ": " << toUtf8(macroLine(store, static_cast<std::int32_t>(i)))
                   << '\n';
     }
+  }
+  const ProgramRules& programs = profiles.programRules;
+  if (!programs.empty()) {
+    context.out << "\nPrograms (the profile that comes to the front with each, on Windows):\n";
+    for (const ProgramRule& rule : programs.rules) {
+      context.out << "  " << toUtf8(rule.program) << ": profile " << rule.profile << '\n';
+    }
+    context.out << "  any other program: "
+                << (programs.fallback == kStayOnProfile
+                        ? std::string("the active profile stays")
+                        : "profile " + std::to_string(programs.fallback))
+                << '\n';
   }
   return kExitOk;
 }

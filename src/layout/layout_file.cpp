@@ -96,11 +96,17 @@ std::string mainLayoutProblem(const ini::IniDocument& file, const MainLayout& la
 
 DialogLayout readDialogLayout(const ini::IniDocument& file) {
   DialogLayout layout;
-  for (int n = 1; n <= kDialogEntriesRead; ++n) {
-    layout[static_cast<std::size_t>(n - 1)] =
-        parseLayoutEntry(file.getString(kLayoutSection, ini::formatInt(n)), false);
-  }
+  const std::vector<KeySlot> entries = readLayoutEntries(file, kDialogEntriesRead);
+  std::copy(entries.begin(), entries.end(), layout.begin());
   return layout;
+}
+
+std::vector<KeySlot> readLayoutEntries(const ini::IniDocument& file, int count) {
+  std::vector<KeySlot> entries;
+  for (int n = 1; n <= count; ++n) {
+    entries.push_back(parseLayoutEntry(file.getString(kLayoutSection, ini::formatInt(n)), false));
+  }
+  return entries;
 }
 
 }  // namespace tarsil

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ini/ini_document.h"
 #include "ini/ini_file.h"
@@ -59,5 +60,9 @@ std::string mainLayoutProblem(const ini::IniDocument& file, const MainLayout& la
 
 // "Composite.ini": entries 1..28, five fields each.
 DialogLayout readDialogLayout(const ini::IniDocument& file);
+
+// A dialog's layout file of `count` entries, five fields each ("Programs.ini"):
+// entry n at index n - 1.
+std::vector<KeySlot> readLayoutEntries(const ini::IniDocument& file, int count);
 
 }  // namespace tarsil

@@ -8,6 +8,7 @@
 #include "layout/key_slot.h"
 #include "profile/key_types.h"
 #include "profile/macro_timing.h"
+#include "profile/program_rules.h"
 
 namespace tarsil {
 
@@ -58,12 +59,14 @@ inline constexpr std::int32_t kProfileCount = 3;
 inline bool isProfileNumber(std::int32_t n) { return n >= 1 && n <= kProfileCount; }
 
 // The working profile the user edits, the three committed stores the hook
-// plays from, and which store is active.
+// plays from, which store is active, and which profile follows which
+// program to the front.
 struct ProfileSet {
   ProfileData working;
   std::array<ProfileData, kProfileCount> stores;
   std::int32_t activeProfile = 1;
   bool modified = false;
+  ProgramRules programRules;
 
   // Every table starts with the identity entries 1..254.
   ProfileSet();

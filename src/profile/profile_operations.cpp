@@ -67,6 +67,7 @@ void recordKeyEdit(ProfileSet& profiles, const KeySlotTable& slots, int slot,
     working.assigned.push_back(listIndex);
   }
   working.keys[index] = KeyAssignment{std::move(result.name), result.kind, result.macroIndex};
+  setKeyAction(working, slots[index].vk, working.keys[index]);
   profiles.modified = true;
   rebindMacroKeys(working, slots, result.macros, RebindPath::kKeyDialog);
   takeMacroCopies(working, std::move(result.macros));

@@ -15,9 +15,13 @@ std::vector<SettingsProblem> checkSettings(const ini::IniDocument& file, const M
   }
   if (!hasSettingsSections(file)) {
     problems.push_back(
-        {{}, {}, {}, "no [TYPE] or profile section: the program reads nothing here"});
+        {{},
+         {},
+         {},
+         "no [TYPE], profile or [AutoProfile] section: the program reads nothing here"});
   }
   if (file.find(kTypeSection, kTypeKey)) (void)readProfileNumber(file, &problems);
+  (void)readProgramRules(file, &problems);
   // The loader itself, on a profile set of its own: what it reports is what
   // loading does. Nothing needs copying into a store.
   ProfileSet scratch;

@@ -408,7 +408,7 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, IniDocum
 }
 
 bool hasSettingsSections(const IniDocument& file) {
-  if (file.hasSection(kTypeSection)) return true;
+  if (file.hasSection(kTypeSection) || file.hasSection(kAutoProfileSection)) return true;
   for (std::int32_t p = 1; p <= kProfileCount; ++p) {
     if (file.hasSection(profileSectionName(p))) return true;
   }
@@ -419,6 +419,7 @@ bool readsAsSettings(const IniDocument& file) { return file.blank() || hasSettin
 
 void loadSettings(ProfileSet& profiles, const MainLayout& layout, const IniDocument& file) {
   profiles.activeProfile = readProfileNumber(file);
+  profiles.programRules = readProgramRules(file);
   // The active profile loads last, leaving its data in the working profile.
   for (std::int32_t k = 1; k <= kProfileCount; ++k) {
     const std::int32_t p = (profiles.activeProfile + k - 1) % kProfileCount + 1;
@@ -431,9 +432,11 @@ ini::FileStatus saveSettings(ProfileSet& profiles, const KeySlotTable& slots,
   CommitWorkingProfile(profiles);
   ini::ReadResult current = ini::readIniFile(path, settingsReadOptions(codePage));
   if (!current.status.ok()) return current.status;
-  for (std::int32_t p = 1; p <= kProfileCount; ++p)
+  for (std::int32_t p = 1; p <= kProfileCount; ++p) {
     SaveProfile(profiles, slots, current.document, p);
+  }
   current.document.setInt(kTypeSection, kTypeKey, profiles.activeProfile);
+  writeProgramRules(profiles.programRules, current.document);
   return ini::writeIniFile(path, current.document);
 }
 

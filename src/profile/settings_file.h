@@ -11,6 +11,7 @@
 #include "layout/layout_file.h"
 #include "profile/profile_data.h"
 #include "profile/settings_keys.h"
+#include "profile/settings_problem.h"
 
 namespace tarsil {
 
@@ -18,17 +19,6 @@ namespace tarsil {
 // `codePage` (null: the system's), and no file larger or longer than the
 // program writes (kMaxSettingsFileBytes, kMaxSettingsFileLines).
 ini::ReadOptions settingsReadOptions(const ini::CodePagePtr& codePage);
-
-// A value of a settings or profile file that the loader does not take as
-// written: it repairs, cuts, drops or ignores it, and says so here.
-struct SettingsProblem {
-  std::u16string section;  // empty: the file as a whole
-  std::u16string key;      // empty: the section as a whole
-  std::u16string value;    // the value as stored, when one is at fault
-  std::string message;     // for people
-
-  bool operator==(const SettingsProblem&) const = default;
-};
 
 // [TYPE] type, default 1. A hand-edited number outside 1..3 names no profile
 // and is read as 1, so the program never runs without a table to play.
@@ -46,7 +36,8 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const ini::IniD
 void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, ini::IniDocument& file,
                  std::int32_t p);
 
-// Whether the file has a section the program reads: [TYPE] or a profile.
+// Whether the file has a section the program reads: [TYPE], a profile or
+// [AutoProfile].
 bool hasSettingsSections(const ini::IniDocument& file);
 
 // Whether the file can be taken as settings: one with [TYPE] or a profile
@@ -59,8 +50,9 @@ bool readsAsSettings(const ini::IniDocument& file);
 // active one last, so the working profile ends up holding it.
 void loadSettings(ProfileSet& profiles, const MainLayout& layout, const ini::IniDocument& file);
 
-// Commits the working profile, then writes the three profile sections and
-// [TYPE] into the file's current content and replaces the file in one step.
+// Commits the working profile, then writes the three profile sections,
+// [TYPE] and [AutoProfile] into the file's current content and replaces the
+// file in one step.
 // Other sections survive. A file that exists but cannot be read is left
 // alone. (A run saves through its KeyboardSession, which writes only what
 // changed.)

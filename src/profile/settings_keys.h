@@ -44,11 +44,21 @@ inline constexpr std::u16string_view kMacroDelayKey = u"MacroDelay";
 inline constexpr std::u16string_view kAssignedCountKey = u"SetIndexNum";
 inline constexpr std::u16string_view kAssignedKey = u"setindex";
 
+// [AutoProfile]: the profile that follows each program to the front, and
+// the one for programs without a rule. Only the program rules read and
+// write it.
+inline constexpr std::u16string_view kAutoProfileSection = u"AutoProfile";
+inline constexpr std::u16string_view kProgramCountKey = u"ProgramNum";
+inline constexpr std::u16string_view kProgramKey = u"Program";                // "Program0"
+inline constexpr std::u16string_view kProgramProfileKey = u"ProgramProfile";  // "ProgramProfile0"
+inline constexpr std::u16string_view kFallbackKey = u"Fallback";
+
 // Counts in the file are hand-editable. No real file comes near these, so
 // loops and allocations stop there instead of trusting a count of two billion.
 inline constexpr std::int32_t kMaxListCount = 10000;          // SetIndexNum, MacroStrNum
 inline constexpr std::int32_t kMaxMacroIntegers = 300000;     // 100000 strokes in one macro
 inline constexpr std::int64_t kMaxProfileIntegers = 1000000;  // all macros of one profile
+inline constexpr std::int32_t kMaxProgramRules = 1000;        // ProgramNum
 
 // A name (SetName, MacroName) is read into a buffer of 260 characters, as
 // the program always has: longer ones are cut.
@@ -87,23 +97,34 @@ inline constexpr std::int64_t kSectionChars =
         (decimalDigits(kMaxStepDelayMs) + 1) +
     lineChars(kAssignedCountKey.size(), kCountChars) +
     kMaxListCount * lineChars(kAssignedKey.size() + kIndexChars, decimalDigits(kSlotCount - 1));
-inline constexpr std::int64_t kFileChars =
-    kProfileCount * kSectionChars + kTypeSection.size() + 4 + lineChars(kTypeKey.size(), kIntChars);
+inline constexpr std::int64_t kRuleIndexChars = decimalDigits(kMaxProgramRules - 1);
+inline constexpr std::int64_t kAutoProfileChars =
+    kAutoProfileSection.size() + 4 +
+    lineChars(kProgramCountKey.size(), decimalDigits(kMaxProgramRules)) +
+    kMaxProgramRules * (lineChars(kProgramKey.size() + kRuleIndexChars, kNameChars) +
+                        lineChars(kProgramProfileKey.size() + kRuleIndexChars, kIntChars)) +
+    lineChars(kFallbackKey.size(), kIntChars);
+inline constexpr std::int64_t kFileChars = kProfileCount * kSectionChars + kTypeSection.size() + 4 +
+                                           lineChars(kTypeKey.size(), kIntChars) +
+                                           kAutoProfileChars;
 // Name characters take up to 3 bytes in UTF-8, every character 2 in UTF-16.
 inline constexpr std::int64_t kNameUnits =
-    kProfileCount * (kLastStoredSlot + kMaxListCount) * kNameChars;
+    (kProfileCount * (kLastStoredSlot + kMaxListCount) + kMaxProgramRules) * kNameChars;
 inline constexpr std::int64_t kSectionLines =
     1 + 4 * kLastStoredSlot + 1 + 5 * kMaxListCount + 1 + kMaxListCount;
+inline constexpr std::int64_t kAutoProfileLines = 1 + 1 + 2 * kMaxProgramRules + 1;
 
 }  // namespace detail
 
 // The largest settings or profile file the program writes from what the
-// loader accepts: three profile sections full to every limit, and [TYPE].
+// loader accepts: three profile sections full to every limit, [TYPE], and
+// [AutoProfile] with every rule it reads.
 // A larger file, or one of more lines, was not written by the program;
 // reading it would only cost time and memory, so it is refused.
 inline constexpr std::int64_t kMaxSettingsFileBytes =
     std::max(2 + 2 * detail::kFileChars, detail::kFileChars + 2 * detail::kNameUnits);
-inline constexpr std::int64_t kMaxSettingsFileLines = kProfileCount * detail::kSectionLines + 2;
+inline constexpr std::int64_t kMaxSettingsFileLines =
+    kProfileCount * detail::kSectionLines + 2 + detail::kAutoProfileLines;
 
 // A stored kind the loader builds an entry for (AssignmentKind 0..3).
 constexpr bool isStoredKind(std::int32_t kind) { return kind >= 0 && kind <= 3; }

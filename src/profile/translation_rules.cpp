@@ -44,6 +44,10 @@ const std::array<FunctionKeyRow, kFunctionKeyCount> kFunctionKeys = {{
     {u"Zoom In", {kControl, kAdd}, 2},
     {u"Minimize", {kMenu, kSpace, 'N'}, 3},
     {u"Maximize", {kMenu, kSpace, 'X'}, 3},
+    {u"Profile 1", {}, 0, {KeyActionKind::kSwitchProfile, 1}},
+    {u"Profile 2", {}, 0, {KeyActionKind::kSwitchProfile, 2}},
+    {u"Profile 3", {}, 0, {KeyActionKind::kSwitchProfile, 3}},
+    {u"Next Profile", {}, 0, {KeyActionKind::kSwitchProfile, kNextProfile}},
 }};
 
 const FunctionKeyRow* findFunctionKey(std::u16string_view name) {
@@ -51,6 +55,26 @@ const FunctionKeyRow* findFunctionKey(std::u16string_view name) {
     if (row.name == name) return &row;
   }
   return nullptr;
+}
+
+KeyAction assignmentAction(const KeyAssignment& record) {
+  if (record.kind != KindFunctionKey) return {};
+  const FunctionKeyRow* row = findFunctionKey(record.name);
+  return row != nullptr ? row->action : KeyAction{};
+}
+
+void setKeyAction(ProfileData& working, KeyCode v, const KeyAssignment& record) {
+  const KeyAction action = assignmentAction(record);
+  if (action.kind == KeyActionKind::kNone) {
+    working.actions.erase(v);
+  } else {
+    working.actions[v] = action;
+  }
+}
+
+std::int32_t profileKeyTarget(const KeyAction& action, std::int32_t activeProfile) {
+  if (action.value != kNextProfile) return action.value;
+  return isProfileNumber(activeProfile) ? activeProfile % kProfileCount + 1 : 1;
 }
 
 KeyList macroPressCodes(const MacroStepList& steps) {
@@ -91,9 +115,11 @@ void BuildEntry(ProfileData& working, KeyCode v, const KeyAssignment& record, Ke
       }
       break;
     case KindFunctionKey: {
-      // An unknown name disables the key rather than guessing a function.
+      // An unknown name disables the key rather than guessing a function; a
+      // profile key's entry is empty too, so that it never types.
       const FunctionKeyRow* row = findFunctionKey(record.name);
       working.translation[v] = row ? row->strokes() : KeyList{};
+      setKeyAction(working, v, record);
       break;
     }
     default:

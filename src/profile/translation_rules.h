@@ -10,21 +10,35 @@
 
 namespace tarsil {
 
-// The editing and window shortcuts a key can be given. The settings dialog's
-// function list shows the same names in the same order, so a list position
-// and a row number name the same function.
+// The editing and window shortcuts a key can be given, and after them the
+// profile keys. The settings dialog's function list shows the same names in
+// the same order, so a list position and a row number name the same
+// function.
 struct FunctionKeyRow {
   std::u16string_view name;
   std::array<KeyCode, 3> keys;
   std::size_t count;
+  // A profile key sends no strokes: its press switches the profile.
+  KeyAction action{};
 
   KeyList strokes() const { return KeyList(keys.begin(), keys.begin() + static_cast<long>(count)); }
 };
-inline constexpr int kFunctionKeyCount = 13;
+inline constexpr int kFunctionKeyCount = 17;
 extern const std::array<FunctionKeyRow, kFunctionKeyCount> kFunctionKeys;
 
 // The row whose name equals `name` exactly (with case), if any.
 const FunctionKeyRow* findFunctionKey(std::u16string_view name);
+
+// What a key's assignment does besides its translation entry: a profile key
+// switches profiles. kNone for every other assignment.
+KeyAction assignmentAction(const KeyAssignment& record);
+
+// Gives key `v` of the working profile the action of `record`, or none.
+void setKeyAction(ProfileData& working, KeyCode v, const KeyAssignment& record);
+
+// The profile a profile key makes active while `activeProfile` is: its own
+// number, or for "Next Profile" the one after, from 3 back to 1.
+std::int32_t profileKeyTarget(const KeyAction& action, std::int32_t activeProfile);
 
 // The keys a macro presses: the vk of every step whose `down` is 1, in order,
 // at most kMaxEntryCodes of them (what the hook plays of a longer macro). A

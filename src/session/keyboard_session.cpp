@@ -95,6 +95,7 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
   defaults_.exists = false;
   onDisk_.stores = settingsExist_ ? profiles_.stores : defaults_.stores;
   onDisk_.activeProfile = settingsExist_ ? profiles_.activeProfile : defaults_.activeProfile;
+  onDisk_.programRules = settingsExist_ ? profiles_.programRules : defaults_.programRules;
   profiles_.modified = false;
   running_ = true;
   return notices;
@@ -102,15 +103,16 @@ Notices KeyboardSession::start(const std::optional<SessionFiles>& files,
 
 bool KeyboardSession::differsFromDisk() const {
   return (!onDisk_.exists && writeMissingFileWhole_) ||
-         profiles_.activeProfile != onDisk_.activeProfile || profiles_.stores != onDisk_.stores;
+         profiles_.activeProfile != onDisk_.activeProfile || profiles_.stores != onDisk_.stores ||
+         profiles_.programRules != onDisk_.programRules;
 }
 
 ini::ReadResult KeyboardSession::readSettings() const {
   ini::ReadResult settings = ini::readIniFile(files_.settings, settingsReadOptions(codePage_));
   if (refuseTextWithoutSections_ && settings.status.ok() && !readsAsSettings(settings.document)) {
     settings.status.error = "Cannot read " + ini::pathText(files_.settings) +
-                            ": it holds text but no [TYPE] or profile section, so it is no "
-                            "settings file";
+                            ": it holds text but no [TYPE], profile or [AutoProfile] section, "
+                            "so it is no settings file";
   }
   return settings;
 }
@@ -118,7 +120,7 @@ ini::ReadResult KeyboardSession::readSettings() const {
 SettingsOnDisk KeyboardSession::loadFromDisk(const ini::ReadResult& read) const {
   ProfileSet loaded;
   loadSettings(loaded, layout_, read.document);
-  return {loaded.stores, loaded.activeProfile, true, read.fingerprint};
+  return {loaded.stores, loaded.activeProfile, true, read.fingerprint, loaded.programRules};
 }
 
 Notices KeyboardSession::save(ChangedFilePrompt& prompt) {
@@ -185,6 +187,9 @@ Notices KeyboardSession::synchronize(ChangedFilePrompt& prompt) {
   if (whole || profiles_.activeProfile != onDisk_.activeProfile) {
     file.setInt(kTypeSection, kTypeKey, profiles_.activeProfile);
   }
+  if (whole || profiles_.programRules != onDisk_.programRules) {
+    writeProgramRules(profiles_.programRules, file);
+  }
   std::uint64_t fingerprint = 0;
   const ini::FileStatus written = ini::writeIniFile(files_.settings, file, &fingerprint);
   if (!written.ok()) {
@@ -192,7 +197,7 @@ Notices KeyboardSession::synchronize(ChangedFilePrompt& prompt) {
     return notices;
   }
   ++writeCount_;
-  onDisk_ = {profiles_.stores, profiles_.activeProfile, true, fingerprint};
+  onDisk_ = {profiles_.stores, profiles_.activeProfile, true, fingerprint, profiles_.programRules};
   return notices;
 }
 

@@ -61,9 +61,10 @@ struct SessionOptions {
 // the run.
 //
 // The saving rule: set.ini is written whenever what it holds changes (a
-// commit, a switch of profiles), at the end of a Windows session and at
-// exit, and never over a change it has not read. A save writes only the
-// profiles and the [TYPE] that differ from what the file holds, into the
+// commit, a switch of profiles, the programs' rules), at the end of a
+// Windows session and at exit, and never over a change it has not read. A
+// save writes only the profiles, the [TYPE] and the [AutoProfile] that
+// differ from what the file holds, into the
 // file's current content (other sections and untouched profiles keep their
 // bytes), and writes nothing when nothing differs. Before writing, it
 // compares the file with what it last read or wrote: an outside change is

@@ -38,6 +38,16 @@ Notices mergeOutsideChange(ProfileSet& ours, const SettingsOnDisk& base,
     }
   }
 
+  if (theirs.programRules != base.programRules) {
+    if (ours.programRules == base.programRules) {
+      ours.programRules = theirs.programRules;
+    } else if (theirs.programRules != ours.programRules) {
+      notices.push_back(warningNotice(
+          "Another program changed the programs' profiles ([AutoProfile]) in set.ini while they "
+          "were changed here as well. The programs' profiles as set here are kept."));
+    }
+  }
+
   // The question comes before anything changes: the hook plays the stores
   // meanwhile, and they stay whole.
   const std::int32_t edited = ours.activeProfile;

@@ -16,6 +16,7 @@ struct SettingsOnDisk {
   std::int32_t activeProfile = 1;
   bool exists = false;
   std::uint64_t fingerprint = 0;  // of the bytes, to tell a change from none
+  ProgramRules programRules;
 };
 
 // The question set.ini changing on disk asks when the working profile
@@ -31,13 +32,12 @@ class ChangedFilePrompt {
 };
 
 // Takes an outside change of set.ini into `ours`: a three-way merge of
-// each profile and of the active profile's number between `base` (what the
-// file held when last read or written), `theirs` (what it holds now) and
-// `ours`. What changed on one side only takes that side's version. What
-// changed on both sides (ours was not saved, or the change came while a
-// dialog was open) keeps ours, the user's last act, and a notice says
-// which outside change was replaced. Unapplied edits of the working profile
-// stay as they are unless the change replaces what they were made on; then
+// each profile, of the active profile's number and of the program rules
+// (as one) between `base` (what the file held when last read or written),
+// `theirs` (what it holds now) and `ours`. What changed on one side only takes that side's version.
+// What changed on both sides (ours was not saved, or the change came while a dialog was open) keeps
+// ours, the user's last act, and a notice says which outside change was replaced. Unapplied edits
+// of the working profile stay as they are unless the change replaces what they were made on; then
 // `prompt` decides, before anything changes. Afterwards the working profile
 // holds the active profile (with the edits, when they stay).
 Notices mergeOutsideChange(ProfileSet& ours, const SettingsOnDisk& base,

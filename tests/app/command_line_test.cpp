@@ -40,6 +40,19 @@ TEST(StartOptions, NearMissesDoNotSwitchTranslationOn) {
   }
 }
 
+TEST(StartOptions, ProfileTakesOneToThreeOrNextAsTheWordAfterIt) {
+  EXPECT_EQ(parseStartOptions(u"--profile 2").profile, 2);
+  EXPECT_EQ(parseStartOptions(u"--tray /profile next").profile, kNextProfileOption);
+  EXPECT_EQ(parseStartOptions(u"--tray").profile, std::nullopt);
+  // A value it cannot take is no profile; both words are named, unless the
+  // second is an option of its own.
+  const StartOptions wrong = parseStartOptions(u"--profile 4 --profile --tray --profile");
+  EXPECT_EQ(wrong.profile, std::nullopt);
+  EXPECT_TRUE(wrong.tray);
+  EXPECT_EQ(wrong.unknown,
+            (std::vector<std::u16string>{u"--profile", u"4", u"--profile", u"--profile"}));
+}
+
 TEST(StartOptions, UnknownWordsAreNamedWithEveryOptionTheProgramKnows) {
   EXPECT_EQ(unknownOptionsNotice(parseStartOptions(u"--always-on")), u"");
   EXPECT_EQ(unknownOptionsNotice(parseStartOptions(u"--alwayson")),
@@ -48,7 +61,10 @@ TEST(StartOptions, UnknownWordsAreNamedWithEveryOptionTheProgramKnows) {
             u"--always-on (or /always-on): translate keys as if the keyboard were attached, for "
             u"keyboards of this family that report another vendor ID.\n"
             u"--tray (or /tray): start in the notification area with the window hidden, as a "
-            u"start at sign-in does.");
+            u"start at sign-in does.\n"
+            u"--profile N (or /profile N): make profile N (1, 2, 3, or next for the one after "
+            u"the active one) the active one; a running program switches to it and stays hidden "
+            u"or shown as it is.");
   const std::u16string several = unknownOptionsNotice(parseStartOptions(u"-x \"two words\" \"\""));
   EXPECT_TRUE(several.starts_with(u"Unknown options: -x, \"two words\", \"\"\n\n"));
 }

@@ -52,7 +52,7 @@ TEST(Dump, HasTheDocumentedShapeForTheSample) {
   EXPECT_EQ(p1["translation"]["19"], nlohmann::json::array({179}));
   EXPECT_EQ(p1["translation"]["27"], nlohmann::json::array({27}));
   EXPECT_EQ(p1["bindings"], nlohmann::json({{"116", 0}}));
-  EXPECT_EQ(p1["assigned"], nlohmann::json::array({55, 1, 2, 3, 5, 101, 102, 103}));
+  EXPECT_EQ(p1["assigned"], nlohmann::json::array({55, 1, 2, 3, 5, 101, 102, 103, 11}));
   EXPECT_EQ(p1["macros"][0]["name"], "gg");
   EXPECT_EQ(p1["macros"][0]["steps"].size(), 12u);
   ASSERT_EQ(p1["keys"].size(), 121u);
@@ -83,6 +83,14 @@ TEST(Show, SummarisesKeysAndMacrosPerProfile) {
             std::string::npos);
   EXPECT_NE(run.out.find("0: Numpad 1-2-3: chord, 6 steps\n"), std::string::npos);
   EXPECT_EQ(run.out.find("Esc (27)"), std::string::npos);  // keys that type themselves stay out
+  EXPECT_NE(run.out.find("F11 (122): function \"Profile 2\" -> switches to profile 2"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("F12 (123): function \"Next Profile\" -> switches to the next profile"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("\nPrograms (the profile that comes to the front with each, on "
+                         "Windows):\n  shooter.exe: profile 2\n  vlc.exe: profile 3\n"
+                         "  any other program: profile 1\n"),
+            std::string::npos);
 }
 
 TEST(Show, SaysTheModeAndDurationOfATimedMacroAndCheckItsDelaysOutOfRange) {
@@ -122,7 +130,8 @@ TEST(Check, TheSampleIsCleanAndAHandBrokenFileIsNot) {
   TempFolder folder;
   TempFolder::write(folder / "set.ini",
                     "[TYPE]\ntype=9\n[Profile1]\nIndexPic112=3\nSetName112=copy\n"
-                    "SetIndexNum=2000000000\nKey65=70000\n");
+                    "SetIndexNum=2000000000\nKey65=70000\n"
+                    "[AutoProfile]\nProgramNum=1\nProgram0=game.exe\nProgramProfile0=7\n");
   const Outcome run = invoke(folder / "set.ini", runCheck);
   EXPECT_NE(run.out.find("[Profile1] Key65: is 70000, which names no key (key codes are 1..254)"),
             std::string::npos);
@@ -135,6 +144,8 @@ TEST(Check, TheSampleIsCleanAndAHandBrokenFileIsNot) {
   EXPECT_NE(run.out.find("[Profile1] SetName112 = \"copy\": matches no function"),
             std::string::npos);
   EXPECT_NE(run.out.find("[Profile1] SetIndexNum: is 2000000000, beyond the limit"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("[AutoProfile] ProgramProfile0 = \"game.exe\": is 7, no profile"),
             std::string::npos);
 }
 
@@ -221,7 +232,8 @@ TEST(ExportImport, AFileWithoutTheProfileItNamesIsRefusedAndCheckSaysSo) {
   EXPECT_NE(other.err.find("no [Profile2] section"), std::string::npos) << other.err;
   const Outcome check = invoke(folder / "notes.txt", runCheck);
   EXPECT_EQ(check.code, kExitProblems);
-  EXPECT_NE(check.out.find("no [TYPE] or profile section"), std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("no [TYPE], profile or [AutoProfile] section"), std::string::npos)
+      << check.out;
 }
 
 TEST(ExportImport, AnImportWhoseSaveFailsSaysSoAndNothingElse) {
@@ -370,7 +382,7 @@ TEST(Profile, RefusesTextThatIsNoSettingsFile) {
   const Outcome run = invoke(folder / "set.ini", [](const Context& c) { return runProfile(c, 2); });
   EXPECT_EQ(run.code, kExitFailure);
   EXPECT_NE(run.err.find("Cannot read " + pathText(folder / "set.ini") +
-                         ": it holds text but no [TYPE] or profile section"),
+                         ": it holds text but no [TYPE], profile or [AutoProfile] section"),
             std::string::npos)
       << run.err;
   EXPECT_EQ(invoke(folder / "set.ini", runShow).code, kExitFailure);

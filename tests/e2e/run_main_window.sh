@@ -113,7 +113,8 @@ write_files() {
     return 1
   mkdir -p "$shots" && rm -f "$shots"/*.png
   # A types B in profile 1 and C in profile 2; the file to import makes it D.
-  printf '[TYPE]\r\ntype=1\r\n[Profile1]\r\nIndexPic65=0\r\nSetName65=B\r\nKey65=66\r\nSetIndexNum=1\r\nsetindex0=56\r\n[Profile2]\r\nIndexPic65=0\r\nSetName65=C\r\nKey65=67\r\nSetIndexNum=1\r\nsetindex0=56\r\n' >"$app/set.ini"
+  # F2 is a profile key in both: Next Profile.
+  printf '[TYPE]\r\ntype=1\r\n[Profile1]\r\nIndexPic65=0\r\nSetName65=B\r\nKey65=66\r\nIndexPic113=3\r\nSetName113=Next Profile\r\nSetIndexNum=2\r\nsetindex0=56\r\nsetindex1=2\r\n[Profile2]\r\nIndexPic65=0\r\nSetName65=C\r\nKey65=67\r\nIndexPic113=3\r\nSetName113=Next Profile\r\nSetIndexNum=2\r\nsetindex0=56\r\nsetindex1=2\r\n' >"$app/set.ini"
   printf '[TYPE]\r\ntype=3\r\n[Profile3]\r\nIndexPic65=0\r\nSetName65=D\r\nKey65=68\r\nSetIndexNum=1\r\nsetindex0=56\r\n' >"$work/import.ini"
 }
 
@@ -193,7 +194,7 @@ scenario_default() {
 }
 
 # menu_command ITEM_INDEX: opens the Menu button's popup and picks an item
-# by the keyboard (1 Import, 2 Export, 3 About, 4 Exit).
+# by the keyboard (1 Import, 2 Export, 3 Programs..., 4 About, 5 Exit).
 menu_command() {
   local i
   bring_tarsil_forward
@@ -235,7 +236,7 @@ scenario_tray() {
   xdotool mousemove $at click 3
   sleep 0.5
   shot 7-tray-menu
-  xdotool key Down Down Return  # Open(&O), About(&A)
+  xdotool key Down Down Down Return  # Open(&O), Programs..., About(&A)
   if poll 5 state_is About shown; then
     shot 8-about
     check "About box" "The product name : Tarsil | Description : Tarsil | OK | Version $(version) | Key assignments and macros, in three profiles." "$(probe text About)"
@@ -431,6 +432,94 @@ scenario_macro_editor() {
     fail "macro editor"
 }
 
+# programs_at ENTRY: the centre of the Programs dialog's layout entry, in
+# screen pixels.
+programs_at() {
+  local x y
+  read -r x y _ < <(probe window Programs)
+  tr -d '\r' <"$app/Programs.ini" | awk -F'[=,]' -v entry="$1" -v x="$x" -v y="$y" '$1 == entry {
+    printf "%d %d", x + $2 + $4 / 2, y + $3 + $5 / 2; exit}'
+}
+click_programs() { xdotool mousemove $(programs_at "$1") && sleep 0.1 && xdotool click 1; }
+# The tray icon's tip, as the taskbar shows it with the pointer on the icon.
+tray_tip() {
+  xdotool mousemove 600 600 sleep 0.2 mousemove $(probe tray) sleep 0.6
+  probe tray-tip
+}
+tray_tip_is() { [ "$(tray_tip)" = "$title - Profile $1" ]; }
+settings_autoprofile() {
+  tr -d '\r' <"$app/set.ini" 2>/dev/null | sed -n '/^\[AutoProfile\]/,/^\[/p' | grep -v '^\[' | tr '\n' ' '
+}
+
+scenario_programs() {
+  local problems=0 notepad="Untitled - Notepad"
+  (exec wine notepad >"$work/notepad.out" 2>&1) &
+  wine_pids+=("$!")
+  poll 20 state_is "$notepad" shown || { fail "programs: notepad did not start"; return; }
+  # Programs... from the Menu button; Add offers the running programs by
+  # title (Key Echo, then Notepad).
+  menu_command 3
+  poll 10 state_is Programs shown || { fail "programs: no Programs dialog"; return; }
+  check "dialog outline against programs_mask" same \
+    "$(probe region Programs "$(winepath -w "$app/skin/programs_mask.bmp")")"
+  click_programs 3
+  sleep 0.5
+  shot 15-programs-add
+  xdotool key Down Down Return
+  click_programs 6   # its profile: 2
+  click_programs 9   # when no rule matches: profile 1
+  sleep 0.3
+  shot 16-programs-rule
+  click_programs 1
+  poll 5 state_is Programs missing || problems=$((problems + 1))
+  poll 10 sh -c "tr -d '\r' <'$app/set.ini' | grep -q '^Program0=notepad.exe'" ||
+    note "set.ini does not show the rule yet"
+  check "[AutoProfile] after Add" "ProgramNum=1 Program0=notepad.exe ProgramProfile0=2 Fallback=1 " \
+    "$(settings_autoprofile)"
+
+  # Into Notepad its rule's profile 2, where A types D; into Key Echo the
+  # fallback's profile 1, where A types B.
+  xdotool mousemove 300 520 click 1
+  poll 5 tray_tip_is 2 || problems=$((problems + 1))
+  xdotool key a
+  poll 5 sh -c "[ \"\$(wine '$work/probe.exe' edit '$notepad' 2>/dev/null | tr -d '\r')\" = d ]" ||
+    problems=$((problems + 1))
+  check "A in Notepad" "d" "$(probe edit "$notepad")"
+  echo_to_front
+  poll 5 tray_tip_is 1 || problems=$((problems + 1))
+  check "A in Key Echo" "down 66 up 66" "$(typed a)"
+
+  # The profile key F2 (Next Profile) types nothing, switches to 2 and says so
+  # near the tray, without taking the keys from Key Echo.
+  check "F2 itself" "" "$(typed F2)"
+  check "notice" shown "$(window_state "$title notice")"
+  shot 17-profile-key-notice
+  check "tray tip after F2" "$title - Profile 2" "$(tray_tip)"
+  check "A after F2" "down 68 up 68" "$(typed a)"
+
+  # A second start with --profile 3 switches the running program and leaves
+  # its window as it is.
+  (cd "$app" && exec wine "$app/Tarsil.exe" --profile 3 >>"$work/tarsil.out" 2>&1)
+  poll 5 tray_tip_is 3 || problems=$((problems + 1))
+  check "tray tip after --profile 3" "$title - Profile 3" "$(tray_tip)"
+  check "A in profile 3" "down 65 up 65" "$(typed a)"
+
+  # The rule goes again; profile 2 for the exit's check.
+  menu_command 3
+  poll 10 state_is Programs shown || problems=$((problems + 1))
+  click_programs 4   # Remove
+  click_programs 8   # Stay
+  click_programs 1
+  poll 5 state_is Programs missing || problems=$((problems + 1))
+  poll 10 sh -c "! tr -d '\r' <'$app/set.ini' | grep -q '^Program0='" ||
+    note "set.ini still shows the rule"
+  check "[AutoProfile] after Remove" "ProgramNum=0 Fallback=0 " "$(settings_autoprofile)"
+  bring_tarsil_forward
+  click_on Profile2
+  [ "$problems" = 0 ] && pass "programs: rules follow the program in front, a profile key and --profile switch" ||
+    fail "programs"
+}
+
 version() { sed -n 's/^project(Tarsil VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt"; }
 
 scenario_close_and_exit() {
@@ -461,7 +550,7 @@ scenario_close_and_exit() {
   xdotool mousemove $at click 3
   sleep 0.5
   shot 14-exit-with-dialog
-  xdotool key Down Down Down Return  # Exit(&x)
+  xdotool key Down Down Down Down Return  # Exit(&x)
   if poll 10 dead "$tarsil_pid"; then
     saved=$(tr -d '\r' <"$app/set.ini" 2>/dev/null | grep -E '^(type|Key65|IndexPic72)=' | tr '\n' ' ')
     # Profile 1 as loaded, profile 2 as imported and H untouched, profile 3
@@ -492,6 +581,7 @@ main() {
   scenario_outside_change
   scenario_macro
   scenario_macro_editor
+  scenario_programs
   scenario_close_and_exit
 }
 

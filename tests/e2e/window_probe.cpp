@@ -12,9 +12,12 @@
 //   window_probe.exe tooltip TITLE       the text of the window's visible tooltip
 //   window_probe.exe text TITLE          the texts of a top-level window's controls
 //   window_probe.exe tray                x y of the newest tray icon
+//   window_probe.exe tray-tip            the text of the taskbar's visible tooltip (the
+//                                        tip of the tray icon under the pointer)
 //   window_probe.exe menu-item N COUNT   x y of the centre of item N (from 0) of
 //                                        the open popup menu of COUNT items, or missing
 //   window_probe.exe item TITLE ID       the text of the window's control ID
+//   window_probe.exe edit TITLE          the text of the window's first edit control
 //   window_probe.exe rows TITLE          how many rows the window's step list (1131) has
 //   window_probe.exe combo TITLE ID      the entries of the window's combo box ID
 //   window_probe.exe outline-bench MASK  time of one region per pixel against the
@@ -154,8 +157,7 @@ void printUtf8(const std::wstring& text) {
   std::printf("%s\n", narrow.c_str());
 }
 
-int tooltip(const wchar_t* title) {
-  const HWND owner = topLevel(title);
+int tooltipOf(HWND owner) {
   if (owner == nullptr) return 1;
   TooltipSearch search{};
   GetWindowThreadProcessId(owner, &search.process);
@@ -163,6 +165,8 @@ int tooltip(const wchar_t* title) {
   printUtf8(search.text);
   return 0;
 }
+
+int tooltip(const wchar_t* title) { return tooltipOf(topLevel(title)); }
 
 BOOL CALLBACK collectText(HWND child, LPARAM data) {
   auto* texts = reinterpret_cast<std::wstring*>(data);
@@ -221,6 +225,15 @@ int menuItem(int index, int count) {
 int itemText(const wchar_t* title, int id) {
   wchar_t text[512] = {};
   GetDlgItemTextW(topLevel(title), id, text, 512);
+  printUtf8(text);
+  return 0;
+}
+
+int editText(const wchar_t* title) {
+  const HWND edit = FindWindowExW(topLevel(title), nullptr, L"Edit", nullptr);
+  wchar_t text[4096] = {};
+  // WM_GETTEXT, not GetWindowText: another process's control keeps its text itself.
+  if (edit != nullptr) SendMessageW(edit, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
   printUtf8(text);
   return 0;
 }
@@ -317,9 +330,11 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"tooltip" && argc == 3) return tooltip(argv[2]);
   if (command == L"text" && argc == 3) return text(argv[2]);
   if (command == L"tray" && argc == 2) return tray();
+  if (command == L"tray-tip" && argc == 2) return tooltipOf(FindWindowW(L"Shell_TrayWnd", nullptr));
   if (command == L"menu-item" && argc == 4) return menuItem(_wtoi(argv[2]), _wtoi(argv[3]));
   if (command == L"item" && argc == 4) return itemText(argv[2], _wtoi(argv[3]));
   if (command == L"rows" && argc == 3) return rows(argv[2]);
+  if (command == L"edit" && argc == 3) return editText(argv[2]);
   if (command == L"combo" && argc == 4) return combo(argv[2], _wtoi(argv[3]));
   if (command == L"outline-bench" && argc == 3) return outlineBench(argv[2]);
   if (command == L"terminate" && argc == 3) return terminate(argv[2]);

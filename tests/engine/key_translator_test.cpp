@@ -276,6 +276,19 @@ TEST(ActionKeys, PressAndReleaseAreHandedOnOnceAndTheReleaseMatchesThePress) {
   EXPECT_EQ(s.run("F1 down already; F1 up; F1 down injected"), "pass; pass; pass");
 }
 
+TEST(ActionKeys, AProfileKeyHeldWhileSwitchingLeavesNothingDown) {
+  Scenario s;
+  s.map("1: A = Ctrl C").map("2: A = X").map("3: F1 = Y");
+  s.run("act 1: F1 = profile 2; act 2: F1 = next profile");
+  // A chord held across the switch lets go of what it pressed; the profile
+  // key's own release is swallowed and reported, in the new profile as well.
+  EXPECT_EQ(s.run("A down; F1 down; profile 2; A up; F1 up; A down; A up"),
+            "Ctrl down, C down; profile 2 down; Ctrl up, C up; profile 2 up; X down; X up");
+  EXPECT_EQ(s.run("F1 down; profile 3; F1 down; F1 up; F1 down; F1 up"),
+            "next profile down; swallow; next profile up; Y down; Y up");
+  EXPECT_EQ(s.translator.heldCount(), 0u);
+}
+
 // Extended keys
 
 TEST(ExtendedKeys, KeysThatExistOnlyAsExtendedKeysAreSentExtended) {

@@ -183,6 +183,31 @@ ProfileSet twoMacroKeys(const MainLayout& layout) {
   return profiles;
 }
 
+TEST(ProfileKeys, TheFourItemsLoadAsActionsThatTypeNothingAndLeaveWithTheirKind) {
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles;
+  loadSettings(profiles, layout,
+               ini::IniDocument::parse("[Profile1]\nIndexPic65=3\nSetName65=Profile 3\n"
+                                       "IndexPic66=3\nSetName66=Next Profile\n"
+                                       "IndexPic70=3\nSetName70=profile 2\n"));
+  ProfileData& store = profiles.stores[0];
+  EXPECT_EQ(store.actions,
+            (KeyActionTable{{kKeyA, {KeyActionKind::kSwitchProfile, 3}},
+                            {kKeyB, {KeyActionKind::kSwitchProfile, kNextProfile}}}));
+  // Empty entries: should the actions ever be missed, the keys type nothing.
+  EXPECT_EQ(store.translation.at(kKeyA), KeyList{});
+  EXPECT_EQ(store.translation.at(kKeyF), KeyList{});  // names compare with case
+  EXPECT_EQ(profileKeyTarget(store.actions.at(kKeyA), 1), 3);
+  EXPECT_EQ(profileKeyTarget(store.actions.at(kKeyB), 1), 2);
+  EXPECT_EQ(profileKeyTarget(store.actions.at(kKeyB), 3), 1);
+
+  // Given another kind, the key is no profile key any more.
+  recordKeyEdit(profiles, layout.slots, 1, {u"Copy", KindFunctionKey, 0, {}});
+  EXPECT_FALSE(profiles.stores[0].actions.contains(kKeyA));
+  RestoreDefaults(profiles, layout.slots);
+  EXPECT_TRUE(profiles.stores[0].actions.empty());
+}
+
 TEST(Rebinding, MacroEditorDeletingAMacroSendsItsKeyBackToItself) {
   const MainLayout layout = makeLayout();
   ProfileSet profiles = twoMacroKeys(layout);

@@ -31,7 +31,8 @@ TEST(CheckSettings, AFileWithNothingToReadOrAHiddenFirstSectionIsAProblem) {
     const std::vector<SettingsProblem> problems =
         checkSettings(ini::IniDocument::parse(nothing), makeLayout());
     ASSERT_EQ(problems.size(), 1u) << nothing;
-    EXPECT_NE(problems[0].message.find("no [TYPE] or profile section"), std::string::npos);
+    EXPECT_NE(problems[0].message.find("no [TYPE], profile or [AutoProfile] section"),
+              std::string::npos);
   }
   EXPECT_EQ(problemKeys("\xEF\xBB\xBF[TYPE]\r\ntype=2\r\n[Profile2]\r\n"),
             std::vector<std::u16string>{u"TYPE/"});

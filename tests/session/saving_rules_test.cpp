@@ -67,6 +67,30 @@ class SavingRules : public ::testing::Test {
   Answers answers;
 };
 
+TEST_F(SavingRules, TheProgramsRulesAreSavedAndFollowedLikeTheProfiles) {
+  const std::string before = file();
+  program.profiles().programRules = {{{u"game.exe", 2}}, 1};
+  EXPECT_TRUE(program.save(answers).empty());
+  EXPECT_EQ(program.writeCount(), 1u);
+  // The section is added; every other byte stays.
+  EXPECT_EQ(file(), before +
+                        "[AutoProfile]\r\nProgramNum=1\r\nProgram0=game.exe\r\n"
+                        "ProgramProfile0=2\r\nFallback=1\r\n");
+
+  // Another program's change is taken while ours stands; a change on both
+  // sides keeps ours and says so.
+  outsideChange([](ProfileSet& tool) { tool.programRules.fallback = 3; });
+  EXPECT_TRUE(program.followFile(answers).empty());
+  EXPECT_EQ(program.profiles().programRules.fallback, 3);
+  outsideChange([](ProfileSet& tool) { tool.programRules.rules.clear(); });
+  program.profiles().programRules.rules[0].profile = 3;
+  const Notices notices = program.followFile(answers);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].text.find("[AutoProfile]"), std::string::npos);
+  EXPECT_EQ(readProgramRules(ini::readIniFile(settings()).document),
+            (ProgramRules{{{u"game.exe", 3}}, 3}));
+}
+
 TEST_F(SavingRules, ACommitOrASwitchIsWrittenAtOnceAndNothingElseIs) {
   EXPECT_TRUE(program.save(answers).empty());
   EXPECT_EQ(program.writeCount(), 0u);

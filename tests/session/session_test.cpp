@@ -195,8 +195,8 @@ TEST(Session, TextWithoutSettingsSectionsIsRefusedWhenAskedAndAnEmptyFileIsNot) 
     const Notices notices = session.start(filesIn(folder), daemon);
     ASSERT_EQ(notices.size(), 1u) << noise;
     EXPECT_EQ(notices[0].text, "Cannot read " + ini::pathText(folder / "set.ini") +
-                                   ": it holds text but no [TYPE] or profile section, so it is "
-                                   "no settings file");
+                                   ": it holds text but no [TYPE], profile or [AutoProfile] "
+                                   "section, so it is no settings file");
     EXPECT_FALSE(session.running());
     EXPECT_TRUE(session.start(filesIn(folder)).empty()) << noise;
   }

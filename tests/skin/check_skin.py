@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Checks the shipped skin: layout files, bitmaps and icon.
+"""Checks the shipped skin: layout files, bitmaps and icons.
 
     /usr/bin/python3 tests/skin/check_skin.py ASSETS_DIR
 
@@ -28,6 +28,17 @@ DIALOG_PICTURES = [
     "macro_disable", "macro2_normal", "macro2_over", "macro2_down",
     "macro2_disable",
 ]  # fmt: skip
+
+PROGRAMS_PICTURES = [
+    "programs_normal", "programs_over", "programs_down", "programs_disable", "programs_mask",
+]  # fmt: skip
+NOTICE_PICTURES = ["notice_normal", "notice_mask"]
+# The Programs dialog's entries, as the program knows them.
+PROGRAMS_CAPTIONS = {
+    1: "OK", 2: "Cancel", 3: "Add", 4: "Remove", 5: "1", 6: "2", 7: "3", 8: "Stay",
+    9: "Profile 1", 10: "Profile 2", 11: "Profile 3", 12: "Rules",
+}  # fmt: skip
+TRAY_ICON_SIZES = [16, 20, 24, 32]
 
 SKIN_BUTTONS = {
     122: None, 123: None, 124: None, 125: None, 126: None, 127: None,
@@ -152,15 +163,25 @@ def load_main(path, c):
     return slots
 
 
-def load_composite(path, c):
-    values = read_layout(path, c, wide=True)
+def load_entries(path, c, count, wide):
+    """A dialog's layout: {n: (rect, caption)} for entries 1..count."""
+    values = read_layout(path, c, wide)
+    name = os.path.basename(path)
     entries = {}
-    for n in DIALOG_ENTRIES:
-        c.check(str(n) in values, "Composite.ini: entry %d missing" % n)
+    for n in range(1, count + 1):
+        c.check(str(n) in values, "%s: entry %d missing" % (name, n))
         f = fields(values.get(str(n), ""), 5)
         entries[n] = (tuple(parse_int(v) for v in f[:4]), f[4])
-    c.check("29" not in values, "Composite.ini: entry 29 is never read")
+    c.check(str(count + 1) not in values, "%s: entry %d is never read" % (name, count + 1))
     return entries
+
+
+def load_composite(path, c):
+    return load_entries(path, c, len(DIALOG_ENTRIES), wide=True)
+
+
+def load_programs(path, c):
+    return load_entries(path, c, 12, wide=False)
 
 
 # --------------------------------------------------------------------------
@@ -451,38 +472,94 @@ def check_dialog(assets, c):
             )
 
 
-def check_icon(assets, c):
-    path = os.path.join(assets, "tarsil.ico")
-    if not c.check(os.path.isfile(path), "tarsil.ico is missing"):
+def check_greyed(name, picture, rect, c):
+    """Disabled means grey: little colour left in a disabled face."""
+    x, y, w, h = rect
+    r, g, b = (ch for ch in picture.crop((x, y, x + w, y + h)).split())
+    chroma = (
+        ImageChops.difference(r, g).getextrema()[1],
+        ImageChops.difference(g, b).getextrema()[1],
+    )
+    c.check(max(chroma) <= 24, "%s: %s is not greyed" % (name, rect))
+
+
+def check_programs(assets, c):
+    entries = load_programs(os.path.join(assets, "Programs.ini"), c)
+    pics = load_pictures(os.path.join(assets, "skin"), PROGRAMS_PICTURES + NOTICE_PICTURES, c)
+    for n, caption in PROGRAMS_CAPTIONS.items():
+        c.check(
+            entries[n][1] == caption,
+            "Programs.ini: entry %d is %r, not %r" % (n, entries[n][1], caption),
+        )
+    if len(pics) < len(PROGRAMS_PICTURES) + len(NOTICE_PICTURES):
         return
+    size = pics["programs_mask"].size
+    for name in PROGRAMS_PICTURES:
+        c.check(pics[name].size == size, "%s.bmp: size %s, programs_mask is %s"
+                % (name, pics[name].size, size))  # fmt: skip
+    c.check(pics["notice_normal"].size == pics["notice_mask"].size,
+            "notice_normal.bmp and notice_mask.bmp differ in size")  # fmt: skip
+    if any(pics[name].size != size for name in PROGRAMS_PICTURES):
+        return
+    W, H = size
+    for n, (rect, _) in entries.items():
+        x, y, w, h = rect
+        c.check(w > 0 and h > 0 and x >= 0 and y >= 0 and x + w <= W and y + h <= H,
+                "Programs.ini: entry %d is empty or outside the %dx%d dialog" % (n, W, H))
+    check_mask("programs_mask.bmp", pics["programs_mask"],
+               [("entry %d" % n, e[0]) for n, e in entries.items()], c)  # fmt: skip
+    check_mask("notice_mask.bmp", pics["notice_mask"], [], c)
+    buttons = [entries[n][0] for n in range(1, 12)]
+    for state in ("programs_over", "programs_down", "programs_disable"):
+        if state != "programs_disable":  # which is grey all over
+            c.check(differs_only_inside(pics["programs_normal"], pics[state], buttons),
+                    "%s.bmp: differs outside the buttons" % state)  # fmt: skip
+        for n in range(1, 12):
+            c.check(differs(pics["programs_normal"], pics[state], entries[n][0]),
+                    "%s.bmp: entry %d looks normal" % (state, n))  # fmt: skip
+    # Remove and the rule's profile are disabled while no rule is selected.
+    for n in (4, 5, 6, 7):
+        check_greyed("programs_disable.bmp", pics["programs_disable"], entries[n][0], c)
+
+
+def check_icon_file(assets, name, want_sizes, c):
+    path = os.path.join(assets, name)
+    if not c.check(os.path.isfile(path), "%s is missing" % name):
+        return None
     with open(path, "rb") as f:
         data = f.read()
     reserved, kind, count = struct.unpack_from("<HHH", data, 0)
-    if not c.check(reserved == 0 and kind == 1, "tarsil.ico: not an icon file"):
-        return
+    if not c.check(reserved == 0 and kind == 1, "%s: not an icon file" % name):
+        return None
     sizes = []
     for i in range(count):
         w, h, _, _, _, bpp, length, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
         w, h = w or 256, h or 256
         blob = data[offset : offset + length]
-        c.check(len(blob) == length, "tarsil.ico: image %d cut short" % i)
+        c.check(len(blob) == length, "%s: image %d cut short" % (name, i))
         if blob[:8] == b"\x89PNG\r\n\x1a\n":
             pw, ph = struct.unpack_from(">II", blob, 16)
             c.check(
                 (pw, ph) == (w, h),
-                "tarsil.ico: PNG image %d is %dx%d, listed %dx%d" % (i, pw, ph, w, h),
+                "%s: PNG image %d is %dx%d, listed %dx%d" % (name, i, pw, ph, w, h),
             )
         else:
             hs, bw, bh = struct.unpack_from("<Iii", blob, 0)
             c.check(
                 hs == 40 and bw == w and bh == 2 * h,
-                "tarsil.ico: image %d has a bad DIB header" % i,
+                "%s: image %d has a bad DIB header" % (name, i),
             )
         sizes.append(w)
-    c.check(
-        sorted(sizes) == [16, 32, 48, 256],
-        "tarsil.ico: sizes %s, want 16, 32, 48, 256" % sorted(sizes),
-    )
+    c.check(sorted(sizes) == want_sizes, "%s: sizes %s, want %s" % (name, sorted(sizes), want_sizes))
+    return data
+
+
+def check_icon(assets, c):
+    check_icon_file(assets, "tarsil.ico", [16, 32, 48, 256], c)
+    # One tray icon per profile, each telling its number apart.
+    tray = [check_icon_file(assets, "profile%d.ico" % p, TRAY_ICON_SIZES, c) for p in (1, 2, 3)]
+    if all(tray):
+        c.check(len(set(tray)) == 3, "profile1..3.ico are not three different icons")
 
 
 def check_reproducible(assets, c):
@@ -502,13 +579,15 @@ def check_reproducible(assets, c):
             gen.returncode == 0, "generate.py failed: " + (gen.stderr or gen.stdout).strip()
         ):
             return
-        for name in ("Main.ini", "Composite.ini"):
+        for name in ("Main.ini", "Composite.ini", "Programs.ini"):
             c.check(
                 filecmp.cmp(os.path.join(tmp, name), os.path.join(assets, name), shallow=False),
                 "%s differs from what tools/skin/layout.py writes" % name,
             )
-        generated = ["skin/%s.bmp" % n for n in MAIN_PICTURES + DIALOG_PICTURES]
+        pictures = MAIN_PICTURES + DIALOG_PICTURES + PROGRAMS_PICTURES + NOTICE_PICTURES
+        generated = ["skin/%s.bmp" % n for n in pictures]
         generated += ["tarsil.ico", "installer/side.bmp"]
+        generated += ["profile%d.ico" % p for p in (1, 2, 3)]
         for name in generated:
             mine = os.path.join(assets, name)
             c.check(
@@ -523,12 +602,13 @@ def main(argv):
         return 2
     assets = os.path.abspath(argv[0])
     c = Checker()
-    for name in ("Main.ini", "Composite.ini"):
+    for name in ("Main.ini", "Composite.ini", "Programs.ini"):
         if not c.check(os.path.isfile(os.path.join(assets, name)), "%s is missing" % name):
             print("skin check: %d checks, %d failed" % (c.checks, len(c.failures)))
             return 1
     check_main(assets, c)
     check_dialog(assets, c)
+    check_programs(assets, c)
     check_icon(assets, c)
     check_reproducible(assets, c)
     print("skin check: %d checks, %d failed" % (c.checks, len(c.failures)))

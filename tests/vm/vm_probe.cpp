@@ -315,6 +315,20 @@ int main() {
     check(tapArrivesAs(keyboard, *virtualKeyboard, KEY_C), "set.ini back: A arrives as C");
   }
 
+  // Profile keys: F2 goes to profile 3 (where A types itself) and there back
+  // to 2; the key itself never arrives, and the A right behind it already
+  // follows the new profile.
+  virtualKeyboard->drain();
+  keyboard.tap(KEY_F2);
+  keyboard.tap(KEY_A);
+  got = virtualKeyboard->keys(2);
+  check(same(got, {{KEY_A, 1}, {KEY_A, 0}}), "after the profile key F2, A types itself", text(got));
+  keyboard.tap(KEY_F2);
+  keyboard.tap(KEY_A);
+  got = virtualKeyboard->keys(2);
+  check(same(got, {{KEY_C, 1}, {KEY_C, 0}}), "F2 in profile 3 goes back: A arrives as C",
+        text(got));
+
   // Latency: what the daemon adds between a keyboard and the system.
   {
     const auto through = percentiles(latencies(keyboard, *virtualKeyboard, 500));

@@ -6,7 +6,10 @@ program will cut them out, and writes:
 
     skin/main_{normal,over,down,mask}.bmp       main window, 1000 x 372
     skin/key_*.bmp, media_normal.bmp, ...       key settings dialog, 616 x 500
+    skin/programs_*.bmp                         Programs dialog, 520 x 448
+    skin/notice_{normal,mask}.bmp               profile notice, 248 x 64
     tarsil.ico                                  16, 32, 48 and 256 pixels
+    profile1.ico .. profile3.ico                tray icons, 16, 20, 24 and 32 pixels
 
 The output depends on nothing but the layout files, this script, Pillow and
 the fonts named in FONTS, so the same input always gives the same bytes.
@@ -26,7 +29,7 @@ from PIL import Image, ImageDraw, ImageFilter, ImageFont
 # leave a bytecode cache in the source tree.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from layout import DLG_H, DLG_W, MAIN_H, MAIN_W  # noqa: E402
+from layout import DLG_H, DLG_W, MAIN_H, MAIN_W, PRG_H, PRG_W  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ASSETS = os.path.normpath(os.path.join(HERE, "..", "..", "assets"))
@@ -129,6 +132,11 @@ def load_main(path):
 def load_composite(path):
     entries = read_layout(path)
     return [Slot(n, entries.get(n, []), False) for n in range(1, 29)]
+
+
+def load_programs(path):
+    entries = read_layout(path)
+    return [Slot(n, entries.get(n, []), False) for n in range(1, 13)]
 
 
 # --------------------------------------------------------------------------
@@ -1006,21 +1014,27 @@ def draw_dialog_body(size, entries, kind, greyed=False):
                 anchor="mm",
             )
         if kind == "function":
-            # What each function types, in the order of the list.
+            # What each function types, in the order of the list; the
+            # profile keys, last, switch profiles instead.
             rows = [
                 ("Open", "Ctrl+O"), ("New", "Ctrl+N"), ("Undo", "Ctrl+Z"),
                 ("Save", "Ctrl+S"), ("Copy", "Ctrl+C"), ("Cut", "Ctrl+X"),
                 ("Paste", "Ctrl+V"), ("Search", "Ctrl+F"), ("Select ALL", "Ctrl+A"),
                 ("Zoom Out", "Ctrl+−"), ("Zoom In", "Ctrl++"),
                 ("Minimize", "Alt+Space N"), ("Maximize", "Alt+Space X"),
+                ("Profile 1", "→ 1"), ("Profile 2", "→ 2"), ("Profile 3", "→ 3"),
+                ("Next Profile", "1→2→3→1"),
             ]  # fmt: skip
             f = font("regular", 11)
+            per_row, pitch = 6, 88
             for i, (name, keys) in enumerate(rows):
-                row, col = divmod(i, 7)
-                cx = 66 + col * 81 + row * 40
-                cy = 344 + row * 40
-                d.text((cx, cy), name, font=font("bold", 11), fill=TEXT, anchor="mm")
-                d.text((cx, cy + 15), keys, font=f, fill=TEXT_DIM, anchor="mm")
+                row, col = divmod(i, per_row)
+                in_row = min(per_row, len(rows) - row * per_row)
+                cx = w / 2 + (col - (in_row - 1) / 2) * pitch
+                cy = 326 + row * 34
+                ink = CYAN if name.endswith("Profile") or name.startswith("Profile") else TEXT
+                d.text((cx, cy), name, font=font("bold", 11), fill=ink, anchor="mm")
+                d.text((cx, cy + 14), keys, font=f, fill=TEXT_DIM, anchor="mm")
     else:
         x22, y22 = e[22].rect[:2]
         x23, y23 = e[23].rect[:2]
@@ -1052,17 +1066,14 @@ def grey(img):
     return Image.blend(g, Image.new("RGB", img.size, (20, 21, 25)), 0.35)
 
 
-def render_dialog_button(bg, slot, state):
-    """Face of skin button (Composite.ini entry) in state normal/over/down/disable."""
-    x, y, w, h = slot.rect
-    n = slot.number
-    c = Canvas(w, h)
-    is_tab = 6 <= n <= 9
-    primary = n == 1
-    radius = 7.0 if is_tab else 6.0
+def draw_dialog_face(c, w, h, state, tab, primary, recording=False):
+    """The face both dialogs' buttons share; returns the caption's ink.
+
+    A tab (or toggle) is flatter than a push button when idle; the primary
+    button has a cyan rim; a pressed record button glows red, not amber."""
+    radius = 7.0 if tab else 6.0
     if state == "down":
-        if n == 12:
-            # Recording: the button glows red rather than amber.
+        if recording:
             c.rrect_gradient((0, 0, w, h), radius, (236, 60, 60), (180, 26, 30))
             ink = (255, 255, 255)
         else:
@@ -1077,7 +1088,7 @@ def render_dialog_button(bg, slot, state):
         c.rrect((0, 0, w, h), radius, fill=(30, 31, 35, 255), outline=(48, 50, 56, 255), width=1.0)
         ink = (84, 87, 94)
     else:
-        if is_tab:
+        if tab:
             c.rrect_gradient((0, 0, w, h), radius, (36, 39, 47), (28, 30, 37))
         else:
             c.rrect_gradient((0, 0, w, h), radius, (50, 54, 65), (34, 37, 45))
@@ -1086,25 +1097,42 @@ def render_dialog_button(bg, slot, state):
             (0, 0, w, h), radius, outline=(CYAN if primary else (72, 78, 92)) + (255,), width=1.0
         )
         ink = TEXT
-    caption = slot.caption
-    f = font("bold", 15 if is_tab else 13)
-    tw = f.getlength(caption)
+    return ink
+
+
+def render_dialog_button(bg, slot, state):
+    """Face of skin button (Composite.ini entry) in state normal/over/down/disable."""
+    x, y, w, h = slot.rect
+    n = slot.number
+    c = Canvas(w, h)
+    is_tab = 6 <= n <= 9
+    primary = n == 1
+    ink = draw_dialog_face(c, w, h, state, is_tab, primary, recording=n == 12)
     icon = KIND_ICONS.get(n) or DIALOG_ICONS.get(n)
-    isz = 16 if is_tab else 12
-    gap = 8 if is_tab else 6
+    icol = ink
+    if n == 12 and state in ("normal", "over"):
+        icol = (240, 60, 60)
+    elif state == "normal" and (is_tab or primary):
+        icol = CYAN
+    return label_face(bg, slot, c, ink, icon, icol, big=is_tab)
+
+
+def label_face(bg, slot, c, ink, icon, icon_ink, big=False):
+    """The face on its piece of the background, with the caption centred
+    after the icon (when there is one)."""
+    w, h = slot.rect[2:]
+    f = font("bold", 15 if big else 13)
+    tw = f.getlength(slot.caption)
+    isz = 16 if big else 12
+    gap = 8 if big else 6
     total = tw + (isz + gap if icon else 0)
     x0 = (w - total) / 2
     if icon:
-        icol = ink
-        if n == 12 and state in ("normal", "over"):
-            icol = (240, 60, 60)
-        elif state == "normal" and (is_tab or primary):
-            icol = CYAN
-        draw_icon(c, icon, x0 + isz / 2, h / 2, isz, icol + (255,))
+        draw_icon(c, icon, x0 + isz / 2, h / 2, isz, icon_ink + (255,))
     img = bg.crop(slot.box).convert("RGBA")
     img.alpha_composite(c.result())
     d = ImageDraw.Draw(img)
-    d.text((x0 + (isz + gap if icon else 0), h / 2), caption, font=f, fill=ink, anchor="lm")
+    d.text((x0 + (isz + gap if icon else 0), h / 2), slot.caption, font=f, fill=ink, anchor="lm")
     return img.convert("RGB")
 
 
@@ -1149,6 +1177,136 @@ def render_dialog(entries, size):
     mask.paste((0, 0, 0), (0, 0), outline_mask(size, dialog_outline(*size)))
     pictures["key_mask"] = mask
     return pictures
+
+
+# --------------------------------------------------------------------------
+# Programs dialog
+
+
+PROGRAMS_ICONS = {1: "check", 2: "close", 3: "plus", 4: "trash"}
+
+
+def draw_programs_body(size, entries):
+    """Background of the Programs dialog: the rule list, its profile, the fallback."""
+    w, h = size
+    poly = dialog_outline(w, h)
+    c = Canvas(w, h)
+    draw_shell(c, poly, w, h)
+    draw_logo(c, w - 46, 14, 22)
+    c.line([(20, 54), (w - 20, 54)], (46, 50, 60, 255), 1.0)
+    c.line([(20, 54), (150, 54)], CYAN + (255,), 1.2)
+    e = {n: entries[n - 1] for n in range(1, 13)}
+    lx, ly, lw, lh = e[12].rect
+    rules_panel = (16, ly - 30, w - 16, ly + lh + 14)
+    fallback = [e[n].rect for n in range(8, 12)]
+    fallback_panel = (16, fallback[0][1] - 30, w - 16, fallback[0][1] + fallback[0][3] + 26)
+    for panel in (rules_panel, fallback_panel):
+        c.rrect(panel, 10, fill=(13, 14, 18, 255), outline=(50, 54, 64, 255), width=1.0)
+    # The list sits in a field framed like the key settings' fields.
+    c.rrect((lx - 4, ly - 4, lx + lw + 4, ly + lh + 4), 7, fill=(8, 9, 12, 255),
+            outline=CYAN + (200,), width=1.2)
+    # The rule's profile and the fallback sit on rails, as the kind tabs do.
+    pills = [e[n].rect for n in (5, 6, 7)]
+    c.rrect(union_box(pills, 4), 9, fill=(12, 13, 17, 255), outline=(48, 52, 62, 255), width=1.0)
+    c.rrect(union_box(fallback, 4), 9, fill=(12, 13, 17, 255), outline=(48, 52, 62, 255),
+            width=1.0)
+    img = c.result().convert("RGB")
+    d = ImageDraw.Draw(img)
+    d.text((26, 32), "Programs", font=font("bold", 20), fill=(245, 247, 250), anchor="lm")
+    d.text((26 + font("bold", 20).getlength("Programs") + 14, 34), "Tarsil Software",
+           font=font("regular", 13), fill=CYAN, anchor="lm")
+    label = font("bold", 12)
+    hint = font("regular", 11)
+    d.text((lx - 2, ly - 18), "PROGRAM", font=label, fill=TEXT_DIM, anchor="lm")
+    d.text((lx + lw - 92, ly - 18), "PROFILE", font=label, fill=TEXT_DIM, anchor="lm")
+    px, py = pills[0][:2]
+    d.text((px - 2, py - 18), "ITS PROFILE", font=label, fill=TEXT_DIM, anchor="lm")
+    fx, fy = fallback[0][:2]
+    d.text((fx - 2, fy - 16), "WHEN NO RULE MATCHES", font=label, fill=TEXT_DIM, anchor="lm")
+    d.text((fx, fy + fallback[0][3] + 13),
+           "Stay: the profile that is active stays active.",
+           font=hint, fill=(96, 102, 116), anchor="lm")
+    return img
+
+
+def render_programs_button(bg, slot, state):
+    """Face of a Programs dialog button in state normal/over/down/disable."""
+    x, y, w, h = slot.rect
+    n = slot.number
+    c = Canvas(w, h)
+    ink = draw_dialog_face(c, w, h, state, 5 <= n <= 11, n == 1)
+    icol = CYAN if state == "normal" and n == 1 else ink
+    return label_face(bg, slot, c, ink, PROGRAMS_ICONS.get(n), icol)
+
+
+def render_programs(entries, size):
+    """The Programs dialog's pictures by file stem."""
+    base = draw_programs_body(size, entries)
+    pictures = {}
+    for state in ("normal", "over", "down", "disable"):
+        source = grey(base) if state == "disable" else base
+        img = source.copy()
+        for s in entries[:11]:
+            img.paste(render_programs_button(source, s, state), s.rect[:2])
+        pictures["programs_" + state] = img
+    mask = Image.new("RGB", size, OUTSIDE)
+    mask.paste((0, 0, 0), (0, 0), outline_mask(size, dialog_outline(*size)))
+    pictures["programs_mask"] = mask
+    return pictures
+
+
+# --------------------------------------------------------------------------
+# Profile notice and tray icons
+
+
+NOTICE_SIZE = (248, 64)
+
+
+def render_notice():
+    """The notice's background (the program writes its two lines on it) and mask."""
+    w, h = NOTICE_SIZE
+    c = Canvas(w, h)
+    c.rrect((0, 0, w, h), 10, fill=(10, 11, 14, 255))
+    body = vgradient((w * SS, h * SS), BODY_TOP, BODY_BOTTOM).convert("RGBA")
+    shape = Image.new("L", body.size, 0)
+    ImageDraw.Draw(shape).rounded_rectangle((2 * SS, 2 * SS, (w - 2) * SS, (h - 2) * SS),
+                                            radius=9 * SS, fill=255)
+    c.img.paste(body, (0, 0), shape)
+    c.rrect((1, 1, w - 1, h - 1), 9, outline=CYAN + (160,), width=1.0)
+    c.rrect((12, 12, 16, h - 12), 2, fill=AMBER_TOP + (255,))
+    draw_logo(c, w - 40, (h - 26) / 2, 26)
+    mask_shape = Image.new("L", (w, h), 0)
+    ImageDraw.Draw(mask_shape).rounded_rectangle((0, 0, w - 1, h - 1), radius=10, fill=255)
+    mask = Image.new("RGB", (w, h), OUTSIDE)
+    mask.paste((0, 0, 0), (0, 0), mask_shape.point(lambda v: 255 if v >= 128 else 0))
+    return {"notice_normal": c.result().convert("RGB"), "notice_mask": mask}
+
+
+TRAY_SIZES = (16, 20, 24, 32)
+
+
+def render_tray_icon(px, profile):
+    """The tray icon of profile 1..3: the badge of the mark with the number."""
+    img = Image.new("RGBA", (px, px), (0, 0, 0, 0))
+    c = Canvas(px, px)
+    cut = px * 0.25
+    badge = [(cut, 0), (px, 0), (px, px - cut), (px - cut, px), (0, px), (0, cut)]
+    c.polygon(badge, AMBER_BOTTOM + (255,))
+    k = max(1.0, px / 16)
+    inner = [(cut + k * 0.4, k), (px - k, k), (px - k, px - cut - k * 0.4),
+             (px - cut - k * 0.4, px - k), (k, px - k), (k, cut + k * 0.4)]
+    c.polygon(inner, (20, 22, 28, 255))
+    img.alpha_composite(c.result())
+    # The number, as large as the badge allows, in the lit amber of the
+    # active profile's button.
+    d = ImageDraw.Draw(img)
+    f = font("bold", round(px * 1.12))
+    d.text((px / 2, px / 2), str(profile), font=f, fill=AMBER_TOP + (255,), anchor="mm")
+    return img
+
+
+def tray_icon_name(profile):
+    return "profile%d.ico" % profile
 
 
 # --------------------------------------------------------------------------
@@ -1261,7 +1419,7 @@ def shaped(picture, mask, backdrop=(96, 104, 120)):
     return out
 
 
-def contact_sheet(main, dialog, slots, entries, path):
+def contact_sheet(main, dialog, slots, entries, path, extras=()):
     """One PNG with every picture, and both windows as the program paints them."""
     w, h = main["normal"].size
     live = main["normal"].copy()
@@ -1306,7 +1464,9 @@ def contact_sheet(main, dialog, slots, entries, path):
     y_shown = 10 + (h + 24) * 2
     y_thumbs = y_shown + dh + 24
     rows = (len(names) + cols - 1) // cols
-    sheet = Image.new("RGB", (sheet_w, y_thumbs + rows * (th + 24) + 10), (60, 64, 72))
+    y_extras = y_thumbs + rows * (th + 24) + 10
+    extras_h = max((img.size[1] for _, img in extras), default=0) + 24
+    sheet = Image.new("RGB", (sheet_w, y_extras + extras_h + 10), (60, 64, 72))
     d = ImageDraw.Draw(sheet)
     f = font("regular", 13)
     placements = [
@@ -1322,6 +1482,10 @@ def contact_sheet(main, dialog, slots, entries, path):
         x = 10 + (i % cols) * (tw + 10)
         y = y_thumbs + (i // cols) * (th + 24)
         placements.append((name, dialog[name].resize((tw, th), Image.LANCZOS), x, y))
+    x = 10
+    for label, img in extras:
+        placements.append((label, img, x, y_extras))
+        x += img.size[0] + 10
     for label, img, x, y in placements:
         sheet.paste(img, (x, y + 18))
         d.text((x, y), label, font=f, fill=(255, 255, 255))
@@ -1352,11 +1516,32 @@ def main(argv):
     installer = os.path.join(out, "installer")
     os.makedirs(installer, exist_ok=True)
     save_bmp(render_installer_side(), os.path.join(installer, "side.bmp"))
+    programs = load_programs(os.path.join(args.assets, "Programs.ini"))
+    programs_pics = render_programs(programs, (PRG_W, PRG_H))
+    notice_pics = render_notice()
+    for name, img in list(programs_pics.items()) + list(notice_pics.items()):
+        save_bmp(img, os.path.join(skin, name + ".bmp"))
     icons = [render_icon(px) for px in (16, 32, 48, 256)]
     with open(os.path.join(out, "tarsil.ico"), "wb") as f:
         f.write(ico_bytes(icons))
+    for profile in (1, 2, 3):
+        with open(os.path.join(out, tray_icon_name(profile)), "wb") as f:
+            f.write(ico_bytes([render_tray_icon(px, profile) for px in TRAY_SIZES]))
     if args.preview:
-        contact_sheet(main_pics, dialog_pics, slots, entries, args.preview)
+        # The Programs dialog with a rule selected (profile 2, fallback stay)
+        # and the pointer on Add; the notice; the tray icons, four times
+        # their size.
+        shown = programs_pics["programs_normal"].copy()
+        for n in (6, 8):
+            cut_in(shown, programs_pics["programs_down"], programs[n - 1].rect)
+        cut_in(shown, programs_pics["programs_over"], programs[2].rect)
+        extras = [("Programs: a rule on profile 2", shaped(shown, programs_pics["programs_mask"]))]
+        extras.append(("notice", shaped(notice_pics["notice_normal"], notice_pics["notice_mask"])))
+        for profile in (1, 2, 3):
+            tray = Image.new("RGB", (32, 32), (40, 44, 52))
+            tray.paste(render_tray_icon(32, profile), (0, 0), render_tray_icon(32, profile))
+            extras.append(("tray %d" % profile, tray.resize((128, 128), Image.NEAREST)))
+        contact_sheet(main_pics, dialog_pics, slots, entries, args.preview, extras)
     return 0
 
 

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Writes assets/Main.ini and assets/Composite.ini.
+"""Writes assets/Main.ini, assets/Composite.ini and assets/Programs.ini.
 
 The layout files are what ships; this script is where their geometry comes
 from, so that a change of key pitch or a moved button is one edit here
@@ -235,6 +235,30 @@ def composite_entries():
     ]
 
 
+# Programs dialog: the rules program -> profile.
+PRG_W, PRG_H = 520, 448
+
+
+def programs_entries():
+    """Entries 1..12 in order: (rect, caption)."""
+    col_x, col_w = 384, 112  # Add, Remove and the rule's profile, right of the list
+    pill_w = (col_w - 2 * 4) // 3
+    fb_w = (PRG_W - 48 - 3 * 8) // 4  # the four fallback choices, one row
+    return [
+        ((300, 398, 94, 34), "OK"),
+        ((402, 398, 94, 34), "Cancel"),
+        ((col_x, 94, col_w, 34), "Add"),
+        ((col_x, 136, col_w, 34), "Remove"),
+    ] + [
+        ((col_x + i * (pill_w + 4), 214, pill_w, 30), str(i + 1)) for i in range(3)
+    ] + [
+        ((24 + i * (fb_w + 8), 334, fb_w, 32), caption)
+        for i, caption in enumerate(("Stay", "Profile 1", "Profile 2", "Profile 3"))
+    ] + [
+        ((28, 98, 336, 186), "Rules"),
+    ]
+
+
 def format_main():
     lines = ["[BUTTONINFO]"]
     for n, (rect, vk, caption) in enumerate(main_keys(), 1):
@@ -253,19 +277,27 @@ def format_composite():
     return b"\xff\xfe" + ("\r\n".join(lines) + "\r\n").encode("utf-16-le")
 
 
+def format_programs():
+    lines = ["[BUTTONINFO]"]
+    for n, (rect, caption) in enumerate(programs_entries(), 1):
+        lines.append("%d=%d,%d,%d,%d,%s" % ((n,) + rect + (caption,)))
+    return ("\r\n".join(lines) + "\r\n").encode("ascii")
+
+
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument(
         "--out",
         default=os.path.join(here, "..", "..", "assets"),
-        help="folder to write Main.ini and Composite.ini into",
+        help="folder to write the layout files into",
     )
     args = parser.parse_args(argv)
     os.makedirs(args.out, exist_ok=True)
     for name, data in (
         ("Main.ini", format_main()),
         ("Composite.ini", format_composite()),
+        ("Programs.ini", format_programs()),
     ):
         with open(os.path.join(args.out, name), "wb") as f:
             f.write(data)

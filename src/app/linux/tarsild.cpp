@@ -20,6 +20,7 @@
 #include "engine/key_rendering.h"
 #include "ini/ini_file.h"
 #include "profile/macro_library.h"
+#include "profile/translation_rules.h"
 
 namespace tarsil {
 namespace {
@@ -135,7 +136,7 @@ bool Daemon::setUp() {
     return false;
   }
   forwarder_.emplace(virtual_->fd());
-  forwarder_->setActionHandler(keyAction, this);
+  forwarder_->setActionHandler(onAction, this);
   if (!inputs_.start(error)) {
     say(error);
     return false;
@@ -417,7 +418,10 @@ void Daemon::deviceReadable(const std::string& name) {
   Device& device = found->second;
   const int fd = device.node->fd();
   if (device.state == DeviceState::kGrabbed) {
-    if (forwarder_->readKeyboard(fd, tables(), stopped()) == KeyForwarder::ReadOutcome::kGone) {
+    reading_ = tables();
+    const KeyForwarder::ReadOutcome outcome = forwarder_->readKeyboard(fd, reading_, stopped());
+    finishProfileKeySwitch();
+    if (outcome == KeyForwarder::ReadOutcome::kGone) {
       deviceGone(name);
     }
     return;
@@ -457,6 +461,35 @@ void Daemon::deviceGone(const std::string& name) {
   }
 }
 
+void Daemon::onAction(void* context, const KeyAction& action, bool up) {
+  auto* daemon = static_cast<Daemon*>(context);
+  if (action.kind == KeyActionKind::kPlayMacro) {
+    daemon->playMacro(action, up);
+    return;
+  }
+  if (up || action.kind != KeyActionKind::kSwitchProfile) return;
+  // Only the number changes on the key path; the stores' tables stay where
+  // they are, and a key held across the switch lets go of what it pressed.
+  ProfileSet& profiles = daemon->session_.profiles();
+  const std::int32_t profile = profileKeyTarget(action, profiles.activeProfile);
+  if (profile == profiles.activeProfile) return;
+  profiles.activeProfile = profile;
+  daemon->reading_.activeProfile = profile;
+  daemon->profileKeySwitched_ = true;
+  // What plays stops with the switch, and lets go of what it holds.
+  daemon->player_.stopAll(daemon->playerOutput());
+  daemon->runPlayer();
+}
+
+void Daemon::finishProfileKeySwitch() {
+  if (!profileKeySwitched_) return;
+  profileKeySwitched_ = false;
+  ProfileSet& profiles = session_.profiles();
+  // The daemon never holds unapplied edits: the working profile is the store.
+  profiles.working = *profiles.store(profiles.activeProfile);
+  say("profile key: profile " + std::to_string(profiles.activeProfile) + " is active");
+}
+
 ProfileTables Daemon::tables() const {
   const ProfileSet& profiles = session_.profiles();
   return ProfileTables{
@@ -466,21 +499,18 @@ ProfileTables Daemon::tables() const {
       {&profiles.stores[0].actions, &profiles.stores[1].actions, &profiles.stores[2].actions}};
 }
 
-void Daemon::keyAction(void* self, const KeyAction& action, bool up) noexcept {
-  auto* daemon = static_cast<Daemon*>(self);
-  if (action.kind != KeyActionKind::kPlayMacro) return;
+void Daemon::playMacro(const KeyAction& action, bool up) noexcept {
   const PlayerTime now =
       std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch())
           .count();
   if (up) {
-    daemon->player_.release(action.trigger, now, daemon->playerOutput());
+    player_.release(action.trigger, now, playerOutput());
   } else {
-    const bool numLockOn = isNumLockOn(daemon->forwarder_->numLockState());
-    daemon->player_.press(
-        {daemon->session_.profiles().activeProfile, action.value, action.trigger, numLockOn}, now,
-        daemon->playerOutput());
+    const bool numLockOn = isNumLockOn(forwarder_->numLockState());
+    player_.press({session_.profiles().activeProfile, action.value, action.trigger, numLockOn},
+                  now, playerOutput());
   }
-  daemon->runPlayer();
+  runPlayer();
 }
 
 StrokeOutput Daemon::playerOutput() noexcept {

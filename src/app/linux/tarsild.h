@@ -86,10 +86,18 @@ class Daemon {
   void tryGrab(Device& device);
   void retryHeldDevices();
   void deviceReadable(const std::string& name);
+  // A key whose meaning is an action. A profile key's press: the keys after
+  // it, in the same read too, are decided in the new profile at once, and
+  // what plays stops. A timed macro's press and release go to the player.
+  static void onAction(void* context, const KeyAction& action, bool up);
+  // After the read: the working profile follows the switch. set.ini is
+  // left as it is (the daemon only reads it), so the choice lasts until
+  // the file changes or the daemon starts again.
+  void finishProfileKeySwitch();
   void shutDown();
   ProfileTables tables() const;
-  // The press or release of a key whose meaning is an action.
-  static void keyAction(void* self, const KeyAction& action, bool up) noexcept;
+  // The press or release of a key that plays a timed macro.
+  void playMacro(const KeyAction& action, bool up) noexcept;
   // Sends what the player has due and sets its timer for the next step.
   void runPlayer() noexcept;
   StrokeOutput playerOutput() noexcept;
@@ -115,6 +123,10 @@ class Daemon {
   int signals_ = -1;
   int settingsWatch_ = -1;
   std::array<std::string, 2> watchedNames_;  // set.ini and Main.ini, as notices name them
+  // The tables the read in progress decides with; a profile key changes
+  // its active profile.
+  ProfileTables reading_;
+  bool profileKeySwitched_ = false;
 };
 
 }  // namespace tarsil

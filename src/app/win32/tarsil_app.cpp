@@ -8,17 +8,23 @@
 #include "app/command_line.h"
 #include "ui/main/win32/instance_name.h"
 #include "ui/main/win32/main_window.h"
+#include "ui/main/win32/profile_messages.h"
 
-bool TarsilApp::IsFirstInstance(bool bringForward) {
+bool TarsilApp::IsFirstInstance(bool bringForward, std::optional<std::int32_t> profile) {
   // The mutex only marks a running instance: never waited on, never closed,
   // so the name stays taken until this process ends.
   CreateMutexW(nullptr, TRUE, kInstanceName);
   if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
-  if (!bringForward) return false;
+  if (!bringForward && !profile) return false;
 
   for (HWND window = GetWindow(GetDesktopWindow(), GW_CHILD); window != nullptr;
        window = GetWindow(window, GW_HWNDNEXT)) {
     if (GetPropW(window, kInstanceName) == nullptr) continue;
+    if (profile) {
+      // A switch from a shortcut or a script: the window stays as it is.
+      PostMessageW(window, WM_PROFILE_REQUEST, static_cast<WPARAM>(*profile), 0);
+      break;
+    }
     // Hidden in the tray or minimised, the window is shown again: starting
     // the program is how a user asks to see it.
     if (IsIconic(window)) {
@@ -43,13 +49,13 @@ bool TarsilApp::InitInstance() {
     AfxMessageBox(std::wstring(notice.begin(), notice.end()), MB_OK | MB_ICONINFORMATION);
   }
   // A start for the tray (at sign-in) leaves a running instance as it is.
-  if (!IsFirstInstance(!options.tray)) return false;
+  if (!IsFirstInstance(!options.tray, options.profile)) return false;
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   CWinApp::InitInstance();
 
-  auto mainWindow = std::make_unique<MainWindow>(options.alwaysOn, options.tray);
+  auto mainWindow = std::make_unique<MainWindow>(options.alwaysOn, options.tray, options.profile);
   m_pMainWnd = mainWindow.get();
   mainWindow->DoModal();
   m_pMainWnd = nullptr;

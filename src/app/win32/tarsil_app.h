@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "framework/win32/win_app.h"
 
 // The application: one instance per logged-on user; the first runs the main
@@ -11,6 +14,8 @@ class TarsilApp : public CWinApp {
 
  private:
   // True for the first instance. A second one gets false, after bringing the
-  // first one's main window (and any dialog it has open) forward if asked to.
-  static bool IsFirstInstance(bool bringForward);
+  // first one's main window (and any dialog it has open) forward if asked
+  // to, or after asking it to make `profile` active, which leaves it as it
+  // is otherwise.
+  static bool IsFirstInstance(bool bringForward, std::optional<std::int32_t> profile);
 };

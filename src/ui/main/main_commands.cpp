@@ -62,9 +62,11 @@ void MainCommands::runButton(SkinButton button) {
       host_.saveSettings();
       host_.hideWindow();
       break;
-    case SkinButton::kDefault:
+    case SkinButton::kDefault: {
+      const WaitForUser wait(*this);
       if (host_.confirmRestoreDefaults()) restoreDefaults();
       break;
+    }
     case SkinButton::kProfile1:
     case SkinButton::kProfile2:
     case SkinButton::kProfile3:
@@ -74,22 +76,56 @@ void MainCommands::runButton(SkinButton button) {
   }
 }
 
-void MainCommands::switchProfile(std::int32_t profile) {
-  SwitchProfile(profiles_, profile, host_);
+namespace {
+
+// The answer of a switch nobody can be asked about: what was done in the
+// window stays, in the profile it was done in.
+class KeepChanges final : public SavePrompt {
+ public:
+  bool confirmSaveChanges() override { return true; }
+};
+
+}  // namespace
+
+void MainCommands::switchProfile(std::int32_t profile, SwitchSource source,
+                                 std::u16string_view program) {
+  if (!isProfileNumber(profile)) return;
+  if (source == SwitchSource::kProfileButton) {
+    // Its question about unapplied changes waits for the user as well.
+    const WaitForUser wait(*this);
+    SwitchProfile(profiles_, profile, host_);
+  } else if (waiting_ > 0) {
+    pending_ = PendingSwitch{profile, source, std::u16string(program)};
+    return;
+  } else if (profile != profiles_.activeProfile) {
+    KeepChanges keep;
+    SwitchProfile(profiles_, profile, keep);
+  } else {
+    host_.showActiveProfile(profile, profileNotice(source, profile, program));
+    return;
+  }
   host_.saveSettings();
   drawAll(host_);
   view_.drawAssignedKeys(host_, profiles_.working);
+  host_.showActiveProfile(profiles_.activeProfile, profileNotice(source, profile, program));
+}
+
+MainCommands::WaitForUser::~WaitForUser() {
+  if (--commands_.waiting_ > 0 || !commands_.pending_) return;
+  const PendingSwitch pending = std::move(*commands_.pending_);
+  commands_.pending_.reset();
+  commands_.switchProfile(pending.profile, pending.source, pending.program);
 }
 
 void MainCommands::editKey(int slot) {
   ProfileData& working = profiles_.working;
   const KeyAssignment& key = working.keys.slot(slot);
-  KeySettingsExchange exchange{
-      layout_.slots.slot(slot).vk,
-      key.name,
-      key.kind,
-      key.macroIndex,
-      {working.macroBindings, working.macroNames, working.macroSteps, working.macroTimings}};
+  KeySettingsExchange exchange{layout_.slots.slot(slot).vk,
+                               key.name,
+                               key.kind,
+                               key.macroIndex,
+                               {working.macroBindings, working.macroNames, working.macroSteps, working.macroTimings}};
+  const WaitForUser wait(*this);
   std::optional<KeySettingsExchange> result =
       host_.runKeySettings(std::move(exchange), working.translation);
   if (!result) return;
@@ -104,11 +140,8 @@ void MainCommands::editMacros() {
   ProfileData& working = profiles_.working;
   // The macro editor edits no key: it gets none.
   KeySettingsExchange exchange{
-      0,
-      {},
-      KindMacroEditor,
-      0,
-      {working.macroBindings, working.macroNames, working.macroSteps, working.macroTimings}};
+      0, {}, KindMacroEditor, 0, {working.macroBindings, working.macroNames, working.macroSteps, working.macroTimings}};
+  const WaitForUser wait(*this);
   std::optional<KeySettingsExchange> result =
       host_.runKeySettings(std::move(exchange), working.translation);
   if (!result) return;

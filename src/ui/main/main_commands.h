@@ -8,6 +8,7 @@
 #include "layout/layout_file.h"
 #include "profile/profile_operations.h"
 #include "ui/main/keyboard_view.h"
+#include "ui/main/profile_notice.h"
 #include "ui/settings/key_settings_model.h"
 
 namespace tarsil {
@@ -48,6 +49,10 @@ class MainWindowHost : public SkinCanvas, public SavePrompt {
   // The window's width and height, for a full redraw.
   virtual std::int32_t windowWidth() const = 0;
   virtual std::int32_t windowHeight() const = 0;
+  // `profile` is active (after every switch, and to begin with): the tray
+  // shows it, and `notice`, when there is one, says so near the tray.
+  virtual void showActiveProfile(std::int32_t profile,
+                                 const std::optional<ProfileNotice>& notice) = 0;
   // What the profiles hold may have changed: set.ini is to follow now
   // (KeyboardSession::save), and what that has to say is shown.
   virtual void saveSettings() = 0;
@@ -76,7 +81,17 @@ class MainCommands {
     view_.drawAll(canvas, profiles_, host_.windowWidth(), host_.windowHeight());
   }
 
-  void switchProfile(std::int32_t profile);
+  // Makes `profile` active, as the window's Profile buttons do: the working
+  // profile takes the store, the view is redrawn, and the host shows the
+  // profile. A switch the user did not make in the window never asks: it
+  // keeps unapplied changes in the profile it leaves, and a switch to the
+  // active profile (a profile key pressed again) only shows the notice.
+  // While the window waits for the user (a dialog or a question that works
+  // on the working profile), such a switch waits for the answer, so an edit
+  // always lands in the profile it was begun in. `program` names the program
+  // whose rule asked.
+  void switchProfile(std::int32_t profile, SwitchSource source = SwitchSource::kProfileButton,
+                     std::u16string_view program = {});
   void restoreDefaults();
   // The key settings dialog for assignable slot 1..104; its OK is recorded
   // and committed at once.
@@ -86,13 +101,34 @@ class MainCommands {
 
   const KeyboardView& view() const { return view_; }
 
+  // Holds switches from outside the window while the window waits for the
+  // user in a dialog of its own; the last one asked for runs at the end.
+  class WaitForUser {
+   public:
+    explicit WaitForUser(MainCommands& commands) : commands_(commands) { ++commands_.waiting_; }
+    ~WaitForUser();
+    WaitForUser(const WaitForUser&) = delete;
+    WaitForUser& operator=(const WaitForUser&) = delete;
+
+   private:
+    MainCommands& commands_;
+  };
+
  private:
+  struct PendingSwitch {
+    std::int32_t profile = 0;
+    SwitchSource source = SwitchSource::kRule;
+    std::u16string program;
+  };
+
   void runButton(SkinButton button);
 
   ProfileSet& profiles_;
   const MainLayout& layout_;
   MainWindowHost& host_;
   KeyboardView view_;
+  int waiting_ = 0;
+  std::optional<PendingSwitch> pending_;
 };
 
 }  // namespace tarsil

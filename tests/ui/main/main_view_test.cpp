@@ -52,6 +52,18 @@ class RecordingHost : public MainWindowHost {
     if (!dialog) return std::nullopt;
     return dialog(std::move(exchange), working);
   }
+  void showActiveProfile(std::int32_t profile,
+                         const std::optional<ProfileNotice>& notice) override {
+    std::string entry = "show profile " + std::to_string(profile);
+    if (notice) {
+      entry += " with \"" + std::string(notice->headline.begin(), notice->headline.end());
+      if (!notice->detail.empty()) {
+        entry += " / " + std::string(notice->detail.begin(), notice->detail.end());
+      }
+      entry += "\"";
+    }
+    log(entry);
+  }
   std::int32_t windowWidth() const override { return 800; }
   std::int32_t windowHeight() const override { return 280; }
   void saveSettings() override { log("save"); }
@@ -169,10 +181,56 @@ TEST_F(MainViewTest, ProfileButtonsSwitchAndRedrawTheIndicatorAndAssignedKeys) {
   EXPECT_TRUE(press(129));  // "Profile2"
   EXPECT_EQ(
       host.take(),
-      "ask save -> no, save, normal window, down 129, normal 128, normal 130, down 4, down 4");
+      "ask save -> no, save, normal window, down 129, normal 128, normal 130, down 4, down 4, "
+      "show profile 2");
   EXPECT_EQ(profiles.activeProfile, 2);
   EXPECT_TRUE(press(130));
-  EXPECT_EQ(host.take(), "save, normal window, down 130, normal 129, normal 128");
+  EXPECT_EQ(host.take(), "save, normal window, down 130, normal 129, normal 128, show profile 3");
+}
+
+TEST_F(MainViewTest, SwitchesFromOutsideTheWindowNeverAskAndSayWhichProfile) {
+  // An unapplied macro edit stays with the profile it was made in.
+  profiles.working.macroNames = {u"unapplied"};
+  profiles.modified = true;
+  commands.switchProfile(2, SwitchSource::kRule, u"game.exe");
+  EXPECT_EQ(host.take(),
+            "save, normal window, down 129, normal 128, normal 130, "
+            "show profile 2 with \"Profile 2 / game.exe\"");
+  EXPECT_EQ(profiles.stores[0].macroNames, std::vector<std::u16string>{u"unapplied"});
+  EXPECT_FALSE(profiles.modified);
+
+  // A profile key for the active profile only says so: an edit waiting
+  // for Apply is not thrown away by reloading the store.
+  profiles.working.macroNames = {u"again"};
+  profiles.modified = true;
+  commands.switchProfile(2, SwitchSource::kProfileKey);
+  EXPECT_EQ(host.take(), "show profile 2 with \"Profile 2\"");
+  EXPECT_EQ(profiles.working.macroNames, std::vector<std::u16string>{u"again"});
+  commands.switchProfile(1, SwitchSource::kCommandLine);
+  EXPECT_EQ(host.take(), std::string("save, normal window, ") + kIndicator1 +
+                             ", show profile 1 with \"Profile 1\"");
+}
+
+TEST_F(MainViewTest, AProfileKeyGivenInTheDialogSwitchesOnlyAfterTheEditIsRecorded) {
+  host.dialog = [this](KeySettingsExchange exchange, TranslationTable& working) {
+    // The key is pressed while the dialog is still open.
+    commands.switchProfile(3, SwitchSource::kProfileKey);
+    working[exchange.keyCode] = {};
+    return KeySettingsExchange{exchange.keyCode, u"Next Profile", KindFunctionKey, 0,
+                               exchange.macros};
+  };
+  press(2);
+  // Each is saved at once, the edit first.
+  EXPECT_EQ(host.take(), std::string("edit key 2, save, normal window, ") + kIndicator1 +
+                             ", down 2, save, normal window, down 130, normal 129, normal 128, "
+                             "show profile 3 with \"Profile 3\"");
+  // The edit went into profile 1, where it was begun, as a profile key.
+  EXPECT_EQ(profiles.stores[0].keys.slot(2), (KeyAssignment{u"Next Profile", KindFunctionKey, 0}));
+  EXPECT_EQ(profiles.stores[0].actions.at(testing::kKeyB),
+            (KeyAction{KeyActionKind::kSwitchProfile, kNextProfile}));
+  EXPECT_EQ(profiles.activeProfile, 3);
+  commands.switchProfile(1);
+  EXPECT_EQ(hover(2), u"B Key, Set As: NEXT PROFILE");
 }
 
 TEST_F(MainViewTest, DefaultAsksFirstAndRestoresEveryKeyAtOnce) {
@@ -259,6 +317,29 @@ TEST_F(MainViewTest, ACancelledDialogChangesNothing) {
   press(123);
   EXPECT_EQ(profiles.working, before.working);
   EXPECT_EQ(profiles.stores, before.stores);
+}
+
+TEST(ProfileNotice, TheTrayTipAndTheNoticeNameTheProfile) {
+  EXPECT_EQ(trayTip(u"Tarsil Software", 2), u"Tarsil Software - Profile 2");
+  EXPECT_EQ(profileNotice(SwitchSource::kProfileButton, 2, u""), std::nullopt);
+  EXPECT_EQ(profileNotice(SwitchSource::kRule, 3, u"game.exe"),
+            (ProfileNotice{u"Profile 3", u"game.exe"}));
+  EXPECT_EQ(profileNotice(SwitchSource::kProfileKey, 1, u"ignored"),
+            (ProfileNotice{u"Profile 1", u""}));
+}
+
+TEST(ProfileNotice, GoesToTheCornerOfTheWorkAreaNearestTheTray) {
+  const SlotRect screen{0, 0, 1280, 800};
+  auto at = [&](SlotRect work) { return placeNotice(screen, work, std::nullopt, 200, 60); };
+  EXPECT_EQ(at({0, 0, 1280, 760}), (NoticePlace{1068, 688}));  // taskbar at the bottom
+  EXPECT_EQ(at({0, 40, 1280, 800}), (NoticePlace{1068, 52}));  // at the top
+  EXPECT_EQ(at({0, 0, 1200, 800}), (NoticePlace{988, 728}));   // on the right
+  EXPECT_EQ(at({80, 0, 1280, 800}), (NoticePlace{92, 728}));   // on the left
+  EXPECT_EQ(at(screen), (NoticePlace{1068, 728}));             // hidden taskbar
+  // A work area of the whole screen: the taskbar's own window tells.
+  EXPECT_EQ(placeNotice(screen, screen, SlotRect{0, 770, 1280, 800}, 200, 60),
+            (NoticePlace{1068, 698}));
+  EXPECT_EQ(placeNotice(screen, screen, SlotRect{0, 0, 60, 800}, 200, 60), (NoticePlace{72, 728}));
 }
 
 }  // namespace

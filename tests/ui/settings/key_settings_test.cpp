@@ -106,6 +106,12 @@ TEST_F(KeySettingsTest, FunctionAndMultimediaKindsWriteTheirStrokes) {
   EXPECT_EQ(model.functionItem(), 8);
   open(KindFunctionKey, u"O");
   EXPECT_EQ(model.functionItem(), 0);  // only "Open" begins with O: found after wrapping
+  // The profile keys follow the thirteen functions and send no strokes.
+  open(KindFunctionKey, u"Next Profile");
+  EXPECT_EQ(model.functionItem(), 16);
+  model.ok();
+  EXPECT_EQ(working.at(kF1), KeyList{});
+  EXPECT_EQ(model.exchange().assignmentName, u"Next Profile");
   open(KindMultimedia, u"Nexttrack");
   model.ok();
   EXPECT_EQ(working.at(kF1), KeyList{176});

@@ -16,6 +16,7 @@
 #include "ui/main/win32/instance_name.h"
 #include "ui/main/win32/popup_menu.h"
 #include "ui/main/win32/profile_files.h"
+#include "ui/main/win32/profile_messages.h"
 
 namespace {
 
@@ -34,15 +35,85 @@ HINSTANCE programInstance() {
 
 }  // namespace
 
-MainWindow::MainWindow(bool alwaysOn, bool startHidden, CWnd* parent)
+MainWindow::MainWindow(bool alwaysOn, bool startHidden, std::optional<std::int32_t> startProfile,
+                       CWnd* parent)
     : CDialog(IDD_MAIN, parent),
       alwaysOn_(alwaysOn),
       refuseFirstShow_(startHidden),
       executable_(modulePath()),
       settings_(this, executable_.parent_path(), session_.layout().media),
-      commands_(session_.profiles(), session_.layout(), *this) {
+      commands_(session_.profiles(), session_.layout(), *this),
+      startProfile_(startProfile),
+      programs_(this, executable_.parent_path(), executable_.u16string()) {
   icon_ = LoadIconW(programInstance(), MAKEINTRESOURCEW(IDI_TARSIL));
+  // The tray's size, which the system picks from the icons' images.
+  for (int i = 0; i < 3; ++i) {
+    profileIcons_[static_cast<std::size_t>(i)] = static_cast<HICON>(
+        LoadImageW(programInstance(), MAKEINTRESOURCEW(IDI_PROFILE1 + i), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  }
   skinProblem_ = skin_.load(executable_.parent_path());
+}
+
+HICON MainWindow::profileIcon() const {
+  const std::int32_t profile = session_.profiles().activeProfile;
+  const HICON icon = tarsil::isProfileNumber(profile)
+                         ? profileIcons_[static_cast<std::size_t>(profile - 1)]
+                         : nullptr;
+  return icon != nullptr ? icon : icon_;
+}
+
+void MainWindow::showActiveProfile(std::int32_t profile,
+                                   const std::optional<tarsil::ProfileNotice>& notice) {
+  const CWinApp* app = CWinApp::Current();
+  const std::wstring_view name = app != nullptr ? app->m_pszAppName : L"";
+  const std::u16string tip = tarsil::trayTip(std::u16string(name.begin(), name.end()), profile);
+  tray_.show(profileIcon(), std::wstring(tip.begin(), tip.end()));
+  if (notice) notice_.show(*notice);
+  // Every switch stops what plays, whatever asked for it: a key, the
+  // program in front, another program's change of set.ini.
+  followMacros();
+}
+
+void MainWindow::onKeyAction(void* context, const tarsil::KeyAction& action, bool up) {
+  auto* window = static_cast<MainWindow*>(context);
+  switch (action.kind) {
+    case tarsil::KeyActionKind::kPlayMacro:
+      tarsil::playMacroAction(window->player_, action, up,
+                              window->session_.profiles().activeProfile);
+      break;
+    case tarsil::KeyActionKind::kSwitchProfile:
+      if (!up) PostMessageW(window->m_hWnd, WM_PROFILE_KEY, static_cast<WPARAM>(action.value), 0);
+      break;
+    case tarsil::KeyActionKind::kNone:
+      break;
+  }
+}
+
+void MainWindow::onForeground(void* context, const tarsil::ForegroundProgram& program) {
+  auto* window = static_cast<MainWindow*>(context);
+  tarsil::ProfileSet& profiles = window->session_.profiles();
+  if (const std::optional<tarsil::RuleSwitch> change = window->autoProfile_.foregroundChanged(
+          profiles.programRules, program, profiles.activeProfile)) {
+    window->commands_.switchProfile(change->profile, tarsil::SwitchSource::kRule, change->program);
+  }
+}
+
+void MainWindow::switchFromMessage(WPARAM value, tarsil::SwitchSource source) {
+  const tarsil::KeyAction action{tarsil::KeyActionKind::kSwitchProfile,
+                                 static_cast<std::int32_t>(value)};
+  commands_.switchProfile(tarsil::profileKeyTarget(action, session_.profiles().activeProfile),
+                          source);
+}
+
+void MainWindow::editProgramRules() {
+  tarsil::ProfileSet& profiles = session_.profiles();
+  if (std::optional<tarsil::ProgramRules> rules =
+          programs_.run(m_hWnd, profiles.programRules, profiles.activeProfile)) {
+    profiles.programRules = std::move(*rules);
+    autoProfile_.rulesChanged();
+    saveSettings();
+  }
 }
 
 MainWindow::~MainWindow() = default;
@@ -63,13 +134,6 @@ void MainWindow::stopTranslation() {
   const tarsil::KeySet userKeys = tarsil::keyHook.translator.userHeldKeys();
   tarsil::RemoveKeyHook();
   player_.stopAll(&userKeys);
-}
-
-void MainWindow::onKeyAction(void* self, const tarsil::KeyAction& action, bool up) {
-  auto* window = static_cast<MainWindow*>(self);
-  if (action.kind == tarsil::KeyActionKind::kPlayMacro) {
-    tarsil::playMacroAction(window->player_, action, up, window->session_.profiles().activeProfile);
-  }
 }
 
 void MainWindow::followMacros() {
@@ -119,7 +183,14 @@ BOOL MainWindow::OnInitDialog() {
 
   applyPresence(alwaysOn_ || tarsil::IsKeyboardPresent(m_hWnd));
   tray_.add(m_hWnd, icon_);
+  showActiveProfile(profiles.activeProfile, std::nullopt);
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  notice_.create(executable_.parent_path(), m_hWnd);
+  // Profiles follow the program in front from its next change on: the
+  // profile the program starts with is the one it was left in.
+  foreground_.start(onForeground, this);
+  if (startProfile_)
+    PostMessageW(m_hWnd, WM_PROFILE_REQUEST, static_cast<WPARAM>(*startProfile_), 0);
 
   applyOutline();
   tooltip_.create(m_hWnd);
@@ -197,9 +268,15 @@ void MainWindow::followSettingsFile() {
   followPending_ = false;
   settingsWatch_.looking();
   const std::uint64_t before = session_.outsideChangeCount();
+  const tarsil::ProgramRules rulesBefore = session_.profiles().programRules;
   const tarsil::Notices notices = session_.followFile(*this);
-  // What another program changed shows at once: the keys, the active profile.
-  if (session_.outsideChangeCount() != before) InvalidateRect(m_hWnd, nullptr, TRUE);
+  // What another program changed shows at once: the keys, the active
+  // profile (in the tray as well), and new rules from the next program on.
+  if (session_.outsideChangeCount() != before) {
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    showActiveProfile(session_.profiles().activeProfile, std::nullopt);
+    if (session_.profiles().programRules != rulesBefore) autoProfile_.rulesChanged();
+  }
   showNotices(m_hWnd, notices);
 }
 
@@ -219,11 +296,11 @@ LRESULT MainWindow::OnDeviceChange(WPARAM event, LPARAM data) {
   switch (tarsil::OnDeviceChange(event, data, alwaysOn_)) {
     case tarsil::PresenceAction::kStartTranslation:
       applyPresence(true);
-      tray_.modify(icon_);
+      tray_.modify(profileIcon());
       break;
     case tarsil::PresenceAction::kStopTranslation:
       applyPresence(false);
-      tray_.modify(icon_);
+      tray_.modify(profileIcon());
       break;
     case tarsil::PresenceAction::kNone:
       break;
@@ -246,12 +323,18 @@ void MainWindow::OnCommand(UINT id) {
     case ID_EXPORT_COMMAND:
       exportWithDialog(m_hWnd, session_);
       break;
-    case ID_IMPORT_COMMAND:
+    case ID_IMPORT_COMMAND: {
+      // The import goes into the profile active when it was asked for.
+      const tarsil::MainCommands::WaitForUser wait(commands_);
       // The imported keys show at once, not only at the next repaint.
       if (importWithDialog(m_hWnd, session_)) {
         saveSettings();
         InvalidateRect(m_hWnd, nullptr, TRUE);
       }
+      break;
+    }
+    case ID_PROGRAMS_COMMAND:
+      editProgramRules();
       break;
     default:
       break;
@@ -279,6 +362,7 @@ void MainWindow::exit() {
   // An open key settings dialog ends as its Cancel would: the exit saves
   // what was committed, not a half-made edit.
   settings_.closeWithCancel();
+  programs_.closeWithCancel();
   stopTranslation();
   EndDialog(IDCANCEL);
 }
@@ -295,10 +379,12 @@ void MainWindow::paintIconic() {
 
 void MainWindow::OnDestroy() {
   // Held translated keys are released before the tables they came from go,
-  // and the player ends before the hook it hands its strokes through is
-  // gone for good.
+  // no key or program may ask for a switch any more, and the player ends
+  // with what it holds let go.
   stopTranslation();
+  tarsil::SetKeyHookActions(nullptr, nullptr, nullptr);
   player_.shutdown();
+  foreground_.stop();
   tarsil::unregisterKeyboardNotifications(deviceNotification_);
   deviceNotification_ = nullptr;
   settingsWatch_.stop();
@@ -348,7 +434,7 @@ bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
 bool MainWindow::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
     // Explorer restarted: without its icon a hidden window would be out of reach.
-    tray_.add(m_hWnd, icon_);
+    tray_.add(m_hWnd, profileIcon());
     result = 0;
     return true;
   }
@@ -412,6 +498,14 @@ bool MainWindow::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
       return CDialog::OnMessage(message, wParam, lParam, result);
     case TrayIcon::kCallbackMessage:
       result = OnTrayNotification(wParam, lParam);
+      return true;
+    case WM_PROFILE_KEY:
+      switchFromMessage(wParam, tarsil::SwitchSource::kProfileKey);
+      result = 0;
+      return true;
+    case WM_PROFILE_REQUEST:
+      switchFromMessage(wParam, tarsil::SwitchSource::kCommandLine);
+      result = 0;
       return true;
     case WM_DEVICECHANGE:
       result = OnDeviceChange(wParam, lParam);

@@ -2,18 +2,24 @@
 
 #include <windows.h>
 
+#include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "engine/win32/macro_player_thread.h"
 #include "framework/win32/dialog.h"
+#include "profile/auto_profile.h"
 #include "profile/macro_library.h"
 #include "session/keyboard_session.h"
 #include "ui/main/main_commands.h"
+#include "ui/main/win32/foreground_watch.h"
 #include "ui/main/win32/key_tooltip.h"
 #include "ui/main/win32/main_skin.h"
+#include "ui/main/win32/profile_notice_window.h"
 #include "ui/main/win32/settings_file_watch.h"
 #include "ui/main/win32/tray_icon.h"
+#include "ui/programs/win32/programs_dialog.h"
 #include "ui/settings/win32/key_settings_dialog.h"
 
 // The program's one top-level window: the keyboard drawn from the skin. Its
@@ -30,8 +36,11 @@ class MainWindow : public CDialog,
  public:
   // `alwaysOn`: translate keys as if the keyboard were attached.
   // `startHidden`: the window stays hidden at its first show, leaving only
-  // the tray icon, until the user opens it.
-  MainWindow(bool alwaysOn, bool startHidden, CWnd* parent = nullptr);
+  // the tray icon, until the user opens it. `startProfile`: a profile to
+  // switch to once started, as a second start with --profile asks (0: the
+  // next one).
+  MainWindow(bool alwaysOn, bool startHidden, std::optional<std::int32_t> startProfile = {},
+             CWnd* parent = nullptr);
   ~MainWindow() override;
 
  protected:
@@ -50,6 +59,8 @@ class MainWindow : public CDialog,
       tarsil::KeySettingsExchange exchange, tarsil::TranslationTable& working) override;
   std::int32_t windowWidth() const override;
   std::int32_t windowHeight() const override;
+  void showActiveProfile(std::int32_t profile,
+                         const std::optional<tarsil::ProfileNotice>& notice) override;
   void saveSettings() override;
   // ChangedFilePrompt
   bool keepUnappliedEdits(std::int32_t profile) override;
@@ -59,13 +70,21 @@ class MainWindow : public CDialog,
   // of the profiles); then it follows once that has closed.
   void followSettingsFile();
 
+  // The keyboard hook's report of a key whose meaning is an action: a
+  // profile key's press goes to the window as a message, handled once the
+  // hook has returned; a timed macro's press and release go to the player.
+  static void onKeyAction(void* context, const tarsil::KeyAction& action, bool up);
+  // A program came to the front: its rule, or the fallback, may switch.
+  static void onForeground(void* context, const tarsil::ForegroundProgram& program);
+  // A profile key (WM_PROFILE_KEY) or a second start (WM_PROFILE_REQUEST).
+  void switchFromMessage(WPARAM profile, tarsil::SwitchSource source);
+  void editProgramRules();
+  HICON profileIcon() const;
   // Switches translation on or off by the keyboard's presence.
   void applyPresence(bool present);
   // Ends translation: the hook goes, and what the macro player holds comes
   // up, except the keys the user still holds.
   void stopTranslation();
-  // The hook's handler of keys whose meaning is an action.
-  static void onKeyAction(void* self, const tarsil::KeyAction& action, bool up);
   // After every message: when the stores' macros, the keys that play them
   // or the active profile changed, what plays stops and the player gets
   // the macros as they are now.
@@ -106,6 +125,12 @@ class MainWindow : public CDialog,
   KeyTooltip tooltip_;
   TrayIcon tray_;
   HICON icon_ = nullptr;
+  std::array<HICON, 3> profileIcons_{};
+  std::optional<std::int32_t> startProfile_;
+  ProgramsDialog programs_;
+  tarsil::AutoProfile autoProfile_;
+  ForegroundWatch foreground_;
+  ProfileNoticeWindow notice_;
   HDEVNOTIFY deviceNotification_ = nullptr;
   UINT taskbarCreated_ = 0;
 };

@@ -72,11 +72,6 @@ constexpr int kTimingControls[] = {IDC_MACRO_MODE, IDC_ALL_DELAYS, IDC_SET_ALL_D
 constexpr int kStepButtons[] = {IDC_RECORD,        IDC_DELETE_STEP, IDC_CLEAR_STEPS, IDC_FIRST_STEP,
                                 IDC_PREVIOUS_STEP, IDC_NEXT_STEP,   IDC_LAST_STEP};
 
-// The key name and the lists sit in fields the skin draws around them:
-// they share the fields' ink and paper.
-constexpr COLORREF kFieldPaper = RGB(8, 9, 12);
-constexpr COLORREF kFieldInk = RGB(230, 236, 242);
-
 constexpr COLORREF kSelectedRowText = RGB(255, 255, 255);
 constexpr COLORREF kSelectedRowBack = RGB(49, 106, 197);
 
@@ -117,24 +112,11 @@ std::wstring windowText(HWND window) {
 
 KeySettingsDialog::KeySettingsDialog(CWnd* owner, const std::filesystem::path& programFolder,
                                      const tarsil::MediaKeyTable& media)
-    : CDialog(IDD_KEY_SETTINGS, owner), model_(captureHook.shared, media) {
-  std::pair<const wchar_t*, CBitmap*> files[std::size(kPictureFiles)];
-  for (std::size_t i = 0; i < std::size(kPictureFiles); ++i) {
-    files[i] = {kPictureFiles[i], &pictures_[i]};
-  }
-  loadProblem_ = loadSkinPictures(programFolder, files);
-  const std::filesystem::path layoutPath = programFolder / L"Composite.ini";
-  const tarsil::ini::ReadResult layout =
-      tarsil::ini::readIniFile(layoutPath, tarsil::layoutReadOptions());
-  if (!layout.status.ok()) {
-    loadProblem_ = wideFromUtf8(layout.status.error) + L".";
-  } else if (!layout.exists) {
-    loadProblem_ = L"The layout of the key settings " + layoutPath.wstring() +
-                   L" is missing.\n\nReinstall the program to restore it.";
-  } else if (layout.utf16WithoutByteOrderMark) {
-    loadProblem_ = wideFromUtf8(layout.status.notes.front());
-  }
-  layout_ = tarsil::readDialogLayout(layout.document);
+    : SkinnedDialog(IDD_KEY_SETTINGS, owner), model_(captureHook.shared, media) {
+  tarsil::ini::IniDocument layout;
+  loadProblem_ = loadSkinnedDialog(programFolder, kPictureFiles, pictures_, L"Composite.ini",
+                                   L"key settings", layout);
+  layout_ = tarsil::readDialogLayout(layout);
 }
 
 std::optional<tarsil::KeySettingsExchange> KeySettingsDialog::run(
@@ -154,7 +136,6 @@ BOOL KeySettingsDialog::OnInitDialog() {
   captureHook.dialog = m_hWnd;
   // Shown nowhere on the skin, but it names the window to the system.
   SetWindowTextW(m_hWnd, L"Key Settings");
-  if (!fieldBrush_) fieldBrush_.reset(CreateSolidBrush(kFieldPaper));
   keyFont_.reset(createListFont(m_hWnd));
   listFont_.reset(createListFont(m_hWnd));
   SendDlgItemMessageW(m_hWnd, IDC_KEY_NAME, WM_SETFONT, reinterpret_cast<WPARAM>(keyFont_.get()),
@@ -576,19 +557,6 @@ int KeySettingsDialog::entryOf(int control) {
 
 bool KeySettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
-    case WM_NCHITTEST:
-      // The dialog is dragged by any point that is no control.
-      result = Default(message, wParam, lParam);
-      if (result == HTCLIENT) result = HTCAPTION;
-      return true;
-    case WM_ERASEBKGND: {
-      RECT client{};
-      GetClientRect(m_hWnd, &client);
-      copyPictureArea(reinterpret_cast<HDC>(wParam), picture(model_.background()), 0, 0,
-                      client.right, client.bottom);
-      result = 1;
-      return true;
-    }
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {
         OnOK();
@@ -614,22 +582,11 @@ bool KeySettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
       result = 0;
       return true;
     }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX: {
-      // The step list keeps its own colours; everything else that asks is
-      // a field of the skin (the key name, the lists and their parts).
-      const HDC dc = reinterpret_cast<HDC>(wParam);
-      SetTextColor(dc, kFieldInk);
-      SetBkColor(dc, kFieldPaper);
-      result = reinterpret_cast<LRESULT>(fieldBrush_.get());
-      return true;
-    }
     case WM_MACRO_KEY:
       onMacroKey(wParam, lParam);
       result = 0;
       return true;
     default:
-      return CDialog::OnMessage(message, wParam, lParam, result);
+      return SkinnedDialog::OnMessage(message, wParam, lParam, result);
   }
 }

@@ -16,13 +16,14 @@
 #include "layout/layout_file.h"
 #include "ui/controls/win32/bitmap_button.h"
 #include "ui/settings/key_settings_model.h"
+#include "ui/skin/win32/skinned_dialog.h"
 
 // The key settings dialog: one key's assignment, or the macro editor alone.
 // Drawn from the skin and placed by "Composite.ini"; what it shows and does
 // is KeySettingsModel's decision, and this class decodes the controls'
 // messages, keeps the controls showing the model, and runs the capture hook
 // while the model wants keys.
-class KeySettingsDialog : public CDialog, private tarsil::MacroDeletePrompt {
+class KeySettingsDialog : public SkinnedDialog, private tarsil::MacroDeletePrompt {
  public:
   // Reads "Composite.ini" and the dialog's fourteen pictures beside the
   // program. `owner` is disabled while the dialog runs.
@@ -46,6 +47,7 @@ class KeySettingsDialog : public CDialog, private tarsil::MacroDeletePrompt {
   void OnOK() override;
   void OnCancel() override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  HBITMAP backgroundPicture() const override { return picture(model_.background()); }
 
  private:
   bool confirmDeleteBoundMacro() override;
@@ -75,7 +77,6 @@ class KeySettingsDialog : public CDialog, private tarsil::MacroDeletePrompt {
   std::array<BitmapButton, tarsil::kLastSkinButton + 1> buttons_;  // by layout entry
   FontHandle keyFont_;
   FontHandle listFont_;
-  BrushHandle fieldBrush_;
   // What the controls show, to change only what the model changed.
   unsigned shownEntries_ = ~0u;
   int shownChosen_ = -1;

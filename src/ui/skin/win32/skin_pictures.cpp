@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "framework/win32/gdi.h"
+#include "framework/win32/wide_text.h"
+#include "ini/ini_file.h"
+#include "layout/layout_file.h"
 #include "ui/skin/bitmap_header.h"
 #include "ui/skin/window_outline.h"
 
@@ -43,6 +46,29 @@ std::wstring loadSkinPictures(const std::filesystem::path& programFolder,
     }
   }
   return {};
+}
+
+std::wstring loadSkinnedDialog(const std::filesystem::path& programFolder,
+                               std::span<const wchar_t* const> names, std::span<CBitmap> pictures,
+                               const wchar_t* layoutName, const wchar_t* dialogName,
+                               tarsil::ini::IniDocument& layout) {
+  std::vector<std::pair<const wchar_t*, CBitmap*>> files;
+  for (std::size_t i = 0; i < names.size() && i < pictures.size(); ++i) {
+    files.emplace_back(names[i], &pictures[i]);
+  }
+  std::wstring problem = loadSkinPictures(programFolder, files);
+  const std::filesystem::path layoutPath = programFolder / layoutName;
+  tarsil::ini::ReadResult read = tarsil::ini::readIniFile(layoutPath, tarsil::layoutReadOptions());
+  if (!read.status.ok()) {
+    problem = wideFromUtf8(read.status.error) + L".";
+  } else if (!read.exists) {
+    problem = std::wstring(L"The layout of the ") + dialogName + L" " + layoutPath.wstring() +
+              L" is missing.\n\nReinstall the program to restore it.";
+  } else if (read.utf16WithoutByteOrderMark) {
+    problem = wideFromUtf8(read.status.notes.front());
+  }
+  layout = std::move(read.document);
+  return problem;
 }
 
 HRGN createOutlineRegion(const CBitmap& mask) {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "framework/win32/bitmap.h"
+#include "ini/ini_document.h"
 
 // Loads the pictures of one skinned window from the skin folder beside the
 // program; the first is the window's mask and sets the size all others must
@@ -17,6 +18,16 @@
 // when all loaded.
 std::wstring loadSkinPictures(const std::filesystem::path& programFolder,
                               std::span<const std::pair<const wchar_t*, CBitmap*>> pictures);
+
+// A skinned dialog's files beside the program: its pictures (named in
+// `names`, the mask first) and its layout file `layoutName`, read into
+// `layout`. Returns a sentence for the user about what is missing or
+// unreadable (the layout's problem if both are), naming the dialog as
+// `dialogName`; nothing when all is there.
+std::wstring loadSkinnedDialog(const std::filesystem::path& programFolder,
+                               std::span<const wchar_t* const> names, std::span<CBitmap> pictures,
+                               const wchar_t* layoutName, const wchar_t* dialogName,
+                               tarsil::ini::IniDocument& layout);
 
 // The outline of a window from its mask: every pixel that is not pure
 // white, as one region built at once. Null when the mask's pixels cannot be
