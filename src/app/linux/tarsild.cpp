@@ -507,8 +507,8 @@ void Daemon::playMacro(const KeyAction& action, bool up) noexcept {
     player_.release(action.trigger, now, playerOutput());
   } else {
     const bool numLockOn = isNumLockOn(forwarder_->numLockState());
-    player_.press({session_.profiles().activeProfile, action.value, action.trigger, numLockOn},
-                  now, playerOutput());
+    player_.press({session_.profiles().activeProfile, action.value, action.trigger, numLockOn}, now,
+                  playerOutput());
   }
   runPlayer();
 }
