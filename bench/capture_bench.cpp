@@ -25,11 +25,13 @@ void BM_RecorderPressRepeatRelease(benchmark::State& state) {
   recorder.start();
   RecordedStep step;
   std::uint32_t vk = 65;
+  std::uint32_t time = 0;
   for (auto _ : state) {
     vk = vk == 90 ? 65 : vk + 1;
-    benchmark::DoNotOptimize(recorder.record(KeyMessage::kKeyDown, vk, 30, 0, step));
-    benchmark::DoNotOptimize(recorder.record(KeyMessage::kKeyDown, vk, 30, 0, step));
-    benchmark::DoNotOptimize(recorder.record(KeyMessage::kKeyUp, vk, 30, 0x80, step));
+    time += 40;
+    benchmark::DoNotOptimize(recorder.record({KeyMessage::kKeyDown, vk, 30, 0, time}, step));
+    benchmark::DoNotOptimize(recorder.record({KeyMessage::kKeyDown, vk, 30, 0, time + 30}, step));
+    benchmark::DoNotOptimize(recorder.record({KeyMessage::kKeyUp, vk, 30, 0x80, time + 35}, step));
   }
   state.SetItemsProcessed(state.iterations() * 3);
 }

@@ -13,6 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const tarsil::MainLayout layout = tarsil::readMainLayout(file);
   for (const tarsil::KeySlot& slot : layout.slots) (void)slot.rect().contains(0, 0);
   const tarsil::DialogLayout dialog = tarsil::readDialogLayout(file);
-  if (!dialog[tarsil::kDialogEntryCount - 1].caption.empty()) __builtin_trap();
+  for (const tarsil::KeySlot& entry : dialog) (void)entry.rect().contains(0, 0);
   return 0;
 }

@@ -38,7 +38,10 @@ bool sameProfiles(const tarsil::ProfileSet& a, const tarsil::ProfileSet& b,
   for (std::size_t p = 0; p < tarsil::kProfileCount; ++p) {
     const tarsil::ProfileData& x = a.stores[p];
     const tarsil::ProfileData& y = b.stores[p];
-    if (x.macroSteps != y.macroSteps || x.assigned != y.assigned) return false;
+    if (x.macroSteps != y.macroSteps || x.assigned != y.assigned ||
+        x.macroTimings != y.macroTimings || x.actions != y.actions) {
+      return false;
+    }
     for (std::size_t k = 0; k < x.keys.size(); ++k) {
       const tarsil::KeyAssignment& before = x.keys[k];
       const tarsil::KeyAssignment& after = y.keys[k];

@@ -13,17 +13,21 @@
 // swallows it, so nothing reaches a window. The worst calls: the press of an
 // entry of kMaxEntryCodes codes naming as many different keys as there are,
 // its release, and the end of translation (the keyboard went away) while
-// translated keys hold all the keys they can. Prints one line per case: the
-// fastest, median and slowest call, and the median's cost per stroke.
+// translated keys hold all the keys they can; and the press and release of a
+// key that plays a timed macro, which only hand the event to the player's
+// thread. Prints one line per case: the fastest, median and slowest call,
+// and the median's cost per stroke.
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "engine/win32/key_hook.h"
+#include "engine/win32/macro_player_thread.h"
 #include "profile/key_types.h"
 
 namespace tarsil {
@@ -152,12 +156,31 @@ int run(int rounds) {
   }
   const TranslationTable* pointers[3] = {&tables[0], &tables[1], &tables[2]};
   SetKeyHookTables(pointers, &activeProfile);
+  // F22 plays a sequence of 16 steps, 2 ms apart, on the player's thread.
+  KeyActionTable actions[3];
+  actions[0][VK_F22] = {KeyActionKind::kPlayMacro, 0};
+  const KeyActionTable* actionPointers[3] = {&actions[0], &actions[1], &actions[2]};
+  MacroPlayerThread player;
+  auto library = std::make_shared<MacroLibrary>();
+  TimedMacro sequence{MacroMode::kSequenceOnce, {}};
+  for (int k = 0; k < 16; ++k) sequence.steps.push_back({'Q', k % 2 == 0, 2});
+  library->profiles[0].push_back(sequence);
+  player.start();
+  player.setLibrary(library);
+  SetKeyHookActions(
+      actionPointers,
+      [](void* context, const KeyAction& action, bool up) {
+        playMacroAction(*static_cast<MacroPlayerThread*>(context), action, up, 1);
+      },
+      &player);
 
   observer = SetWindowsHookExW(WH_KEYBOARD_LL, observe, GetModuleHandleW(nullptr), 0);
   Case pass{"an unassigned key, press"};
   Case press{"press of the longest entry"};
   Case release{"its release"};
   Case stop{"stop while keys hold all they can"};
+  Case triggerPress{"press of a sequence trigger"};
+  Case triggerRelease{"its release"};
   for (int round = 0; round < rounds; ++round) {
     InstallKeyHook();
     keyHook.keyHookStopped = 0;
@@ -174,6 +197,12 @@ int run(int rounds) {
     press.add(ms, strokes);
     ms = keyEvent(VK_F24, true, strokes);
     release.add(ms, strokes);
+    // The strokes the player then sends come round after the call: the
+    // call itself only hands the press over.
+    ms = keyEvent(VK_F22, false, strokes);
+    triggerPress.add(ms, 0);
+    ms = keyEvent(VK_F22, true, strokes);
+    triggerRelease.add(ms, 0);
 
     for (const WORD holder : holders) keyEvent(holder, false, strokes);
     // The keyboard went away: the next event finds translation stopped, and
@@ -187,12 +216,16 @@ int run(int rounds) {
   }
   UnhookWindowsHookEx(observer);
   SetKeyHookTables(nullptr, nullptr);
+  SetKeyHookActions(nullptr, nullptr, nullptr);
+  player.shutdown();
 
   std::printf("kMaxEntryCodes = %zu, %d rounds\n", kMaxEntryCodes, rounds);
   pass.report();
   press.report();
   release.report();
   stop.report();
+  triggerPress.report();
+  triggerRelease.report();
   return 0;
 }
 

@@ -69,7 +69,12 @@ void sendKey(int index, HWND postTo) {
     event.vkCode = vk;
     event.scanCode = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
     event.flags = index % 2 == 0 ? 0 : LLKHF_UP;
-    PostMessageW(postTo, WM_MACRO_KEY, index % 2 == 0 ? 0 : 1, packKeyEvent(event));
+    event.time = GetTickCount();
+    PostMessageW(
+        postTo, WM_MACRO_KEY,
+        packKeyMessage(index % 2 == 0 ? tarsil::KeyMessage::kKeyDown : tarsil::KeyMessage::kKeyUp,
+                       event.time),
+        packKeyEvent(event));
     return;
   }
   INPUT input{};

@@ -105,6 +105,15 @@ std::string codes(const ProfileData& store, KeyCode vk) {
   return text;
 }
 
+// "Combo: sequence, 6 steps, 420 ms" for macro `index` of a store.
+std::u16string macroLine(const ProfileData& store, std::int32_t index) {
+  const auto i = static_cast<std::size_t>(index);
+  if (index < 0 || i >= store.macroSteps.size()) return u"no macro";
+  return describeMacro(i < store.macroNames.size() ? store.macroNames[i] : u"",
+                       store.macroSteps[i].size() / kMacroStepWidth,
+                       timingOf(store.macroTimings, i));
+}
+
 // Saves what the command changed, and only that: every other byte of the
 // settings file stays as it is.
 int finish(const Context& context, KeyboardSession& session) {
@@ -145,6 +154,11 @@ int runShow(const Context& context) {
       context.out << "    " << toUtf8(slot.caption) << " (" << slot.vk
                   << "): " << kindName(key.kind) << " \"" << toUtf8(key.name) << "\"";
       if (key.kind == KindMacro) context.out << " (macro " << key.macroIndex << ")";
+      if (const auto action = store.actions.find(slot.vk);
+          action != store.actions.end() && action->second.kind == KeyActionKind::kPlayMacro) {
+        context.out << " -> plays " << toUtf8(macroLine(store, action->second.value)) << '\n';
+        continue;
+      }
       const std::string what = codes(store, slot.vk);
       context.out << (what.starts_with("switches") ? " -> " : " -> sends ") << what << '\n';
     }
@@ -155,10 +169,8 @@ int runShow(const Context& context) {
     }
     context.out << "  Macros:\n";
     for (std::size_t i = 0; i < store.macroSteps.size(); ++i) {
-      const std::u16string name = i < store.macroNames.size() ? store.macroNames[i] : u"";
-      const std::size_t steps = store.macroSteps[i].size() / kMacroStepWidth;
-      context.out << "    " << i << ": \"" << toUtf8(name) << "\", " << steps
-                  << (steps == 1 ? " step\n" : " steps\n");
+      context.out << "    " << i << ": " << toUtf8(macroLine(store, static_cast<std::int32_t>(i)))
+                  << '\n';
     }
   }
   const ProgramRules& programs = profiles.programRules;
@@ -198,8 +210,13 @@ int runDump(const Context& context) {
     profile["bindings"] = std::move(bindings);
     ordered_json macros = ordered_json::array();
     for (std::size_t i = 0; i < store.macroSteps.size(); ++i) {
+      const MacroTiming& timing = timingOf(store.macroTimings, i);
+      std::vector<std::int32_t> delays(store.macroSteps[i].size() / kMacroStepWidth);
+      for (std::size_t k = 0; k < delays.size(); ++k) delays[k] = timing.delay(k);
       macros.push_back({{"name", toUtf8(i < store.macroNames.size() ? store.macroNames[i] : u"")},
-                        {"steps", store.macroSteps[i]}});
+                        {"steps", store.macroSteps[i]},
+                        {"mode", static_cast<std::int32_t>(timing.mode)},
+                        {"delays", delays}});
     }
     profile["macros"] = std::move(macros);
     ordered_json keys = ordered_json::array();

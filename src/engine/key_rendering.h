@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
+#include "engine/key_set.h"
 #include "profile/key_types.h"
 
 namespace tarsil {
@@ -65,6 +67,23 @@ constexpr RenderedKey renderListCode(KeyCode code, bool numLockOn) noexcept {
   if (code == kKeypadEnterCode) return {static_cast<std::uint8_t>(kEnterKey), true};
   return {static_cast<std::uint8_t>(static_cast<std::uint32_t>(code) & 0xFFu),
           isExtendedOnlyKey(code)};
+}
+
+// The key a stroke or a physical event holds down, as a KeySet index. The
+// generic Ctrl, Shift and Alt codes act on the left key (right Ctrl and Alt
+// when extended), and the physical keys report exactly those: a chord's Ctrl
+// and the user's left Ctrl are one key.
+constexpr std::size_t holdIndexOf(RenderedKey key) noexcept {
+  switch (key.vk) {
+    case 16:  // Shift
+      return KeySet::indexOf(160, false);
+    case 17:  // Ctrl
+      return key.extended ? KeySet::indexOf(163, true) : KeySet::indexOf(162, false);
+    case 18:  // Alt
+      return key.extended ? KeySet::indexOf(165, true) : KeySet::indexOf(164, false);
+    default:
+      return KeySet::indexOf(key.vk, key.extended);
+  }
 }
 
 }  // namespace tarsil

@@ -4,35 +4,9 @@
 #include <bit>
 
 #include "engine/key_rendering.h"
+#include "engine/stroke_batch.h"
 
 namespace tarsil {
-
-// Gathers strokes and hands them to the platform a batch at a time: a short
-// list goes out in one batch, a long macro in as few as the buffer allows,
-// and nothing is allocated either way.
-class KeyTranslator::StrokeBatch {
- public:
-  explicit StrokeBatch(const KeyPlatform& platform) noexcept : platform_(platform) {}
-  StrokeBatch(const StrokeBatch&) = delete;
-  StrokeBatch& operator=(const StrokeBatch&) = delete;
-
-  void add(RenderedKey key, bool up) noexcept {
-    strokes_[count_++] = KeyStroke{key.vk, up, key.extended};
-    if (count_ == strokes_.size()) flush();
-  }
-
-  void flush() noexcept {
-    if (count_ != 0 && platform_.sendStrokes != nullptr) {
-      platform_.sendStrokes(platform_.context, strokes_.data(), count_);
-    }
-    count_ = 0;
-  }
-
- private:
-  const KeyPlatform& platform_;
-  std::array<KeyStroke, kStrokeBatchSize> strokes_;
-  std::size_t count_ = 0;
-};
 
 namespace {
 
@@ -40,23 +14,6 @@ std::size_t indexOf(RenderedKey key) noexcept { return KeySet::indexOf(key.vk, k
 
 RenderedKey keyAt(std::size_t index) noexcept {
   return {static_cast<std::uint8_t>(index % 256), index >= 256};
-}
-
-// The key a stroke or a physical event holds down. The generic Ctrl, Shift
-// and Alt codes act on the left key (right Ctrl and Alt when extended), and
-// the physical keys report exactly those: a chord's Ctrl and the user's left
-// Ctrl are one key.
-std::size_t holdIndexOf(RenderedKey key) noexcept {
-  switch (key.vk) {
-    case 16:  // Shift
-      return KeySet::indexOf(160, false);
-    case 17:  // Ctrl
-      return key.extended ? KeySet::indexOf(163, true) : KeySet::indexOf(162, false);
-    case 18:  // Alt
-      return key.extended ? KeySet::indexOf(165, true) : KeySet::indexOf(164, false);
-    default:
-      return indexOf(key);
-  }
 }
 
 std::size_t physicalKeyOf(const KeyEvent& event) noexcept {
@@ -119,7 +76,7 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
       return swallow;
     }
     const KeyList* list = findList(tables, held->profile, held->source);
-    StrokeBatch batch(platform);
+    StrokeBatch batch(platform.sendStrokes, platform.context);
     if (up) {
       release(*held, list, batch);
       forget(physicalKey);
@@ -157,7 +114,8 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
     held->numLock = -1;
     held->sent.clear();
     held->action = *action;
-    reportAction(platform, *action, false);
+    held->action.trigger = source;
+    reportAction(platform, held->action, false);
     return swallow;
   }
   const KeyList* list = downBefore ? nullptr : findList(tables, tables.activeProfile, source);
@@ -173,14 +131,14 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
   held->numLock = -1;
   held->sent.clear();
   held->action = {};
-  StrokeBatch batch(platform);
+  StrokeBatch batch(platform.sendStrokes, platform.context);
   press(*held, *list, platform, batch);
   batch.flush();
   return swallow;
 }
 
 void KeyTranslator::releaseAll(const ProfileTables& tables, const KeyPlatform& platform) noexcept {
-  StrokeBatch batch(platform);
+  StrokeBatch batch(platform.sendStrokes, platform.context);
   for (std::size_t physicalKey = 0; physicalKey < kPhysicalKeys; ++physicalKey) {
     if (HeldKey* held = find(physicalKey)) {
       const KeyAction action = held->action;
@@ -190,9 +148,31 @@ void KeyTranslator::releaseAll(const ProfileTables& tables, const KeyPlatform& p
     }
   }
   batch.flush();
-  // Without the hook, the releases of the user's keys pass unseen.
+  // Without the hook, the releases of the user's keys pass unseen, and the
+  // player's strokes come through no more.
   passedHold_ = {};
   userHolds_ = {};
+  playerHolds_.clear();
+}
+
+KeyVerdict KeyTranslator::playerStroke(std::uint32_t vkCode, bool extended, bool up) noexcept {
+  if (vkCode > 255) return KeyVerdict::kPass;
+  const std::size_t holdIndex = holdIndexOf({static_cast<std::uint8_t>(vkCode), extended});
+  if (!up) {
+    playerHolds_.insert(holdIndex);
+    return KeyVerdict::kPass;
+  }
+  playerHolds_.erase(holdIndex);
+  return userHolds_[holdIndex] == 0 && translatedHolds_[holdIndex] == 0 ? KeyVerdict::kPass
+                                                                        : KeyVerdict::kSwallow;
+}
+
+KeySet KeyTranslator::userHeldKeys() const noexcept {
+  KeySet held;
+  for (std::size_t index = 0; index < KeySet::kSize; ++index) {
+    if (userHolds_[index] != 0) held.insert(index);
+  }
+  return held;
 }
 
 std::size_t KeyTranslator::heldCount() const noexcept {
@@ -246,15 +226,19 @@ void KeyTranslator::letGo(HeldKey& held, std::size_t sentIndex, StrokeBatch& bat
   held.sent.erase(sentIndex);
   --translatedHolds_[holdIndex];
   --translatedHoldCount_;
-  if (translatedHolds_[holdIndex] == 0 && userHolds_[holdIndex] == 0) batch.add(key, true);
+  if (translatedHolds_[holdIndex] == 0 && userHolds_[holdIndex] == 0 &&
+      !playerHolds_.contains(holdIndex)) {
+    batch.add(key, true);
+  }
 }
 
 bool KeyTranslator::releasePassedKey(std::size_t physicalKey) noexcept {
   const std::size_t holdIndex = passedHold_[physicalKey] - 1u;
   passedHold_[physicalKey] = 0;
   --userHolds_[holdIndex];
-  // While a translated key still holds it, its release lets go in its time.
-  return translatedHolds_[holdIndex] == 0;
+  // While a translated key or the player still holds it, its release lets
+  // go in their time.
+  return translatedHolds_[holdIndex] == 0 && !playerHolds_.contains(holdIndex);
 }
 
 void KeyTranslator::passDown(std::size_t physicalKey, std::size_t holdIndex) noexcept {

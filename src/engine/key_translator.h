@@ -8,6 +8,7 @@
 #include "engine/key_set.h"
 #include "engine/key_stroke.h"
 #include "engine/profile_tables.h"
+#include "engine/stroke_batch.h"
 #include "profile/key_types.h"
 
 namespace tarsil {
@@ -44,6 +45,12 @@ struct KeyDecision {
 // lets go of the Ctrl the user or another chord still holds; a user's release
 // of a key a chord still holds waits for that chord.
 //
+// A macro player is a holder too: its strokes come through marked (decided
+// by playerStroke, never translated), its press holds the key, and its
+// release goes out only when neither the user nor a translated key holds
+// the key; the user's release of a key the player holds waits for the
+// player, as it waits for a chord.
+//
 // A key with an action (ProfileTables::action) sends nothing: its first press
 // and its release go to platform.handleAction and both are swallowed, as are
 // its auto-repeats. The release reports the action the press started, so a
@@ -77,6 +84,18 @@ class KeyTranslator {
   // How many translated keys are held down now.
   std::size_t heldCount() const noexcept;
 
+  // A stroke of the macro player, come through with the player's mark:
+  // never translated. kSwallow for the release of a key the user or a
+  // translated key still holds (it goes up when they let go), else kPass.
+  KeyVerdict playerStroke(std::uint32_t vkCode, bool extended, bool up) noexcept;
+
+  // The keys the user's physical keys hold now (by holdIndexOf): what a
+  // player stopping once translation has ended must not release, as no hook
+  // is left to hold its releases back. (Translated keys let go of theirs
+  // in releaseAll, except those the player holds, which are the player's
+  // to release.)
+  KeySet userHeldKeys() const noexcept;
+
  private:
   struct HeldKey {
     KeyCode source = 0;        // the code the table was searched under
@@ -93,8 +112,6 @@ class KeyTranslator {
   // instead (512..1023). So the keypad's Enter is one key whatever modifier
   // flags its press and release carry, and the main Enter another.
   static constexpr std::size_t kPhysicalKeys = 1024;
-
-  class StrokeBatch;
 
   void press(HeldKey& held, const KeyList& list, const KeyPlatform& platform,
              StrokeBatch& batch) noexcept;
@@ -118,6 +135,7 @@ class KeyTranslator {
   // key): physical keys of the user's, and translated keys.
   std::array<std::uint16_t, KeySet::kSize> userHolds_{};
   std::array<std::uint16_t, KeySet::kSize> translatedHolds_{};
+  KeySet playerHolds_;                   // keys the macro player has pressed and not released
   std::size_t translatedHoldCount_ = 0;  // the sum of translatedHolds_
 };
 

@@ -17,9 +17,11 @@ namespace tarsil {
 // Both layout files keep their entries in this section, keyed "1", "2", ...
 inline constexpr std::u16string_view kLayoutSection = u"BUTTONINFO";
 
-// The key settings dialog reads entries 1..23 into a table of 24.
-inline constexpr int kDialogEntryCount = 24;
-inline constexpr int kDialogEntriesRead = 23;
+// The key settings dialog reads entries 1..28: 1..23 as the dialog always
+// had them, 24..28 the macro timing controls (a file without them leaves
+// those controls hidden).
+inline constexpr int kDialogEntryCount = 28;
+inline constexpr int kDialogEntriesRead = 28;
 using DialogLayout = std::array<KeySlot, kDialogEntryCount>;
 
 // Multimedia name -> the code it sends, from the layout's multimedia slots.
@@ -56,7 +58,7 @@ ini::ReadOptions layoutReadOptions();
 // another key's.
 std::string mainLayoutProblem(const ini::IniDocument& file, const MainLayout& layout);
 
-// "Composite.ini": entries 1..23, five fields each; entry 24 stays empty.
+// "Composite.ini": entries 1..28, five fields each.
 DialogLayout readDialogLayout(const ini::IniDocument& file);
 
 // A dialog's layout file of `count` entries, five fields each ("Programs.ini"):

@@ -31,6 +31,9 @@ inline constexpr std::int32_t kNextProfile = 0;
 struct KeyAction {
   KeyActionKind kind = KeyActionKind::kNone;
   std::int32_t value = 0;
+  // 0 in a table. In an action handed on, the key whose press started it:
+  // a player tells one key's playback from another key's by it.
+  KeyCode trigger = 0;
 
   bool operator==(const KeyAction&) const = default;
 };

@@ -14,6 +14,21 @@ void addIdentityEntries(TranslationTable& table, bool overwrite) {
   }
 }
 
+void normalizeTimings(MacroTimings& timings, const std::vector<MacroStepList>& steps) {
+  if (timings.size() > steps.size()) timings.resize(steps.size());
+  bool anyTimed = false;
+  for (std::size_t i = 0; i < timings.size(); ++i) {
+    std::vector<std::int32_t>& delays = timings[i].delays;
+    if (std::all_of(delays.begin(), delays.end(), [](std::int32_t ms) { return ms == 0; })) {
+      delays.clear();
+    } else {
+      delays.resize(steps[i].size() / kMacroStepWidth);
+    }
+    anyTimed = anyTimed || timings[i].isTimed();
+  }
+  if (!anyTimed) timings.clear();
+}
+
 void removeAssigned(std::vector<std::int32_t>& assigned, std::int32_t index) {
   std::erase(assigned, index);
 }

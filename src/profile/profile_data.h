@@ -7,6 +7,7 @@
 
 #include "layout/key_slot.h"
 #include "profile/key_types.h"
+#include "profile/macro_timing.h"
 #include "profile/program_rules.h"
 
 namespace tarsil {
@@ -47,6 +48,7 @@ struct ProfileData {
   MacroBindings macroBindings;
   std::vector<std::u16string> macroNames;
   std::vector<MacroStepList> macroSteps;  // parallel to macroNames
+  MacroTimings macroTimings;              // parallel to macroSteps; see timingOf
   SlotArray<KeyAssignment> keys;
 
   bool operator==(const ProfileData&) const = default;
@@ -76,6 +78,12 @@ struct ProfileSet {
 
 // Writes v -> {v} for 1..254; `overwrite` decides whether existing entries change.
 void addIdentityEntries(TranslationTable& table, bool overwrite);
+
+// The canonical form of a profile's timings, so that equal timings compare
+// equal however they were made: per macro one delay for each of its steps,
+// or none where all are 0; no entry beyond the macro list, and none at all
+// when no macro is timed.
+void normalizeTimings(MacroTimings& timings, const std::vector<MacroStepList>& steps);
 
 // Removes every occurrence of a slot index from an assigned-key list.
 void removeAssigned(std::vector<std::int32_t>& assigned, std::int32_t index);

@@ -11,6 +11,9 @@ void takeMacroCopies(ProfileData& working, MacroEditCopies&& copies) {
   working.macroBindings = std::move(copies.macroBindings);
   working.macroNames = std::move(copies.macroNames);
   working.macroSteps = std::move(copies.macroSteps);
+  working.macroTimings = std::move(copies.macroTimings);
+  normalizeTimings(working.macroTimings, working.macroSteps);
+  buildMacroActions(working);
 }
 
 }  // namespace
@@ -43,6 +46,7 @@ void RestoreDefaults(ProfileSet& profiles, const KeySlotTable& slots) {
   working.macroBindings.clear();
   working.macroNames.clear();
   working.macroSteps.clear();
+  working.macroTimings.clear();
   working.actions.clear();
   profiles.modified = true;
   CommitWorkingProfile(profiles);

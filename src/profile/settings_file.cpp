@@ -12,7 +12,8 @@ namespace {
 using ini::formatInt;
 using ini::IniDocument;
 
-std::u16string joinSteps(const MacroStepList& steps) {
+// Integers joined by commas, without a trailing one.
+std::u16string joinSteps(const std::vector<std::int32_t>& steps) {
   std::u16string text;
   for (std::size_t i = 0; i < steps.size(); ++i) {
     if (i > 0) text += u',';
@@ -73,6 +74,7 @@ class SectionLoader {
     readAssignedList();
     readMacros();
     readSlots();
+    buildMacroActions(working_);
   }
 
  private:
@@ -148,7 +150,51 @@ class SectionLoader {
       working_.macroNames.push_back(cutName(file_.getString(section_, key), key));
     }
     std::int64_t budget = kMaxProfileIntegers;
-    for (std::int32_t i = 0; i < m; ++i) working_.macroSteps.push_back(readSteps(i, budget));
+    for (std::int32_t i = 0; i < m; ++i) {
+      working_.macroSteps.push_back(readSteps(i, budget));
+      working_.macroTimings.push_back(
+          readTiming(i, working_.macroSteps.back().size() / kMacroStepWidth));
+    }
+    normalizeTimings(working_.macroTimings, working_.macroSteps);
+  }
+
+  // MacroMode and MacroDelay of macro i, which has `steps` steps.
+  MacroTiming readTiming(std::int32_t i, std::size_t steps) {
+    MacroTiming timing;
+    const std::u16string modeKey = numberedName(kMacroModeKey, i);
+    const std::int32_t mode = file_.getInt(section_, modeKey, 0);
+    if (isMacroMode(mode)) {
+      timing.mode = static_cast<MacroMode>(mode);
+    } else {
+      report(modeKey, "is " + number(mode) +
+                          ", no mode (0 chord, 1 sequence once, 2 repeat while held, 3 toggle); "
+                          "the macro plays as a chord");
+    }
+    const std::u16string delayKey = numberedName(kMacroDelayKey, i);
+    const std::u16string text = file_.getString(section_, delayKey);
+    const auto fields = static_cast<std::size_t>(fieldCount(text));
+    if (fields > steps) {
+      report(delayKey, "holds " + number(static_cast<std::int64_t>(fields)) +
+                           " delays for a macro of " + number(static_cast<std::int64_t>(steps)) +
+                           " steps; the last " + number(static_cast<std::int64_t>(fields - steps)) +
+                           " are ignored");
+    }
+    std::int64_t outside = 0;
+    std::size_t pos = 0;
+    for (std::size_t k = 0; k < std::min(fields, steps); ++k) {
+      const std::size_t comma = text.find(u',', pos);
+      const std::size_t end = comma == std::u16string::npos ? text.size() : comma;
+      const std::int32_t ms =
+          ini::parseProfileInt(std::u16string_view(text).substr(pos, end - pos));
+      if (ms != clampDelay(ms)) ++outside;
+      timing.delays.push_back(clampDelay(ms));
+      pos = end + 1;
+    }
+    if (outside > 0) {
+      report(delayKey, "holds " + number(outside) + (outside == 1 ? " delay" : " delays") +
+                           " outside 0.." + number(kMaxStepDelayMs) + " ms; held to that range");
+    }
+    return timing;
   }
 
   MacroStepList readSteps(std::int32_t i, std::int64_t& budget) {
@@ -307,6 +353,7 @@ void LoadProfile(ProfileSet& profiles, const MainLayout& layout, const IniDocume
   working.macroSteps.clear();
   working.macroNames.clear();
   working.macroBindings.clear();
+  working.macroTimings.clear();
   working.actions.clear();
   SectionLoader(working, layout, file, profileSectionName(p), problems).run();
   if (ProfileData* store = profiles.store(target)) *store = working;
@@ -342,6 +389,16 @@ void SaveProfile(const ProfileSet& profiles, const KeySlotTable& slots, IniDocum
     file.setString(section, numberedName(kMacroStepsKey, n), joinSteps(store->macroSteps[i]));
     file.setInt(section, numberedName(kMacroStepCountKey, n),
                 static_cast<std::int32_t>(store->macroSteps[i].size()));
+    // Only a timed macro has these keys: an untimed one is written as it
+    // always was, and a program that knows no timing plays every macro as
+    // the chord it was.
+    const MacroTiming& timing = timingOf(store->macroTimings, i);
+    if (timing.isTimed()) {
+      file.setInt(section, numberedName(kMacroModeKey, n), static_cast<std::int32_t>(timing.mode));
+      MacroStepList delays(store->macroSteps[i].size() / kMacroStepWidth);
+      for (std::size_t k = 0; k < delays.size(); ++k) delays[k] = timing.delay(k);
+      file.setString(section, numberedName(kMacroDelayKey, n), joinSteps(delays));
+    }
   }
   file.setInt(section, kAssignedCountKey, static_cast<std::int32_t>(store->assigned.size()));
   for (std::size_t i = 0; i < store->assigned.size(); ++i) {

@@ -32,6 +32,13 @@ inline constexpr std::u16string_view kMacroCountKey = u"MacroStrNum";
 inline constexpr std::u16string_view kMacroNameKey = u"MacroName";
 inline constexpr std::u16string_view kMacroStepsKey = u"MacroKey";
 inline constexpr std::u16string_view kMacroStepCountKey = u"MacroKeyNum";
+// Beside them, only for a macro that plays other than as a chord or waits
+// before a step, so a file without such macros is written as it always was:
+// "MacroMode0" (a MacroMode, 0..3; anything else reads as 0, a chord) and
+// "MacroDelay0" (the milliseconds before each step, comma separated, each
+// held to 0..kMaxStepDelayMs; a missing one is 0).
+inline constexpr std::u16string_view kMacroModeKey = u"MacroMode";
+inline constexpr std::u16string_view kMacroDelayKey = u"MacroDelay";
 
 // The assigned-key list: a count, then "setindex0", "setindex1", ...
 inline constexpr std::u16string_view kAssignedCountKey = u"SetIndexNum";
@@ -83,6 +90,11 @@ inline constexpr std::int64_t kSectionChars =
                      lineChars(kMacroStepCountKey.size() + kIndexChars,
                                decimalDigits(kMaxMacroIntegers))) +
     kMaxProfileIntegers * (kIntChars + 1) +  // the step numbers and their commas
+    kMaxListCount * (lineChars(kMacroModeKey.size() + kIndexChars, kIntChars) +
+                     lineChars(kMacroDelayKey.size() + kIndexChars, 0)) +
+    // a delay per step and its comma
+    kMaxProfileIntegers / static_cast<std::int64_t>(kMacroStepWidth) *
+        (decimalDigits(kMaxStepDelayMs) + 1) +
     lineChars(kAssignedCountKey.size(), kCountChars) +
     kMaxListCount * lineChars(kAssignedKey.size() + kIndexChars, decimalDigits(kSlotCount - 1));
 inline constexpr std::int64_t kRuleIndexChars = decimalDigits(kMaxProgramRules - 1);
@@ -99,7 +111,7 @@ inline constexpr std::int64_t kFileChars = kProfileCount * kSectionChars + kType
 inline constexpr std::int64_t kNameUnits =
     (kProfileCount * (kLastStoredSlot + kMaxListCount) + kMaxProgramRules) * kNameChars;
 inline constexpr std::int64_t kSectionLines =
-    1 + 4 * kLastStoredSlot + 1 + 3 * kMaxListCount + 1 + kMaxListCount;
+    1 + 4 * kLastStoredSlot + 1 + 5 * kMaxListCount + 1 + kMaxListCount;
 inline constexpr std::int64_t kAutoProfileLines = 1 + 1 + 2 * kMaxProgramRules + 1;
 
 }  // namespace detail

@@ -127,6 +127,17 @@ void BuildEntry(ProfileData& working, KeyCode v, const KeyAssignment& record, Ke
   }
 }
 
+void buildMacroActions(ProfileData& working) {
+  std::erase_if(working.actions,
+                [](const auto& entry) { return entry.second.kind == KeyActionKind::kPlayMacro; });
+  for (const auto& [v, index] : working.macroBindings) {
+    if (index < 0 || static_cast<std::size_t>(index) >= working.macroSteps.size()) continue;
+    if (timingOf(working.macroTimings, static_cast<std::size_t>(index)).mode != MacroMode::kChord) {
+      working.actions[v] = KeyAction{KeyActionKind::kPlayMacro, index};
+    }
+  }
+}
+
 void rebindMacroKeys(ProfileData& working, const KeySlotTable& slots, MacroEditCopies& copies,
                      RebindPath path) {
   for (const auto& [v, oldIndex] : working.macroBindings) {

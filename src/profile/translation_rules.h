@@ -53,11 +53,18 @@ std::size_t countPresses(const MacroStepList& steps);
 void BuildEntry(ProfileData& working, KeyCode v, const KeyAssignment& record, KeyCode singleKey,
                 const MediaKeyTable& media);
 
+// The actions of the keys bound to macros that play with their own timing
+// (every mode but the chord): each such key plays its macro, and no other
+// key keeps a macro action. Actions of other kinds stay as they are. Run
+// whenever bindings or timings change.
+void buildMacroActions(ProfileData& working);
+
 // The macro data the settings dialog edits on copies of the working profile.
 struct MacroEditCopies {
   MacroBindings macroBindings;
   std::vector<std::u16string> macroNames;
   std::vector<MacroStepList> macroSteps;
+  MacroTimings macroTimings{};  // parallel to macroSteps; see timingOf
 };
 
 // Which dialog closed: it decides what happens to a key whose binding is gone.

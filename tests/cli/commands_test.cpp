@@ -81,7 +81,7 @@ TEST(Show, SummarisesKeysAndMacrosPerProfile) {
   EXPECT_NE(run.out.find("F1 (112): function \"Copy\" -> sends 17 67"), std::string::npos);
   EXPECT_NE(run.out.find("Caps Lock (20): macro \"Crouch jump\" (macro 0) -> sends 162 32"),
             std::string::npos);
-  EXPECT_NE(run.out.find("0: \"Numpad 1-2-3\", 6 steps"), std::string::npos);
+  EXPECT_NE(run.out.find("0: Numpad 1-2-3: chord, 6 steps\n"), std::string::npos);
   EXPECT_EQ(run.out.find("Esc (27)"), std::string::npos);  // keys that type themselves stay out
   EXPECT_NE(run.out.find("F11 (122): function \"Profile 2\" -> switches to profile 2"),
             std::string::npos);
@@ -91,6 +91,29 @@ TEST(Show, SummarisesKeysAndMacrosPerProfile) {
                          "Windows):\n  shooter.exe: profile 2\n  vlc.exe: profile 3\n"
                          "  any other program: profile 1\n"),
             std::string::npos);
+}
+
+TEST(Show, SaysTheModeAndDurationOfATimedMacroAndCheckItsDelaysOutOfRange) {
+  TempFolder folder;
+  TempFolder::write(folder / "set.ini",
+                    "[TYPE]\ntype=1\n[Profile1]\nIndexPic116=1\nMacroIndex116=0\n"
+                    "SetName116=Combo\nMacroStrNum=1\nMacroName0=Combo\nMacroKeyNum0=18\n"
+                    "MacroKey0=0,40,1,0,40,0,0,39,1,0,39,0,0,74,1,0,74,0\nMacroMode0=1\n"
+                    "MacroDelay0=0,100,20,200,50,70000\n");
+  const Outcome show = invoke(folder / "set.ini", runShow);
+  EXPECT_NE(show.out.find("F5 (116): macro \"Combo\" (macro 0) -> plays Combo: sequence, 6 "
+                          "steps, 60370 ms\n"),
+            std::string::npos)
+      << show.out;
+  EXPECT_NE(show.out.find("0: Combo: sequence, 6 steps, 60370 ms\n"), std::string::npos);
+  const Outcome check = invoke(folder / "set.ini", runCheck);
+  EXPECT_EQ(check.code, kExitProblems);
+  EXPECT_NE(check.out.find("MacroDelay0: holds 1 delay outside 0..60000 ms"), std::string::npos)
+      << check.out;
+  const nlohmann::json dump = nlohmann::json::parse(invoke(folder / "set.ini", runDump).out);
+  EXPECT_EQ(dump["profiles"][0]["macros"][0]["mode"], 1);
+  EXPECT_EQ(dump["profiles"][0]["macros"][0]["delays"],
+            nlohmann::json::array({0, 100, 20, 200, 50, 60000}));
 }
 
 TEST(Show, FindsTheLayoutBesideTheSettingsOrSaysWhatIsMissing) {

@@ -20,9 +20,10 @@
 //
 // Log lines, flushed one by one so a reader polling the file never sees half
 // a line:
-//   down 66 ext=0 scan=48       WM_KEYDOWN (vk, lParam bit 24, scan code)
-//   up 66 ext=0 scan=48         WM_KEYUP
-//   down 18 ext=0 scan=56 sys   WM_SYSKEYDOWN / WM_SYSKEYUP carry " sys"
+//   down 66 ext=0 scan=48 t=T   WM_KEYDOWN (vk, lParam bit 24, scan code), and
+//                               when it arrived, in microseconds
+//   up 66 ext=0 scan=48 t=T     WM_KEYUP
+//   down 18 ext=0 scan=56 sys t=T  WM_SYSKEYDOWN / WM_SYSKEYUP carry " sys"
 //   ready                       the window is shown and was made foreground
 //   active 1 / active 0         the window gained / lost activation
 //   front                       a trigger file asked for the foreground
@@ -55,14 +56,29 @@ void writeLine(const char* text) {
   FlushFileBuffers(logFile);
 }
 
+// Microseconds on the performance counter: a game reads its input as it
+// comes, and the gaps between keys are what the timed macros are judged by.
+long long microseconds() {
+  static const long long frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<long long>(f.QuadPart);
+  }();
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return counter.QuadPart / frequency * 1000000 +
+         counter.QuadPart % frequency * 1000000 / frequency;
+}
+
 void logKey(UINT message, WPARAM wParam, LPARAM lParam) {
+  const long long at = microseconds();
   const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
   const bool sys = message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
   const unsigned extended = (static_cast<unsigned long long>(lParam) >> 24) & 1u;
   const unsigned scan = (static_cast<unsigned long long>(lParam) >> 16) & 0xFFu;
-  char text[64];
-  std::snprintf(text, sizeof(text), "%s %u ext=%u scan=%u%s", down ? "down" : "up",
-                static_cast<unsigned>(wParam), extended, scan, sys ? " sys" : "");
+  char text[96];
+  std::snprintf(text, sizeof(text), "%s %u ext=%u scan=%u%s t=%lld", down ? "down" : "up",
+                static_cast<unsigned>(wParam), extended, scan, sys ? " sys" : "", at);
   writeLine(text);
 }
 

@@ -51,19 +51,38 @@ mismatches=0
 
 # set.ini: the keys under test, A types B, keypad 4 types X, F1 is the
 # function "Copy", F5 plays macro "gg" (press G, release G, press H, release
-# H; the hook plays the presses on press). Every other key is left out of the
-# file, so the scenarios also show that a key nobody assigned loads as
-# itself: Z, Esc and the F12 end mark must keep working under --always-on.
+# H; the hook plays the presses on press). F6, F7 and F8 play timed macros:
+# "paced" once (H, J, K and L, each pressed and released, with the delays of
+# a recording), "burst" while held (W, period 40 ms) and "blink" as a toggle
+# (E, period 40 ms). Every other key is left out of the file, so the
+# scenarios also show that a key nobody assigned loads as itself: Z, Esc and
+# the F12 end mark must keep working under --always-on.
+paced_delays="0,30,45,25,60,35,50,20"
 write_settings() {
+  local tap
+  # A key's press and release as macro steps: key-name code, code, down.
+  tap() { printf '%d,%d,1,%d,%d,0' $(($2 << 16)) "$1" $((($2 << 16) - 2147483648)) "$1"; }
   {
     printf '[TYPE]\r\ntype=1\r\n[Profile1]\r\n'
     printf 'IndexPic65=0\r\nMacroIndex65=0\r\nSetName65=B\r\nKey65=66\r\n'
     printf 'IndexPic100=0\r\nMacroIndex100=0\r\nSetName100=X\r\nKey100=88\r\n'
     printf 'IndexPic112=3\r\nMacroIndex112=0\r\nSetName112=Copy\r\n'
     printf 'IndexPic116=1\r\nMacroIndex116=0\r\nSetName116=gg\r\n'
-    printf 'MacroStrNum=1\r\nMacroName0=gg\r\n'
+    printf 'IndexPic117=1\r\nMacroIndex117=1\r\nSetName117=paced\r\n'
+    printf 'IndexPic118=1\r\nMacroIndex118=2\r\nSetName118=burst\r\n'
+    printf 'IndexPic119=1\r\nMacroIndex119=3\r\nSetName119=blink\r\n'
+    printf 'MacroStrNum=4\r\nMacroName0=gg\r\nMacroName1=paced\r\n'
+    printf 'MacroName2=burst\r\nMacroName3=blink\r\n'
     printf 'MacroKey0=2228224,71,1,-2145255424,71,0,2293760,72,1,-2145189888,72,0\r\n'
-    printf 'MacroKeyNum0=12\r\nSetIndexNum=0\r\n'
+    printf 'MacroKeyNum0=12\r\n'
+    printf 'MacroKey1=%s,%s,%s,%s\r\nMacroKeyNum1=24\r\n' "$(tap 72 35)" "$(tap 74 36)" \
+      "$(tap 75 37)" "$(tap 76 38)"
+    printf 'MacroMode1=1\r\nMacroDelay1=%s\r\n' "$paced_delays"
+    printf 'MacroKey2=%s\r\nMacroKeyNum2=6\r\nMacroMode2=2\r\nMacroDelay2=15,25\r\n' \
+      "$(tap 87 17)"
+    printf 'MacroKey3=%s\r\nMacroKeyNum3=6\r\nMacroMode3=3\r\nMacroDelay3=10,30\r\n' \
+      "$(tap 69 18)"
+    printf 'SetIndexNum=0\r\n'
   } >"$app/set.ini"
 }
 
@@ -296,6 +315,7 @@ scenario_a() {
     fi
     scenario_numlock_change
     scenario_user_ctrl
+    scenario_timed
   fi
   first_pid=$tarsil_pid
 }
@@ -312,6 +332,61 @@ scenario_numlock_change() {
     xdotool keydown KP_Left key Num_Lock keyup KP_Left
   expect_released "Num4 across NumLock" 88 100 37
   conclude "numlock: the translated key comes up"
+}
+
+# typed START: the key events Key Echo logged after line START up to the F12
+# end mark, one per line: "down 72 1234567" (the time in microseconds).
+typed() {
+  tail -n +"$(($1 + 1))" "$log" |
+    awk '/^down 123 /{exit} /^(down|up) / {t = $NF; sub(/^t=/, "", t); print $1, $2, t}'
+}
+
+# Timed macros: F6 plays "paced" once, F7 "burst" while held, F8 toggles
+# "blink". The paced steps must reach Key Echo with the recorded gaps, each
+# within 2 ms at the median; the repeating ones must stop within one step of
+# the key that stops them (Z, typed right after it, marks the moment), and
+# leave nothing down.
+scenario_timed() {
+  echo "timed: macros play with their delays, repeat while held and toggle"
+  mismatches=0
+  local start events gaps median after count last
+  start=$(wc -l <"$log")
+  if ! { xdotool key F6 sleep 0.5 key F12 && poll 10 log_has_after "$start" '^up 123 '; }; then
+    note "paced: nothing reached Key Echo"
+    mismatches=$((mismatches + 1))
+  else
+    events=$(typed "$start" | awk '$2 == 72 || $2 == 74 || $2 == 75 || $2 == 76')
+    gaps=$(awk -v delays="$paced_delays" 'BEGIN {n = split(delays, d, ",")}
+      NR > 1 {printf "%s%.1f", sep, ($3 - t) / 1000 - d[NR]; sep = " "} {t = $3}' <<<"$events")
+    note "paced: $(wc -l <<<"$events") strokes, gap minus recorded delay (ms): $gaps"
+    median=$(tr ' ' '\n' <<<"$gaps" | awk '{print ($1 < 0 ? -$1 : $1)}' | sort -g |
+      awk '{v[NR] = $1} END {print (NR ? v[int((NR + 1) / 2)] : 99)}')
+    if [ "$(wc -l <<<"$events")" != 8 ] || awk -v m="$median" 'BEGIN {exit !(m > 2)}'; then
+      note "paced: expected 8 strokes, each gap within 2 ms at the median (median $median ms)"
+      mismatches=$((mismatches + 1))
+    fi
+  fi
+  # stop_check LABEL VK: after START, VK played at least three passes, at
+  # most one of its strokes came after Z, and its last stroke was a release.
+  stop_check() {
+    events=$(typed "$start")
+    count=$(awk -v vk="$2" '$1 == "down" && $2 == vk' <<<"$events" | wc -l)
+    after=$(awk -v vk="$2" '$2 == 90 {z = 1; next} z && $2 == vk' <<<"$events" | wc -l)
+    last=$(awk -v vk="$2" '$2 == vk {e = $1} END {print e}' <<<"$events")
+    note "$1: $count passes, $after strokes after the stop, last '$last'"
+    if [ "$count" -lt 3 ] || [ "$after" -gt 1 ] || [ "$last" != up ]; then
+      mismatches=$((mismatches + 1))
+    fi
+  }
+  start=$(wc -l <"$log")
+  xdotool keydown F7 sleep 0.3 keyup F7 key z sleep 0.2 key F12
+  poll 10 log_has_after "$start" '^up 123 ' && stop_check "burst (while held)" 87
+  expect_released "burst" 87
+  start=$(wc -l <"$log")
+  xdotool key F8 sleep 0.3 key F8 key z sleep 0.2 key F12
+  poll 10 log_has_after "$start" '^up 123 ' && stop_check "blink (toggle)" 69
+  expect_released "blink" 69
+  conclude "timed: delays, repeat while held, toggle"
 }
 
 # The user holds Ctrl and presses F1 (Copy: Ctrl, C). The release of F1 must

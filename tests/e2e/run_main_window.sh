@@ -87,11 +87,20 @@ typed() {
   local start
   echo_to_front || return 1
   start=$(log_lines)
-  xdotool key "$1" F12 || return 1
+  # A macro with delays needs its time before the end mark comes.
+  xdotool key "$1" sleep "${2:-0}" key F12 || return 1
   poll 10 log_has_after "$start" '^up 123 ' || return 1
   tail -n +"$((start + 1))" "$log" |
     awk '/^down 123 /{exit} /^(down|up) /{printf "%s%s %s", sep, $1, $2; sep=" "}'
   echo
+}
+
+# gap START FIRST SECOND: milliseconds from the event FIRST ("up 88") to
+# SECOND ("down 89") among what Key Echo logged after line START.
+gap() {
+  tail -n +"$(($1 + 1))" "$log" | awk -v a="$2" -v b="$3" '
+    {t = $NF; sub(/^t=/, "", t)} $1 " " $2 == a {from = t}
+    $1 " " $2 == b && from != "" {printf "%d", (t - from) / 1000; exit}'
 }
 
 bring_tarsil_forward() {
@@ -348,17 +357,43 @@ scenario_macro() {
   xdotool key Num_Lock
   click_dialog 12  # record
   close_numlock_notice
-  xdotool key x y
+  # A pause between the keys: the recorder keeps it as the delay before Y.
+  xdotool key x sleep 0.25 key y
   sleep 0.3
   shot 12-macro-recorded
   click_dialog 12  # stop
   close_numlock_notice
   check "steps" "4" "$(probe rows "Key Settings")"
+  # The mode list: the entry after "Chord" is "Sequence once".
+  # A slow press: a quick click right after the probe's call did not open it.
+  xdotool mousemove $(dialog_at 24 top) sleep 0.3 mousedown 1 sleep 0.2 mouseup 1 sleep 0.3
+  xdotool key Down Return
+  check "mode" "Sequence once" "$(probe item "Key Settings" 1132)"
+  shot 12b-macro-sequence
   click_dialog 1
   poll 5 state_is "Key Settings" hidden || poll 5 state_is "Key Settings" missing ||
     problems=$((problems + 1))
-  check "G after recording X and Y" "down 88 down 89 up 88 up 89" "$(typed g)"
-  [ "$problems" = 0 ] && pass "macro: a recorded macro plays" || fail "macro"
+  # The key edit was saved as it was made: the macro's mode and its
+  # recorded delays are in set.ini.
+  local timing recorded pause from
+  timing=$(tr -d '\r' <"$app/set.ini" | awk '/^\[/ {on = (tolower($0) == "[profile2]")}
+    on && /^MacroMode0=/ {mode = substr($0, 12)} on && /^MacroDelay0=/ {delays = substr($0, 13)}
+    END {print mode " " delays}')
+  note "saved mode and delays: $timing"
+  recorded=$(awk '{split($2, d, ","); print d[3]}' <<<"$timing")
+  [ "${timing%% *}" = 1 ] && [ -n "$recorded" ] && [ "$recorded" -ge 200 ] ||
+    problems=$((problems + 1))
+  # Played once, in the recorded order and with the recorded pause.
+  from=$(log_lines)
+  check "G after recording X, a pause and Y" "down 88 up 88 down 89 up 89" "$(typed g 0.8)"
+  pause=$(gap "$from" "up 88" "down 89")
+  note "pause between X and Y: $pause ms, recorded as $recorded ms"
+  # How close it comes is the keys run's to measure; this one sees that the
+  # recorded pause is what plays (the witness's own reading of its messages
+  # may take a millisecond or two off).
+  [ -n "$pause" ] && [ -n "$recorded" ] && [ "$pause" -ge $((recorded - 2)) ] &&
+    [ "$pause" -le $((recorded + 20)) ] || problems=$((problems + 1))
+  [ "$problems" = 0 ] && pass "macro: a recorded macro plays with its pause" || fail "macro"
 }
 
 scenario_macro_editor() {
@@ -389,7 +424,7 @@ scenario_macro_editor() {
   click_dialog 1
   poll 5 state_is "Key Settings" hidden || poll 5 state_is "Key Settings" missing ||
     problems=$((problems + 1))
-  check "G before Apply" "down 88 down 89 up 88 up 89" "$(typed g)"
+  check "G before Apply" "down 88 up 88 down 89 up 89" "$(typed g 0.8)"
   bring_tarsil_forward
   click_on Apply
   check "G after Apply" "down 71 up 71" "$(typed g)"

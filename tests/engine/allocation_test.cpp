@@ -9,6 +9,7 @@
 #include <new>
 
 #include "engine/key_translator.h"
+#include "engine/macro_player.h"
 
 namespace {
 std::atomic<long> allocations{0};
@@ -82,6 +83,37 @@ TEST(EngineAllocation, DecidingEventsAllocatesNothing) {
                                pass, swallow, swallow, swallow, pass, swallow, swallow, swallow}));
   // The long macro presses one key kMaxEntryCodes times and releases it once.
   EXPECT_EQ(strokes, 3u * 3 + kMaxEntryCodes + 1u + 3u * 4);
+}
+
+TEST(EngineAllocation, PlayingMacrosAllocatesNothing) {
+  auto library = std::make_shared<MacroLibrary>();
+  library->profiles[0] = {
+      {MacroMode::kToggle, {{65, true, 0}, {65, false, 5}, {160, true, 5}}},
+      {MacroMode::kRepeatWhileHeld, {{100, true, 0}, {100, false, 1}}},
+      {MacroMode::kSequenceOnce, std::vector<TimedStep>(128, TimedStep{66, true, 1})}};
+  std::size_t strokes = 0;
+  const StrokeOutput output{countStrokes, &strokes};
+  MacroPlayer player;
+  player.setLibrary(library, output);
+  KeyTranslator translator;
+
+  const long before = allocations.load();
+  player.press({1, 0, 112, true}, 0, output);
+  player.press({1, 1, 113, false}, 0, output);
+  player.press({1, 2, 114, true}, 0, output);
+  for (PlayerTime now = 0; now < 200'000; now += 1'000) (void)player.run(now, output);
+  player.release(113, 200'000, output);
+  player.press({1, 0, 112, true}, 200'000, output);  // the toggle's second press
+  player.press({1, 0, 112, true}, 210'000, output);
+  (void)translator.playerStroke(65, false, false);
+  (void)translator.playerStroke(65, false, true);
+  const KeySet keep = translator.userHeldKeys();
+  player.stopAll(output, &keep);
+  const long after = allocations.load();
+
+  EXPECT_EQ(after - before, 0);
+  EXPECT_GT(strokes, 128u);
+  EXPECT_EQ(player.playingCount(), 0u);
 }
 
 TEST(EngineAllocation, TheCounterSeesAllocations) {

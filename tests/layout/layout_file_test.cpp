@@ -55,13 +55,15 @@ TEST(MainLayout, FillsSlotsAndTheMultimediaTableFromItsSlots) {
   EXPECT_EQ(layout.media.at(u""), 0);
 }
 
-TEST(DialogLayout, ReadsTwentyThreeEntriesAndLeavesTheLastEmpty) {
+TEST(DialogLayout, ReadsTwentyEightEntriesAndAMissingOneIsEmpty) {
   const ini::IniDocument file = ini::IniDocument::parse(
-      "[buttoninfo]\r\n1=10,20,30,40,OK\r\n23=1,2,3,4,list\r\n24=9,9,9,9,never\r\n");
+      "[buttoninfo]\r\n1=10,20,30,40,OK\r\n23=1,2,3,4,list\r\n28=5,6,7,8,clear\r\n");
   const DialogLayout layout = readDialogLayout(file);
+  ASSERT_EQ(layout.size(), 28u);
   EXPECT_EQ(layout[0].rect(), (SlotRect{10, 20, 40, 60}));
   EXPECT_EQ(layout[22].caption, u"list");
-  EXPECT_EQ(layout[23].caption, u"");
+  EXPECT_EQ(layout[27].caption, u"clear");
+  EXPECT_EQ(layout[23].rect(), SlotRect{});  // an older file: no timing controls
 }
 
 TEST(SlotRect, ContainsItsTopLeftButNotItsFarEdges) {

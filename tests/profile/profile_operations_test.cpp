@@ -225,6 +225,25 @@ TEST(Rebinding, MacroEditorDeletingAMacroSendsItsKeyBackToItself) {
   EXPECT_EQ(profiles.stores[0].translation.at(kKeyB), (KeyList{68, 69}));
 }
 
+TEST(Rebinding, AMacroGivenAModeMakesItsKeysActionsAndAChordMakesThemEntriesAgain) {
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles = twoMacroKeys(layout);
+  profiles.working.actions[kKeyF] = {KeyActionKind::kSwitchProfile, 2};  // not a macro's: stays
+  MacroEditCopies copies{profiles.working.macroBindings,
+                         profiles.working.macroNames,
+                         profiles.working.macroSteps,
+                         {{}, {MacroMode::kToggle, {0, 50}}}};
+  recordMacroEditorResult(profiles, layout.slots, copies);
+  EXPECT_EQ(profiles.working.actions,
+            (KeyActionTable{{kKeyB, {KeyActionKind::kPlayMacro, 1}},
+                            {kKeyF, {KeyActionKind::kSwitchProfile, 2}}}));
+  copies.macroTimings = {{}, {MacroMode::kChord, {0, 50}}};
+  recordMacroEditorResult(profiles, layout.slots, copies);
+  EXPECT_EQ(profiles.working.actions.count(kKeyB), 0u);
+  EXPECT_EQ(profiles.working.translation.at(kKeyB), (KeyList{68, 69}));
+  EXPECT_EQ(profiles.working.macroTimings, (MacroTimings{{}, {MacroMode::kChord, {0, 50}}}));
+}
+
 TEST(Rebinding, KeyDialogResetsOnlyKeysThatAreStillMacros) {
   const MainLayout layout = makeLayout();
   ProfileSet profiles = twoMacroKeys(layout);

@@ -80,6 +80,24 @@ TEST(CheckSettings, AKeyCodeThatNamesNoKeyLoadsAsNoneAndIsSaid) {
 }
 
 // The check is the loader: what it says of a key is what loading did to it.
+TEST(CheckSettings, SaysWhatBecomesOfModesAndDelaysItCannotTakeAsWritten) {
+  // Mode 9 plays as a chord; three delays for two steps lose the third; two
+  // delays outside 0..60000 are held to it. An empty mode and a short delay
+  // list are no problem: they read as a chord and as 0.
+  const std::string text =
+      "[Profile1]\nMacroStrNum=2\nMacroName0=a\nMacroName1=b\nMacroKeyNum0=6\nMacroKey0=1,65,1,2,"
+      "65,0\nMacroMode0=9\n"
+      "MacroDelay0=70000,-1,5\nMacroKeyNum1=6\nMacroKey1=1,66,1,2,66,0\nMacroMode1=\n"
+      "MacroDelay1=30\n";
+  EXPECT_EQ(problemKeys(text),
+            (std::vector<std::u16string>{u"Profile1/MacroMode0", u"Profile1/MacroDelay0",
+                                         u"Profile1/MacroDelay0"}));
+  ProfileSet profiles;
+  LoadProfile(profiles, makeLayout(), ini::IniDocument::parse(text), 1, 1);
+  EXPECT_EQ(profiles.working.macroTimings, (MacroTimings{{MacroMode::kChord, {kMaxStepDelayMs, 0}},
+                                                         {MacroMode::kChord, {30, 0}}}));
+}
+
 TEST(CheckSettings, ReportsExactlyWhatTheLoaderDoes) {
   const MainLayout layout = makeLayout();
   std::string macros = "MacroStrNum=4\n";

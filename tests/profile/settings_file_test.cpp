@@ -126,6 +126,54 @@ TEST(SettingsSave, WritesKeysInTheFileOrderAndOnlySingleKeysGetKey) {
   EXPECT_EQ(file.getInt(u"Profile2", u"Key65", 0), kKeyB);
 }
 
+TEST(SettingsRoundTrip, TimedMacrosKeepModeAndDelaysAndOnlyTheyGetTimingKeys) {
+  const MainLayout layout = makeLayout();
+  ProfileSet saved;
+  ProfileData& p = saved.stores[0];
+  const MacroStepList twoSteps{1966080, 65, 1, -2145517568, 65, 0};
+  p.macroNames = {u"chord", u"combo", u"paced chord", u"toggle"};
+  p.macroSteps = {twoSteps, twoSteps, twoSteps, twoSteps};
+  p.macroTimings = {{},
+                    {MacroMode::kSequenceOnce, {0, 120}},
+                    {MacroMode::kChord, {40, 0}},
+                    {MacroMode::kToggle, {}}};
+  ini::IniDocument file;
+  SaveProfile(saved, layout.slots, file, 1);
+  EXPECT_FALSE(file.find(u"Profile1", u"MacroMode0"));
+  EXPECT_FALSE(file.find(u"Profile1", u"MacroDelay0"));
+  EXPECT_EQ(file.getString(u"Profile1", u"MacroMode1"), u"1");
+  EXPECT_EQ(file.getString(u"Profile1", u"MacroDelay1"), u"0,120");
+  EXPECT_EQ(file.getString(u"Profile1", u"MacroMode2"), u"0");
+  EXPECT_EQ(file.getString(u"Profile1", u"MacroDelay3"), u"0,0");
+  const std::vector<std::u16string> keys = file.keysOf(u"Profile1");
+  const auto at = std::find(keys.begin(), keys.end(), u"MacroKeyNum1");
+  ASSERT_NE(at, keys.end());
+  EXPECT_EQ(
+      std::vector<std::u16string>(at, at + 4),
+      (std::vector<std::u16string>{u"MacroKeyNum1", u"MacroMode1", u"MacroDelay1", u"MacroKey2"}));
+
+  ProfileSet loaded;
+  LoadProfile(loaded, layout, file, 1, 1);
+  MacroTimings expected = p.macroTimings;
+  normalizeTimings(expected, p.macroSteps);
+  EXPECT_EQ(loaded.stores[0].macroTimings, expected);
+  EXPECT_EQ(loaded.stores[0].macroTimings[2].delays, (std::vector<std::int32_t>{40, 0}));
+}
+
+TEST(SettingsLoad, KeysOfTimedMacrosPlayThemAsActionsAndChordsStayEntries) {
+  const MainLayout layout = makeLayout();
+  ProfileSet profiles;
+  LoadProfile(profiles, layout,
+              ini("[Profile1]\nIndexPic65=1\nMacroIndex65=0\nIndexPic66=1\nMacroIndex66=1\n"
+                  "MacroStrNum=2\nMacroKeyNum0=3\nMacroKey0=0,67,1\nMacroKeyNum1=3\n"
+                  "MacroKey1=0,68,1\nMacroMode1=2\n"),
+              1, 1);
+  const ProfileData& store = profiles.stores[0];
+  EXPECT_EQ(store.actions, (KeyActionTable{{kKeyB, {KeyActionKind::kPlayMacro, 1}}}));
+  EXPECT_EQ(store.translation.at(kKeyA), KeyList{67});
+  EXPECT_EQ(store.macroTimings[1], (MacroTiming{MacroMode::kRepeatWhileHeld, {}}));
+}
+
 TEST(SettingsSave, SingleKeyWithoutAStrokeIsWrittenAsItself) {
   const MainLayout layout = makeLayout();
   ProfileSet profiles;

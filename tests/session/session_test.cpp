@@ -58,6 +58,30 @@ TEST(Session, StartLoadsTheActiveProfileLastAndFinishCommitsAndSaves) {
   EXPECT_EQ(saved.document.getString(u"Mine", u"note"), u"kept");
 }
 
+#ifdef TARSIL_SOURCE_DIR
+TEST(Session, TheSampleSettingsAreSavedBackByteForByte) {
+  // The sample in the program's own form, as its first save writes it; that
+  // file, without timed macros, is then saved exactly as it was read, with
+  // no key of timing in it.
+  TempFolder folder;
+  const std::filesystem::path source = TARSIL_SOURCE_DIR;
+  std::filesystem::copy_file(source / "assets" / "Main.ini", folder / "Main.ini");
+  std::filesystem::copy_file(source / "examples" / "set.ini", folder / "set.ini");
+  std::string saved;
+  for (int round = 0; round < 2; ++round) {
+    KeyboardSession session;
+    EXPECT_TRUE(session.start(filesIn(folder)).empty());
+    EXPECT_TRUE(session.finish().empty());
+    if (round == 1) {
+      EXPECT_EQ(TempFolder::read(folder / "set.ini"), saved);
+    }
+    saved = TempFolder::read(folder / "set.ini");
+  }
+  EXPECT_EQ(saved.find("MacroMode"), std::string::npos);
+  EXPECT_EQ(saved.find("MacroDelay"), std::string::npos);
+}
+#endif
+
 TEST(Session, WithoutALayoutThereIsNoRunAndNothingIsWritten) {
   TempFolder folder;
   KeyboardSession session;

@@ -67,8 +67,12 @@ KEYBOARD_104 = (
 COMPOSITE_CAPTIONS = {
     1: "确定", 2: "取消", 3: "清除", 4: "Osk", 6: "单键", 7: "宏", 8: "多媒体",
     9: "功能键", 10: "添加", 11: "删除", 12: "录制...", 13: "删除", 14: "清空",
-    15: "上移到顶", 16: "上移", 17: "下移", 18: "下移到底",
+    15: "上移到顶", 16: "上移", 17: "下移", 18: "下移到底", 26: "same delay for all steps",
 }  # fmt: skip
+# The dialog's entries, and the skin buttons among them (the others are
+# controls, or the title).
+DIALOG_ENTRIES = range(1, 29)
+MACRO_BUTTONS = (10, 11, 12, 13, 14, 15, 16, 17, 18, 27, 28)
 
 
 class Checker:
@@ -173,7 +177,7 @@ def load_entries(path, c, count, wide):
 
 
 def load_composite(path, c):
-    return load_entries(path, c, 23, wide=True)
+    return load_entries(path, c, len(DIALOG_ENTRIES), wide=True)
 
 
 def load_programs(path, c):
@@ -403,7 +407,7 @@ def check_dialog(assets, c):
             entries[n][1] == caption,
             "Composite.ini: entry %d is %r, not %r" % (n, entries[n][1], caption),
         )
-    for n in range(1, 24):
+    for n in DIALOG_ENTRIES:
         w, h = entries[n][0][2:]
         c.check(w > 0 and h > 0, "Composite.ini: entry %d has an empty rectangle" % n)
     if len(pics) < len(DIALOG_PICTURES):
@@ -418,7 +422,7 @@ def check_dialog(assets, c):
         return
     W, H = size
     c.check(560 <= W <= 680 and 440 <= H <= 560, "dialog pictures: unexpected size %dx%d" % size)
-    for n in range(1, 24):
+    for n in DIALOG_ENTRIES:
         x, y, w, h = entries[n][0]
         c.check(
             x >= 0 and y >= 0 and x + w <= W and y + h <= H,
@@ -437,13 +441,13 @@ def check_dialog(assets, c):
                 "%s.bmp: entry %d looks normal" % (state, n),
             )
     for state in ("macro_over", "macro_down", "macro_disable"):
-        for n in range(10, 19):
+        for n in MACRO_BUTTONS:
             c.check(
                 differs(pics["macro_normal"], pics[state], rect[n]),
                 "%s.bmp: entry %d looks normal" % (state, n),
             )
     # Disabled means grey: little colour left in the disabled faces.
-    for n in range(10, 19):
+    for n in MACRO_BUTTONS:
         x, y, w, h = rect[n]
         r, g, b = (ch for ch in pics["macro_disable"].crop((x, y, x + w, y + h)).split())
         chroma = (

@@ -247,6 +247,34 @@ int main() {
   got = virtualKeyboard->keys(2);
   check(same(got, {{KEY_Q, 1}, {KEY_Q, 0}}) && own.pending().empty(), "Q passes unchanged",
         text(got));
+  // F6 plays "paced" once: H, J, K and L pressed and released with the
+  // delays of a recording; each gap within 2 ms of its delay at the median.
+  {
+    keyboard.tap(KEY_F6);
+    got = virtualKeyboard->keys(8, 3000);
+    const double delays[] = {30, 45, 25, 60, 35, 50, 20};
+    std::vector<double> errors;
+    std::string measured;
+    for (std::size_t k = 1; k < got.size() && k <= std::size(delays); ++k) {
+      const double error = got[k].ms - got[k - 1].ms - delays[k - 1];
+      errors.push_back(error < 0 ? -error : error);
+      measured += (measured.empty() ? "" : " ") + std::to_string(error).substr(0, 5);
+    }
+    std::sort(errors.begin(), errors.end());
+    const double median = errors.empty() ? 1e9 : errors[(errors.size() - 1) / 2];
+    check(same(got, {{KEY_H, 1},
+                     {KEY_H, 0},
+                     {KEY_J, 1},
+                     {KEY_J, 0},
+                     {KEY_K, 1},
+                     {KEY_K, 0},
+                     {KEY_L, 1},
+                     {KEY_L, 0}}) &&
+              median <= 2,
+          "F6 plays its sequence with the recorded delays, within 2 ms at the median",
+          text(got) + "; gap minus delay (ms): " + measured + "; median error " +
+              std::to_string(median).substr(0, 5));
+  }
   virtualKeyboard->drain();
   other.tap(KEY_A);
   got = otherOwn.keys(2);

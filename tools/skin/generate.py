@@ -131,7 +131,7 @@ def load_main(path):
 
 def load_composite(path):
     entries = read_layout(path)
-    return [Slot(n, entries.get(n, []), False) for n in range(1, 24)]
+    return [Slot(n, entries.get(n, []), False) for n in range(1, 29)]
 
 
 def load_programs(path):
@@ -879,7 +879,7 @@ def render_main(slots, size):
 DIALOG_ICONS = {
     1: "check", 2: "close", 3: "undo", 4: "keyboard", 10: "plus", 11: "trash",
     12: "record", 13: "trash", 14: "sweep", 15: "top", 16: "up", 17: "down",
-    18: "bottom",
+    18: "bottom", 28: "sweep",
 }  # fmt: skip
 KIND_ICONS = {6: "key", 7: "macro", 8: "playpause", 9: "function"}
 
@@ -905,7 +905,7 @@ def draw_dialog_body(size, entries, kind, greyed=False):
     c.line([(20, 54), (w - 20, 54)], (46, 50, 60, 255), 1.0)
     c.line([(20, 54), (150, 54)], CYAN + (255,), 1.2)
 
-    e = {n: entries[n - 1] for n in range(1, 24)}
+    e = {n: entries[n - 1] for n in range(1, 29)}
     tabs = [e[n].rect for n in (6, 7, 8, 9)]
     content = (20, tabs[0][1] + tabs[0][3] + 6, w - 20, e[1].rect[1] - 12)
     # Tab rail and the content panel.
@@ -951,10 +951,11 @@ def draw_dialog_body(size, entries, kind, greyed=False):
                 )
                 draw_icon(c, n, cx, 390, 14, TEXT_DIM + (255,))
     else:
-        # Macro kinds: frames around the macro list and the step list.
-        for n in (22, 23):
+        # Macro kinds: frames around the macro list, the step list and the
+        # timing fields (a drop-down list shows one line).
+        for n in (22, 23, 24, 25, 26):
             bx, by, bw, bh = e[n].rect
-            fh = min(bh, 30) if n == 22 else bh
+            fh = min(bh, 30) if n in (22, 24) else bh
             c.rrect(
                 (bx - 3, by - 3, bx + bw + 3, by + fh + 3),
                 6,
@@ -1039,6 +1040,10 @@ def draw_dialog_body(size, entries, kind, greyed=False):
         x23, y23 = e[23].rect[:2]
         d.text((x22, y22 - 20), "宏", font=label_font, fill=TEXT_DIM, anchor="lt")
         d.text((x23, y23 - 20), "步骤", font=label_font, fill=TEXT_DIM, anchor="lt")
+        # The timing fields are named by their captions, above them.
+        for n in (24, 25, 26):
+            x, y = e[n].rect[:2]
+            d.text((x, y - 20), e[n].caption, font=label_font, fill=TEXT_DIM, anchor="lt")
         if kind == "macro2":
             x8 = e[8].rect
             x9 = e[9].rect
@@ -1149,7 +1154,7 @@ def render_dialog(entries, size):
         return img
 
     kind_and_bottom = (1, 2, 3, 4, 6, 7, 8, 9)  # entry 5 is no button
-    macro_buttons = range(10, 19)
+    macro_buttons = (10, 11, 12, 13, 14, 15, 16, 17, 18, 27, 28)
     hidden2 = (6, 8, 9)
     # Backgrounds show every visible button in its normal look, so that a
     # button that has not painted yet does not leave a hole.

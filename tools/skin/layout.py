@@ -198,7 +198,7 @@ DLG_W, DLG_H = 616, 500
 
 
 def composite_entries():
-    """Entries 1..23 in order: (rect, caption)."""
+    """Entries 1..28 in order: (rect, caption)."""
     tab_y, tab_w, tab_h = 64, 136, 40
     tab = [(24 + i * (tab_w + 8), tab_y, tab_w, tab_h) for i in range(4)]
     col_x, col_w = 468, 116  # macro step buttons, right column
@@ -225,7 +225,13 @@ def composite_entries():
         ((148, 248, 320, 180), "多媒体列表"),
         ((148, 248, 320, 230), "功能键列表"),
         ((40, 138, 268, 200), "宏列表"),
-        ((40, 198, 416, 222), "步骤列表"),
+        ((40, 198, 260, 222), "步骤列表"),
+        # The timing of the chosen macro, in a column beside its steps.
+        ((312, 198, 140, 160), "Mode"),
+        ((312, 254, 140, 26), "Delay of the step (ms)"),
+        ((312, 310, 66, 26), "same delay for all steps"),
+        ((386, 308, 66, 30), "Set all"),
+        ((312, 354, 140, 30), "Clear delays"),
     ]
 
 

@@ -17,7 +17,9 @@
 
 #include "device/linux/inotify_events.h"
 #include "device/vendor_id.h"
+#include "engine/key_rendering.h"
 #include "ini/ini_file.h"
+#include "profile/macro_library.h"
 #include "profile/translation_rules.h"
 
 namespace tarsil {
@@ -122,7 +124,7 @@ bool Daemon::setUp() {
   adopt(std::move(first), true);
 
   if (!loop_.open(error) || !readTimer_.open(error) || !grabRetry_.open(error) ||
-      !reader_.open(error)) {
+      !playerTimer_.open(error) || !reader_.open(error)) {
     say(error);
     return false;
   }
@@ -145,7 +147,11 @@ bool Daemon::setUp() {
       follow(inputs_.fd(), "the input devices", [this] { inputsChanged(); }) &&
       follow(readTimer_.fd(), "the settings timer", [this] { readDue(); }) &&
       follow(reader_.fd(), "the settings reader", [this] { readDone(); }) &&
-      follow(grabRetry_.fd(), "the keyboard retry timer", [this] { retryHeldDevices(); });
+      follow(grabRetry_.fd(), "the keyboard retry timer", [this] { retryHeldDevices(); }) &&
+      follow(playerTimer_.fd(), "the macro timer", [this] {
+        playerTimer_.acknowledge();
+        runPlayer();
+      });
   if (!followed) return false;
   followSettings();
 
@@ -289,6 +295,11 @@ void Daemon::adopt(KeyboardSession next, bool atStart) {
   // One step between two key events; the old settings are freed on the
   // reader's thread.
   reader_.retire(std::exchange(session_, std::move(next)));
+  // What plays stops: its macro may be gone, or changed, or belong to a
+  // profile no longer active.
+  player_.setLibrary(std::make_shared<const MacroLibrary>(buildMacroLibrary(session_.profiles())),
+                     playerOutput());
+  runPlayer();
   if (!session_.settingsFileExists()) {
     say(ini::pathText(files_.settings) + " does not exist yet: every key types itself");
   }
@@ -442,6 +453,9 @@ void Daemon::deviceGone(const std::string& name) {
   const dev_t number = device.number;
   devices_.erase(found);
   if (presence_.left(number) == PresenceAction::kStopTranslation) {
+    // The player first, while the translator still knows the user's keys.
+    player_.stopAll(playerOutput());
+    runPlayer();
     forwarder_->releaseAll(tables());
     say("the keyboard is gone: translation is off");
   }
@@ -449,6 +463,10 @@ void Daemon::deviceGone(const std::string& name) {
 
 void Daemon::onAction(void* context, const KeyAction& action, bool up) {
   auto* daemon = static_cast<Daemon*>(context);
+  if (action.kind == KeyActionKind::kPlayMacro) {
+    daemon->playMacro(action, up);
+    return;
+  }
   if (up || action.kind != KeyActionKind::kSwitchProfile) return;
   // Only the number changes on the key path; the stores' tables stay where
   // they are, and a key held across the switch lets go of what it pressed.
@@ -458,6 +476,9 @@ void Daemon::onAction(void* context, const KeyAction& action, bool up) {
   profiles.activeProfile = profile;
   daemon->reading_.activeProfile = profile;
   daemon->profileKeySwitched_ = true;
+  // What plays stops with the switch, and lets go of what it holds.
+  daemon->player_.stopAll(daemon->playerOutput());
+  daemon->runPlayer();
 }
 
 void Daemon::finishProfileKeySwitch() {
@@ -478,9 +499,45 @@ ProfileTables Daemon::tables() const {
       {&profiles.stores[0].actions, &profiles.stores[1].actions, &profiles.stores[2].actions}};
 }
 
+void Daemon::playMacro(const KeyAction& action, bool up) noexcept {
+  const PlayerTime now =
+      std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch())
+          .count();
+  if (up) {
+    player_.release(action.trigger, now, playerOutput());
+  } else {
+    const bool numLockOn = isNumLockOn(forwarder_->numLockState());
+    player_.press({session_.profiles().activeProfile, action.value, action.trigger, numLockOn}, now,
+                  playerOutput());
+  }
+  runPlayer();
+}
+
+StrokeOutput Daemon::playerOutput() noexcept {
+  return {[](void* self, const KeyStroke* strokes, std::size_t count) {
+            auto* daemon = static_cast<Daemon*>(self);
+            if (daemon->forwarder_) daemon->forwarder_->playStrokes(strokes, count);
+          },
+          this};
+}
+
+void Daemon::runPlayer() noexcept {
+  const auto now = Clock::now();
+  const std::optional<PlayerTime> next = player_.run(
+      std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count(),
+      playerOutput());
+  if (next) {
+    playerTimer_.fireAt(Clock::time_point(std::chrono::microseconds(*next)));
+  } else if (playerTimer_.armed()) {
+    playerTimer_.disarm();
+  }
+}
+
 void Daemon::shutDown() {
   // What the virtual keyboard holds comes up before it goes, and the
-  // keyboards are handed back to the system.
+  // keyboards are handed back to the system; what the player holds first,
+  // while the translator still knows the user's keys.
+  player_.stopAll(playerOutput());
   forwarder_->releaseEverything(tables());
   for (auto& [name, device] : devices_) {
     if (device.node) device.node->ungrab();

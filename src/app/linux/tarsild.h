@@ -16,6 +16,7 @@
 #include "device/linux/input_watch.h"
 #include "engine/linux/key_forwarder.h"
 #include "engine/linux/virtual_keyboard.h"
+#include "engine/macro_player.h"
 #include "session/keyboard_session.h"
 #include "session/reload_schedule.h"
 #include "session/user_files.h"
@@ -38,6 +39,13 @@ struct DaemonOptions {
 // the settings are swapped between two key events; only reading them runs
 // elsewhere (SettingsReader), when the reload schedule says so. One daemon
 // runs per user (InstanceLock).
+//
+// Timed macros play in the same loop: a key's action hands its press and
+// release to the macro player, whose next step is a timer of the loop. The
+// player's strokes go out through the forwarder, whose translator holds back
+// the release of a key the user still holds. Whatever plays stops, and lets
+// go of what it holds, when the settings are read again (a profile switch
+// included), when the keyboard goes and when the daemon ends.
 class Daemon {
  public:
   explicit Daemon(DaemonOptions options);
@@ -78,8 +86,9 @@ class Daemon {
   void tryGrab(Device& device);
   void retryHeldDevices();
   void deviceReadable(const std::string& name);
-  // A profile key was pressed: the keys after it, in the same read too, are
-  // decided in the new profile at once.
+  // A key whose meaning is an action. A profile key's press: the keys after
+  // it, in the same read too, are decided in the new profile at once, and
+  // what plays stops. A timed macro's press and release go to the player.
   static void onAction(void* context, const KeyAction& action, bool up);
   // After the read: the working profile follows the switch. set.ini is
   // left as it is (the daemon only reads it), so the choice lasts until
@@ -87,6 +96,11 @@ class Daemon {
   void finishProfileKeySwitch();
   void shutDown();
   ProfileTables tables() const;
+  // The press or release of a key that plays a timed macro.
+  void playMacro(const KeyAction& action, bool up) noexcept;
+  // Sends what the player has due and sets its timer for the next step.
+  void runPlayer() noexcept;
+  StrokeOutput playerOutput() noexcept;
   bool stopped() const { return !presence_.translating(); }
   bool follow(int fd, const std::string& name, EventLoop::Handler handler);
 
@@ -104,6 +118,8 @@ class Daemon {
   SettingsReader reader_;
   Timer readTimer_;  // when the schedule's next read is due
   Timer grabRetry_;  // while another program holds a keyboard
+  MacroPlayer player_;
+  Timer playerTimer_;  // when the player's next step is due
   int signals_ = -1;
   int settingsWatch_ = -1;
   std::array<std::string, 2> watchedNames_;  // set.ini and Main.ini, as notices name them

@@ -179,6 +179,17 @@ void KeyForwarder::writeKey(std::uint16_t code, std::int32_t value) noexcept {
   append(EV_KEY, code, value);
 }
 
+void KeyForwarder::playStrokes(const KeyStroke* strokes, std::size_t count) noexcept {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (translator_.playerStroke(strokes[i].vk, strokes[i].extended, strokes[i].up) ==
+        KeyVerdict::kPass) {
+      sendStrokes(this, &strokes[i], 1);
+    }
+  }
+  // A player's step goes out when it is due, not with the next key.
+  flush();
+}
+
 void KeyForwarder::sendStrokes(void* context, const KeyStroke* strokes,
                                std::size_t count) noexcept {
   auto* self = static_cast<KeyForwarder*>(context);

@@ -59,6 +59,11 @@ class KeyForwarder {
   // them on every keyboard.
   void readVirtualKeyboard() noexcept;
 
+  // Strokes of the macro player, written at once, each a report of its
+  // own: never translated, and the release of a key the user or a
+  // translated key still holds is held back (KeyTranslator::playerStroke).
+  void playStrokes(const KeyStroke* strokes, std::size_t count) noexcept;
+
   // Translation is ending: the releases of every key translated keys hold.
   void releaseAll(const ProfileTables& tables) noexcept;
   // The daemon ends: on top of releaseAll, every key still down on the

@@ -1,9 +1,8 @@
 #include "engine/win32/key_hook.h"
 
-#include <array>
-
 #include "engine/key_event.h"
 #include "engine/key_stroke.h"
+#include "engine/win32/key_injection.h"
 #include "profile/key_types.h"
 
 namespace tarsil {
@@ -14,22 +13,8 @@ namespace {
 
 std::int16_t readNumLockState(void*) { return static_cast<std::int16_t>(GetKeyState(VK_NUMLOCK)); }
 
-// One SendInput call per batch the decision hands over: the strokes of one
-// event reach the input stream together, with nothing of the user's in
-// between.
 void sendStrokes(void*, const KeyStroke* strokes, std::size_t count) {
-  std::array<INPUT, kStrokeBatchSize> inputs{};
-  for (std::size_t i = 0; i < count; ++i) {
-    KEYBDINPUT& key = inputs[i].ki;
-    inputs[i].type = INPUT_KEYBOARD;
-    key.wVk = strokes[i].vk;
-    // The extended flag turns this scan code into the key's own extended
-    // code (an arrow instead of its keypad twin).
-    key.wScan = static_cast<WORD>(MapVirtualKeyW(strokes[i].vk, MAPVK_VK_TO_VSC) & 0xFF);
-    key.dwFlags =
-        (strokes[i].up ? KEYEVENTF_KEYUP : 0u) | (strokes[i].extended ? KEYEVENTF_EXTENDEDKEY : 0u);
-  }
-  SendInput(static_cast<UINT>(count), inputs.data(), sizeof(INPUT));
+  sendKeyStrokes(strokes, count, 0);
 }
 
 void handleAction(void*, const KeyAction& action, bool up) {
@@ -83,6 +68,17 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
   // never translated, so they are spared the question.
   const bool wasDown = (record->flags & LLKHF_INJECTED) == 0 && record->vkCode <= 255 &&
                        (GetAsyncKeyState(static_cast<int>(record->vkCode)) & 0x8000) != 0;
+  // The macro player's strokes are never translated; whether a release of
+  // theirs goes on depends on who else holds the key.
+  if ((record->flags & LLKHF_INJECTED) != 0 && record->dwExtraInfo == kPlayerStrokeMark &&
+      keyHook.keyHookStopped == 0) {
+    const bool extended = (record->flags & LLKHF_EXTENDED) != 0;
+    const bool up = (record->flags & LLKHF_UP) != 0;
+    if (keyHook.translator.playerStroke(record->vkCode, extended, up) == KeyVerdict::kSwallow) {
+      return 1;
+    }
+    return CallNextHookEx(keyHook.keyHookHandle, code, wParam, lParam);
+  }
   const KeyEvent event{record->vkCode, record->scanCode, record->flags, wasDown};
   const KeyDecision decision =
       keyHook.translator.decide(event, currentTables(), keyHook.keyHookStopped != 0, kPlatform);

@@ -83,6 +83,17 @@ std::optional<std::u16string> KeyboardView::hover(SkinCanvas& canvas, std::int32
     const std::u16string caption = ini::upperCase(slots_.slot(hit).caption);
     const std::u16string name = ini::upperCase(profiles.working.keys.slot(hit).name);
     tooltip = caption == name ? caption : caption + u" Key, Set As: " + name;
+    // A macro key says, on a line of its own, how its macro plays.
+    const KeyAssignment& key = profiles.working.keys.slot(hit);
+    const auto macro = static_cast<std::size_t>(key.macroIndex);
+    if (key.kind == KindMacro && key.macroIndex >= 0 &&
+        macro < profiles.working.macroSteps.size()) {
+      *tooltip += u"\n" + describeMacro(macro < profiles.working.macroNames.size()
+                                            ? profiles.working.macroNames[macro]
+                                            : std::u16string(),
+                                        profiles.working.macroSteps[macro].size() / kMacroStepWidth,
+                                        timingOf(profiles.working.macroTimings, macro));
+    }
   }
   // A key with an assignment that was just left goes back to its down look;
   // one that was just entered shows down rather than over.

@@ -53,7 +53,9 @@ class KeyboardView {
   // The pointer came to rest at a window point. Returns the tooltip's text
   // when the hover sets one (nothing over a skin button or a key that is only
   // part of the picture; empty over the background). The tooltip names a key and its assignment in
-  // upper case; the stored captions and names stay as they are.
+  // upper case; the stored captions and names stay as they are. A macro
+  // key's tooltip says on a second line how its macro plays
+  // ("Combo: sequence, 6 steps, 420 ms").
   std::optional<std::u16string> hover(SkinCanvas& canvas, std::int32_t x, std::int32_t y,
                                       const ProfileSet& profiles);
 

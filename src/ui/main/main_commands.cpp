@@ -120,11 +120,12 @@ MainCommands::WaitForUser::~WaitForUser() {
 void MainCommands::editKey(int slot) {
   ProfileData& working = profiles_.working;
   const KeyAssignment& key = working.keys.slot(slot);
-  KeySettingsExchange exchange{layout_.slots.slot(slot).vk,
-                               key.name,
-                               key.kind,
-                               key.macroIndex,
-                               {working.macroBindings, working.macroNames, working.macroSteps}};
+  KeySettingsExchange exchange{
+      layout_.slots.slot(slot).vk,
+      key.name,
+      key.kind,
+      key.macroIndex,
+      {working.macroBindings, working.macroNames, working.macroSteps, working.macroTimings}};
   const WaitForUser wait(*this);
   std::optional<KeySettingsExchange> result =
       host_.runKeySettings(std::move(exchange), working.translation);
@@ -140,7 +141,11 @@ void MainCommands::editMacros() {
   ProfileData& working = profiles_.working;
   // The macro editor edits no key: it gets none.
   KeySettingsExchange exchange{
-      0, {}, KindMacroEditor, 0, {working.macroBindings, working.macroNames, working.macroSteps}};
+      0,
+      {},
+      KindMacroEditor,
+      0,
+      {working.macroBindings, working.macroNames, working.macroSteps, working.macroTimings}};
   const WaitForUser wait(*this);
   std::optional<KeySettingsExchange> result =
       host_.runKeySettings(std::move(exchange), working.translation);

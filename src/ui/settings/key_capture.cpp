@@ -1,5 +1,7 @@
 #include "ui/settings/key_capture.h"
 
+#include "profile/macro_timing.h"
+
 namespace tarsil {
 
 namespace {
@@ -62,7 +64,8 @@ KeyCode recordCode(std::uint32_t vkCode, std::uint32_t flags) {
 }
 
 CaptureDecision decideCapture(CaptureShared& shared, KeyMessage message, std::uint32_t vkCode,
-                              std::uint32_t flags) noexcept {
+                              std::uint32_t flags, bool fromPlayer) noexcept {
+  if (fromPlayer) return {};
   constexpr std::int32_t kSingleKey = 0;
   const bool recording = shared.dialogMode == 1 || shared.dialogMode == 4;
   if (isPress(message)) {
@@ -73,19 +76,24 @@ CaptureDecision decideCapture(CaptureShared& shared, KeyMessage message, std::ui
   return {};
 }
 
-bool StepRecorder::record(KeyMessage message, std::uint32_t vkCode, std::uint32_t scanCode,
-                          std::uint32_t flags, RecordedStep& step) noexcept {
-  const KeyCode vk = recordCode(vkCode, flags);
+bool StepRecorder::record(const RecordedEvent& event, RecordedStep& step) noexcept {
+  const KeyCode vk = recordCode(event.vkCode, event.flags);
   const bool known = vk >= 1 && vk <= 254;
-  if (isPress(message)) {
+  if (isPress(event.message)) {
     if (!known || held_[static_cast<std::size_t>(vk)] != 0) return false;
     held_[static_cast<std::size_t>(vk)] = 1;
-  } else if (isRelease(message)) {
+  } else if (isRelease(event.message)) {
     if (known) held_[static_cast<std::size_t>(vk)] = 0;
   } else {
     return false;
   }
-  step = {keyNameCode(scanCode, flags), vk, isPress(message)};
+  // Unsigned difference: right across the time stamp's wrap. A clock that
+  // went back gives a huge difference, held to the longest delay.
+  const std::uint32_t elapsed = timed_ ? event.time - lastTime_ : 0u;
+  lastTime_ = event.time;
+  timed_ = true;
+  step = {keyNameCode(event.scanCode, event.flags), vk, isPress(event.message),
+          clampDelay(elapsed)};
   return true;
 }
 

@@ -47,30 +47,50 @@ struct CaptureDecision {
   bool nameCapturedKey = false;  // show the captured key's name in the dialog
   bool recordStep = false;       // hand the event to the recorder
 };
+// `fromPlayer`: a stroke of the macro player (marked as its own). It is no
+// key of the user's: it is neither captured nor recorded, and it goes on,
+// so that the player's releases reach the system while the dialog runs.
 CaptureDecision decideCapture(CaptureShared& shared, KeyMessage message, std::uint32_t vkCode,
-                              std::uint32_t flags) noexcept;
+                              std::uint32_t flags, bool fromPlayer = false) noexcept;
 
 // One macro step as the recorder appends it.
 struct RecordedStep {
   std::int32_t keyNameCode = 0;
   KeyCode vk = 0;
   bool down = false;
+  std::int32_t delayMs = 0;  // since the step recorded before it; 0 for the first
+};
+
+// The hook's event, as the recorder takes it: `time` is the event's own time
+// stamp in milliseconds (it wraps after 49.7 days).
+struct RecordedEvent {
+  KeyMessage message = KeyMessage::kOther;
+  std::uint32_t vkCode = 0;
+  std::uint32_t scanCode = 0;
+  std::uint32_t flags = 0;
+  std::uint32_t time = 0;
 };
 
 // Turns the hook's events into macro steps: each key's first press and its
-// release, the keyboard's auto-repeat presses dropped. Fixed storage: it
-// runs for every key event while recording.
+// release, the keyboard's auto-repeat presses dropped, each with the time
+// since the step before it. Fixed storage: it runs for every key event
+// while recording.
 class StepRecorder {
  public:
-  // A new recording: no key counts as held.
-  void start() noexcept { held_.fill(0); }
+  // A new recording: no key counts as held, and its first step waits for
+  // nothing.
+  void start() noexcept {
+    held_.fill(0);
+    timed_ = false;
+  }
   // The step for an event, or false when it is dropped (an auto-repeat, or a
   // press of a code outside 1..254).
-  bool record(KeyMessage message, std::uint32_t vkCode, std::uint32_t scanCode, std::uint32_t flags,
-              RecordedStep& step) noexcept;
+  bool record(const RecordedEvent& event, RecordedStep& step) noexcept;
 
  private:
   std::array<std::uint8_t, 256> held_{};  // 1: pressed, release not yet seen
+  std::uint32_t lastTime_ = 0;            // of the last step recorded
+  bool timed_ = false;                    // a step was recorded since start
 };
 
 }  // namespace tarsil

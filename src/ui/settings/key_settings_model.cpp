@@ -240,11 +240,10 @@ bool KeySettingsModel::toggleRecording(bool numLockOn) {
   return !numLockOn;
 }
 
-void KeySettingsModel::recordEvent(KeyMessage message, std::uint32_t vkCode, std::uint32_t scanCode,
-                                   std::uint32_t flags) {
+void KeySettingsModel::recordEvent(const RecordedEvent& event) {
   if (!open_ || !recording_) return;
   RecordedStep step;
-  if (recorder_.record(message, vkCode, scanCode, flags, step)) editor_.appendStep(step);
+  if (recorder_.record(event, step)) editor_.appendStep(step);
 }
 
 void KeySettingsModel::closeRun() {

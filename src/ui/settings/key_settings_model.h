@@ -36,8 +36,22 @@ enum DialogButton : int {
   kPreviousStepButton = 16,
   kNextStepButton = 17,
   kLastStepButton = 18,
+  // Entries 19..26 place controls; the timing column has two buttons more.
+  kSetAllDelaysButton = 27,
+  kClearDelaysButton = 28,
 };
-inline constexpr int kLastSkinButton = 18;
+inline constexpr int kLastSkinButton = 28;
+
+// Whether entry `entry` of "Composite.ini" places a skin button (entry 5 is
+// the title, 19..26 place controls).
+constexpr bool isSkinButton(int entry) {
+  return (entry >= 1 && entry <= kLastStepButton && entry != 5) || entry == kSetAllDelaysButton ||
+         entry == kClearDelaysButton;
+}
+
+// The mode list's items, in MacroMode order.
+inline constexpr std::array<std::u16string_view, 4> kMacroModeNames = {
+    u"Chord", u"Sequence once", u"Repeat while held", u"Toggle"};
 
 // The dialog's pictures, in the order the skin's files load.
 enum class DialogPicture : std::uint8_t {
@@ -113,8 +127,7 @@ class KeySettingsModel {
   // the user is told: keypad keys then record as the keys they stand for.
   bool toggleRecording(bool numLockOn);
   // A key event while recording.
-  void recordEvent(KeyMessage message, std::uint32_t vkCode, std::uint32_t scanCode,
-                   std::uint32_t flags);
+  void recordEvent(const RecordedEvent& event);
 
   MacroEditor& macros() { return editor_; }
   const MacroEditor& macros() const { return editor_; }
@@ -134,6 +147,10 @@ class KeySettingsModel {
   bool kindButtonVisible(int entry) const { return !editorOnly_ || entry == kMacroButton; }
   // Recording keeps the chosen macro: no other can be chosen, added or deleted.
   bool macroChoiceEnabled() const { return !recording_; }
+  // The timing controls work on the chosen macro, and not while it is being
+  // recorded; the step delay field needs a selected step as well.
+  bool timingEnabled() const { return editor_.timingEnabled() && !recording_; }
+  bool stepDelayEnabled() const { return timingEnabled() && editor_.delayEditable(); }
   bool recording() const { return recording_; }
   const std::u16string& keyNameBoxText() const { return keyNameBox_; }
   int mediaItem() const { return media_; }

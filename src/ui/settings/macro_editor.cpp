@@ -1,8 +1,30 @@
 #include "ui/settings/macro_editor.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "ini/ini_document.h"
 
 namespace tarsil {
+
+namespace {
+
+// A delay typed by the user: decimal digits, blanks around them allowed,
+// held to the longest delay. Nothing for an empty field or one that holds
+// anything else.
+std::optional<std::int32_t> typedMilliseconds(std::u16string_view text) {
+  while (!text.empty() && text.front() == u' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == u' ') text.remove_suffix(1);
+  const bool digits =
+      std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+  if (text.empty() || !digits) return std::nullopt;
+  if (text.size() > 9) return kMaxStepDelayMs;  // and no overflow below
+  std::int64_t ms = 0;
+  for (const char16_t c : text) ms = ms * 10 + (c - u'0');
+  return clampDelay(ms);
+}
+
+}  // namespace
 
 void MacroEditor::setEntries(std::vector<std::u16string> entries) {
   entries_ = std::move(entries);
@@ -25,9 +47,19 @@ void MacroEditor::choose(int entry) { choose(entry, true); }
 void MacroEditor::showChosen() {
   selectedStep_ = -1;
   shown_ = -1;
+  delayText_.clear();
   if (chosen_ < 0) return;
   macroIndex_ = chosen_;
   shown_ = isMacro(chosen_) ? chosen_ : -1;
+}
+
+void MacroEditor::selectStep(int row) {
+  selectedStep_ = row >= 0 && row < stepCount() ? row : -1;
+  showSelectedDelay();
+}
+
+void MacroEditor::showSelectedDelay() {
+  delayText_ = selectedStep_ >= 0 ? ini::formatInt(stepDelay(selectedStep_)) : std::u16string();
 }
 
 void MacroEditor::reset() {
@@ -36,6 +68,8 @@ void MacroEditor::reset() {
   shown_ = -1;
   selectedStep_ = -1;
   editText_.clear();
+  delayText_.clear();
+  allDelaysText_.clear();
 }
 
 void MacroEditor::rename(std::u16string text) {
@@ -59,6 +93,7 @@ void MacroEditor::add() {
   macroIndex_ = chosen_;
   shown_ = chosen_;  // its steps, none yet
   selectedStep_ = -1;
+  delayText_.clear();
 }
 
 void MacroEditor::remove(MacroDeletePrompt& prompt) {
@@ -82,6 +117,10 @@ void MacroEditor::remove(MacroDeletePrompt& prompt) {
   const auto at = static_cast<std::ptrdiff_t>(s);
   macros_.macroNames.erase(macros_.macroNames.begin() + at);
   macros_.macroSteps.erase(macros_.macroSteps.begin() + at);
+  // Timings follow their macros, as the bindings above do.
+  if (static_cast<std::size_t>(s) < macros_.macroTimings.size()) {
+    macros_.macroTimings.erase(macros_.macroTimings.begin() + at);
+  }
   std::vector<std::u16string> entries = entries_;
   entries.erase(entries.begin() + at);
   setEntries(std::move(entries));
@@ -107,6 +146,13 @@ void MacroEditor::deleteStep() {
   if (first + kMacroStepWidth > list.size()) return;
   list.erase(list.begin() + static_cast<std::ptrdiff_t>(first),
              list.begin() + static_cast<std::ptrdiff_t>(first + kMacroStepWidth));
+  if (static_cast<std::size_t>(chosen_) < macros_.macroTimings.size()) {
+    std::vector<std::int32_t>& delays =
+        macros_.macroTimings[static_cast<std::size_t>(chosen_)].delays;
+    if (static_cast<std::size_t>(selectedStep_) < delays.size()) {
+      delays.erase(delays.begin() + selectedStep_);
+    }
+  }
   // The step that followed takes the selection; after the last, nothing.
   selectStep(selectedStep_);
 }
@@ -114,8 +160,12 @@ void MacroEditor::deleteStep() {
 void MacroEditor::clearSteps() {
   if (!isMacro(chosen_)) return;
   macros_.macroSteps[static_cast<std::size_t>(chosen_)].clear();
+  if (static_cast<std::size_t>(chosen_) < macros_.macroTimings.size()) {
+    macros_.macroTimings[static_cast<std::size_t>(chosen_)].delays.clear();
+  }
   shown_ = -1;
   selectedStep_ = -1;
+  delayText_.clear();
 }
 
 void MacroEditor::moveStepSelection(StepMove move) {
@@ -135,14 +185,78 @@ void MacroEditor::moveStepSelection(StepMove move) {
       break;
   }
   // A row that does not exist leaves the selection where it was.
-  if (target >= 0 && target < stepCount()) selectedStep_ = target;
+  if (target >= 0 && target < stepCount()) selectStep(target);
 }
 
 void MacroEditor::appendStep(const RecordedStep& step) {
   if (!isMacro(chosen_)) return;
   MacroStepList& list = macros_.macroSteps[static_cast<std::size_t>(chosen_)];
+  const std::size_t before = list.size() / kMacroStepWidth;
+  if (step.delayMs != 0) {
+    chosenTiming().delays.push_back(clampDelay(step.delayMs));
+  } else if (static_cast<std::size_t>(chosen_) < macros_.macroTimings.size()) {
+    std::vector<std::int32_t>& delays =
+        macros_.macroTimings[static_cast<std::size_t>(chosen_)].delays;
+    if (!delays.empty()) {
+      delays.resize(before);
+      delays.push_back(0);
+    }
+  }
   list.insert(list.end(), {step.keyNameCode, step.vk, step.down ? 1 : 0});
   shown_ = chosen_;
+}
+
+MacroTiming& MacroEditor::chosenTiming() {
+  const auto macro = static_cast<std::size_t>(chosen_);
+  if (macros_.macroTimings.size() <= macro) macros_.macroTimings.resize(macro + 1);
+  MacroTiming& timing = macros_.macroTimings[macro];
+  timing.delays.resize(macros_.macroSteps[macro].size() / kMacroStepWidth);
+  return timing;
+}
+
+std::int32_t MacroEditor::stepDelay(int row) const {
+  if (!isMacro(shown_) || row < 0) return 0;
+  return timingOf(macros_.macroTimings, static_cast<std::size_t>(shown_))
+      .delay(static_cast<std::size_t>(row));
+}
+
+MacroMode MacroEditor::mode() const {
+  return isMacro(chosen_) ? timingOf(macros_.macroTimings, static_cast<std::size_t>(chosen_)).mode
+                          : MacroMode::kChord;
+}
+
+void MacroEditor::setMode(MacroMode mode) {
+  if (timingEnabled()) chosenTiming().mode = mode;
+}
+
+void MacroEditor::typeDelay(std::u16string text) {
+  if (!timingEnabled() || selectedStep_ < 0) return;
+  const std::optional<std::int32_t> ms = typedMilliseconds(text);
+  const bool empty = text.find_first_not_of(u' ') == std::u16string::npos;
+  if (!ms && !empty) {
+    showSelectedDelay();
+    return;
+  }
+  chosenTiming().delays[static_cast<std::size_t>(selectedStep_)] = ms.value_or(0);
+  // What the user typed stays as typed (the caret with it), unless the
+  // field has to say what became of it.
+  delayText_ = ms && ini::formatInt(*ms) != text && *ms == kMaxStepDelayMs ? ini::formatInt(*ms)
+                                                                           : std::move(text);
+}
+
+void MacroEditor::applyDelayToAll() {
+  const std::optional<std::int32_t> ms = typedMilliseconds(allDelaysText_);
+  if (!timingEnabled() || !ms) return;
+  std::vector<std::int32_t>& delays = chosenTiming().delays;
+  std::fill(delays.begin(), delays.end(), *ms);
+  allDelaysText_ = ini::formatInt(*ms);
+  showSelectedDelay();
+}
+
+void MacroEditor::clearDelays() {
+  if (!timingEnabled()) return;
+  chosenTiming().delays.clear();
+  showSelectedDelay();
 }
 
 }  // namespace tarsil

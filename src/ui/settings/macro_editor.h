@@ -48,9 +48,32 @@ class MacroEditor {
   void deleteStep();
   void clearSteps();
   void moveStepSelection(StepMove move);
-  void selectStep(int row) { selectedStep_ = row >= 0 && row < stepCount() ? row : -1; }
-  // A recorded step, appended to the chosen macro.
+  void selectStep(int row);
+  // A recorded step, appended to the chosen macro with its delay.
   void appendStep(const RecordedStep& step);
+
+  // Timing of the chosen macro. Every change works on its delays while the
+  // steps stay as they are; the step list's third column shows them.
+  std::int32_t stepDelay(int row) const;
+  MacroMode mode() const;
+  void setMode(MacroMode mode);
+  // The delay field shows the selected step's delay (nothing when no step
+  // is selected). What the user types there is that step's delay: digits
+  // only, a number beyond kMaxStepDelayMs becomes that limit, an empty
+  // field is 0, and anything else puts the step's delay back in the field.
+  const std::u16string& delayText() const { return delayText_; }
+  bool delayEditable() const { return selectedStep_ >= 0; }
+  void typeDelay(std::u16string text);
+  // The "same delay for all steps" field, and its button, which gives every
+  // step of the chosen macro that delay (held to 0..kMaxStepDelayMs). A
+  // field that holds no number changes nothing.
+  const std::u16string& allDelaysText() const { return allDelaysText_; }
+  void typeAllDelays(std::u16string text) { allDelaysText_ = std::move(text); }
+  void applyDelayToAll();
+  // Every step of the chosen macro without delay.
+  void clearDelays();
+  // The timing controls work while there is a macro to time.
+  bool timingEnabled() const { return isMacro(chosen_) && chosen_ == shown_; }
   // An empty list, nothing chosen and nothing shown, as when the dialog opens.
   void reset();
 
@@ -72,6 +95,11 @@ class MacroEditor {
   }
   void setEntries(std::vector<std::u16string> entries);
   void choose(int entry, bool show);
+  // The chosen macro's timing, made when it has none yet; its delays hold
+  // one entry per step.
+  MacroTiming& chosenTiming();
+  // The delay field shows the selected step's delay again.
+  void showSelectedDelay();
 
   MacroEditCopies& macros_;
   std::int32_t& macroIndex_;
@@ -82,6 +110,8 @@ class MacroEditor {
   std::u16string editText_;
   int shown_ = -1;  // the macro whose steps the step list shows
   int selectedStep_ = -1;
+  std::u16string delayText_;
+  std::u16string allDelaysText_;
 };
 
 }  // namespace tarsil

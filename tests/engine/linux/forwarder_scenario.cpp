@@ -204,6 +204,12 @@ std::string ForwarderScenario::step(std::string_view text) {
     forwarder_->releaseAll(view());
   } else if (text == "release everything") {
     forwarder_->releaseEverything(view());
+  } else if (w[0] == "play") {
+    std::string_view key = w.at(1);
+    const bool extended = key.ends_with('*');
+    if (extended) key.remove_suffix(1);
+    const KeyStroke stroke{static_cast<std::uint8_t>(keyCode(key)), w.at(2) == "up", extended};
+    forwarder_->playStrokes(&stroke, 1);
   } else {
     std::string_view key = w[0];
     int keyboard = 1;

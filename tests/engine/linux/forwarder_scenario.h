@@ -17,6 +17,7 @@
 //   profile <n>, map <p>: <vk> = <vk>...,  stop | resume
 //                              as in the engine's scenarios (virtual-key names)
 //   release all | release everything
+//   play <key> down|up         a stroke of the macro player (virtual-key names)
 // Each step that makes anything happen adds one entry to the transcript:
 // the events written to the virtual keyboard ("B down", "B repeat", "scan
 // 458756"), then the lamps written to keyboards ("kbd1 NumLock on"), or

@@ -34,6 +34,14 @@ TEST(Forwarding, ACopyChordLeavesTheUsersCtrlToTheUser) {
             "LEFTCTRL down, C down; LEFTCTRL down; nothing; LEFTCTRL up, C up");
 }
 
+TEST(Forwarding, ThePlayersStrokesGoOutAtOnceAndSpareTheKeysTheUserHolds) {
+  ForwarderScenario s;
+  s.map("1: A = B");
+  EXPECT_EQ(s.run("play A down; play A up"), "A down; A up");  // not translated
+  EXPECT_EQ(s.run("LEFTSHIFT down; play LShift down; play LShift up; LEFTSHIFT up"),
+            "LEFTSHIFT down; LEFTSHIFT repeat; nothing; LEFTSHIFT up");
+}
+
 TEST(Forwarding, EverythingElsePassesAsItCame) {
   ForwarderScenario s;
   s.map("1: A = B");

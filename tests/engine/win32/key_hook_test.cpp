@@ -8,6 +8,9 @@
 
 #include <vector>
 
+#include "engine/win32/key_injection.h"
+#include "engine/win32/macro_player_thread.h"
+
 namespace tarsil {
 namespace {
 
@@ -15,6 +18,8 @@ struct Seen {
   DWORD vk;
   DWORD scan;
   DWORD flags;
+  ULONG_PTR extra = 0;
+  ULONGLONG time = 0;
 };
 std::vector<Seen> seen;
 HHOOK observer = nullptr;
@@ -23,7 +28,10 @@ HHOOK observer = nullptr;
 // what the translation hook passes on, our own strokes included.
 LRESULT CALLBACK observe(int code, WPARAM, LPARAM lParam) {
   const auto* record = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-  if (code == HC_ACTION) seen.push_back({record->vkCode, record->scanCode, record->flags});
+  if (code == HC_ACTION) {
+    seen.push_back(
+        {record->vkCode, record->scanCode, record->flags, record->dwExtraInfo, GetTickCount64()});
+  }
   // Swallowed, so the test's keys reach no program on the desktop.
   return 1;
 }
@@ -40,11 +48,12 @@ void pumpMessagesUntil(std::size_t count) {
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
 }
 
-LRESULT callHook(DWORD vk, DWORD flags, KBDLLHOOKSTRUCT* out = nullptr) {
+LRESULT callHook(DWORD vk, DWORD flags, KBDLLHOOKSTRUCT* out = nullptr, ULONG_PTR extra = 0) {
   KBDLLHOOKSTRUCT record{};
   record.vkCode = vk;
   record.scanCode = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
   record.flags = flags;
+  record.dwExtraInfo = extra;
   const LRESULT result = KeyHookProc(HC_ACTION, flags & LLKHF_UP ? WM_KEYUP : WM_KEYDOWN,
                                      reinterpret_cast<LPARAM>(&record));
   if (out != nullptr) *out = record;
@@ -163,6 +172,53 @@ TEST_F(KeyHook, SendsTheListAsOneBatchOfInjectedStrokesWithTheirScanCodes) {
     EXPECT_EQ(seen[i].flags & (LLKHF_INJECTED | LLKHF_EXTENDED | LLKHF_UP),
               LLKHF_INJECTED | expectedExtended[i] | (i >= 3 ? LLKHF_UP : 0u));
   }
+}
+
+// A stroke of the macro player as the hook receives it.
+LRESULT callHookAsPlayer(DWORD vk, DWORD flags) {
+  return callHook(vk, flags | LLKHF_INJECTED, nullptr, kPlayerStrokeMark);
+}
+
+TEST_F(KeyHook, ThePlayersStrokesPassUntranslatedAndSpareTheKeysTheUserHolds) {
+  tables[0]['A'] = {'B'};
+  EXPECT_EQ(callHookAsPlayer('A', 0), 0);
+  EXPECT_EQ(keyHook.translator.heldCount(), 0u);  // not translated
+  EXPECT_EQ(callHook(VK_LSHIFT, 0), 0);           // the user holds Shift
+  EXPECT_EQ(callHookAsPlayer(VK_LSHIFT, 0), 0);
+  EXPECT_EQ(callHookAsPlayer(VK_LSHIFT, LLKHF_UP), 1);  // held back
+  EXPECT_EQ(callHook(VK_LSHIFT, LLKHF_UP), 0);
+  EXPECT_EQ(callHookAsPlayer('A', LLKHF_UP), 0);
+}
+
+TEST_F(KeyHook, ThePlayerThreadSendsMarkedStrokesAfterTheirDelays) {
+  auto library = std::make_shared<MacroLibrary>();
+  library->profiles[0].push_back(
+      {MacroMode::kSequenceOnce, {{'C', true, 0}, {'C', false, 60}, {VK_LEFT, true, 20}}});
+  observer = SetWindowsHookExW(WH_KEYBOARD_LL, observe, GetModuleHandleW(nullptr), 0);
+  ASSERT_NE(observer, nullptr);
+  seen.clear();
+  MacroPlayerThread player;
+  ASSERT_TRUE(player.start());
+  player.setLibrary(library);
+  player.press({1, 0, VK_F9, true});
+  // The pass ends with the arrow still down: the player lets go of it.
+  pumpMessagesUntil(4);
+  player.shutdown();
+  UnhookWindowsHookEx(observer);
+
+  ASSERT_EQ(seen.size(), 4u);
+  const DWORD expectedVk[] = {'C', 'C', VK_LEFT, VK_LEFT};
+  for (std::size_t i = 0; i < seen.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(seen[i].vk, expectedVk[i]);
+    EXPECT_EQ(seen[i].extra, kPlayerStrokeMark);
+    EXPECT_EQ(seen[i].flags & (LLKHF_INJECTED | LLKHF_UP | LLKHF_EXTENDED),
+              LLKHF_INJECTED | (i % 2 == 1 ? LLKHF_UP : 0u) | (i >= 2 ? LLKHF_EXTENDED : 0u));
+  }
+  // Never sooner than the delay (the tick count counts whole milliseconds,
+  // and may step by up to 16).
+  EXPECT_GE(seen[1].time - seen[0].time + 16, 60u);
+  EXPECT_GE(seen[2].time - seen[1].time + 16, 20u);
 }
 
 }  // namespace

@@ -126,6 +126,12 @@ TEST_F(MainViewTest, HoveringAKeyLightsItAndNamesItsAssignmentInUpperCase) {
   EXPECT_EQ(host.take(), std::string(kIndicator1) + ", over 1");
   EXPECT_EQ(hover(2), u"B Key, Set As: COPY");
   EXPECT_EQ(hover(5), u"K" + ini::formatInt(layout.slots.slot(5).vk) + u" Key, Set As: ");
+  // A macro key says how its macro plays, in the macro's own case.
+  profiles.working.keys.slot(3) = {u"Combo", KindMacro, 0};
+  profiles.working.macroNames = {u"Combo"};
+  profiles.working.macroSteps = {MacroStepList(6 * kMacroStepWidth)};
+  profiles.working.macroTimings = {{MacroMode::kSequenceOnce, {0, 100, 20, 200, 50, 50}}};
+  EXPECT_EQ(hover(3), u"F Key, Set As: COMBO\nCombo: sequence, 6 steps, 420 ms");
   // The upper case is the tooltip's alone: a later dialog result equal to
   // the key's own name still counts as no assignment.
   EXPECT_EQ(layout.slots.slot(2).caption, u"B");

@@ -1,5 +1,7 @@
 #include "ui/settings/key_capture.h"
 
+#include "profile/macro_timing.h"
+
 #include <gtest/gtest.h>
 
 namespace tarsil {
@@ -41,29 +43,49 @@ TEST(KeyCapture, EveryKeyEventIsSwallowedAndGoesWhereTheDialogWantsIt) {
   const CaptureDecision release = decideCapture(shared, KeyMessage::kKeyUp, 35, 0x80);
   EXPECT_TRUE(release.swallow && release.recordStep);
   EXPECT_FALSE(decideCapture(shared, KeyMessage::kOther, 65, 0).swallow);
+  // The macro player's strokes go on, neither captured nor recorded.
+  const CaptureDecision played = decideCapture(shared, KeyMessage::kKeyUp, 66, 0x90, true);
+  EXPECT_FALSE(played.swallow || played.recordStep || played.nameCapturedKey);
+  EXPECT_EQ(shared.capturedKey, 97);
 }
 
-TEST(StepRecorder, RecordsEachKeysFirstPressAndItsReleaseOnly) {
+TEST(StepRecorder, RecordsEachKeysFirstPressAndItsReleaseWithTheTimeBetweenSteps) {
   StepRecorder recorder;
   recorder.start();
   RecordedStep step;
+  const auto record = [&](KeyMessage message, std::uint32_t vk, std::uint32_t scan,
+                          std::uint32_t flags, std::uint32_t time) {
+    return recorder.record({message, vk, scan, flags, time}, step);
+  };
   int kept = 0;
-  // A held for a while: one press, auto-repeats dropped, one release.
-  for (int i = 0; i < 5; ++i) kept += recorder.record(KeyMessage::kKeyDown, 65, 30, 0, step);
-  kept += recorder.record(KeyMessage::kKeyUp, 65, 30, 0x80, step);
+  // A held for a while: one press, auto-repeats dropped (their times too),
+  // one release.
+  for (std::uint32_t i = 0; i < 5; ++i)
+    kept += record(KeyMessage::kKeyDown, 65, 30, 0, 1000 + i * 30);
+  EXPECT_EQ(step.delayMs, 0);  // the first step waits for nothing
+  kept += record(KeyMessage::kKeyUp, 65, 30, 0x80, 1250);
   EXPECT_EQ(kept, 2);
   EXPECT_EQ(step.vk, 65);
   EXPECT_FALSE(step.down);
   EXPECT_EQ(step.keyNameCode, -2145517568);
-  // A key held when the recording started gives only its release.
-  EXPECT_TRUE(recorder.record(KeyMessage::kKeyUp, 66, 48, 0x80, step));
+  EXPECT_EQ(step.delayMs, 250);
+  // A key held when the recording started gives only its release; the time
+  // stamp wraps after 49.7 days, and the delay runs across the wrap.
+  EXPECT_TRUE(record(KeyMessage::kKeyUp, 66, 48, 0x80, 0xFFFFFFF0u));
+  EXPECT_TRUE(record(KeyMessage::kKeyDown, 66, 48, 0, 0x10u));
+  EXPECT_EQ(step.delayMs, 0x20);
+  // A pause longer than a step may wait is held to the longest delay.
+  EXPECT_TRUE(record(KeyMessage::kKeyUp, 66, 48, 0x80, 0x10u + 90000));
+  EXPECT_EQ(step.delayMs, kMaxStepDelayMs);
   // No key code beyond a byte: its press is dropped, its release kept.
-  EXPECT_FALSE(recorder.record(KeyMessage::kKeyDown, 255, 0, 0, step));
-  EXPECT_TRUE(recorder.record(KeyMessage::kKeyUp, 255, 0, 0x80, step));
-  // A key still held when a recording stops does not lose its next press.
-  recorder.record(KeyMessage::kKeyDown, 67, 46, 0, step);
+  EXPECT_FALSE(record(KeyMessage::kKeyDown, 255, 0, 0, 0));
+  EXPECT_TRUE(record(KeyMessage::kKeyUp, 255, 0, 0x80, 0));
+  // A key still held when a recording stops does not lose its next press,
+  // and a new recording starts its time afresh.
+  record(KeyMessage::kKeyDown, 67, 46, 0, 500);
   recorder.start();
-  EXPECT_TRUE(recorder.record(KeyMessage::kKeyDown, 67, 46, 0, step));
+  EXPECT_TRUE(record(KeyMessage::kKeyDown, 67, 46, 0, 9000));
+  EXPECT_EQ(step.delayMs, 0);
 }
 
 }  // namespace

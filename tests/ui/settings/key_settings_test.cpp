@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "profile/profile_data.h"
 
 namespace tarsil {
@@ -199,13 +201,14 @@ TEST_F(KeySettingsTest, RecordingAppendsPressesAndReleasesToTheChosenMacro) {
   EXPECT_FALSE(model.toggleRecording(true));  // NumLock on: nothing to say
   EXPECT_TRUE(model.captureWanted());
   EXPECT_FALSE(model.macroChoiceEnabled());
-  model.recordEvent(KeyMessage::kKeyDown, 65, 30, 0);
-  model.recordEvent(KeyMessage::kKeyDown, 65, 30, 0);  // auto-repeat
-  model.recordEvent(KeyMessage::kKeyUp, 65, 30, 0x80);
+  model.recordEvent({KeyMessage::kKeyDown, 65, 30, 0, 100});
+  model.recordEvent({KeyMessage::kKeyDown, 65, 30, 0, 130});  // auto-repeat
+  model.recordEvent({KeyMessage::kKeyUp, 65, 30, 0x80, 220});
   EXPECT_TRUE(model.toggleRecording(false));  // stopped with NumLock off: the user is told
   EXPECT_FALSE(model.button(kRecordButton).selected());
   EXPECT_EQ(model.exchange().macros.macroSteps[0],
             (MacroStepList{1966080, 65, 1, -2145517568, 65, 0}));
+  EXPECT_EQ(model.macros().stepDelay(1), 120);
 
   model.macros().selectStep(0);
   model.macros().moveStepSelection(StepMove::kPrevious);  // no row before the first
@@ -219,6 +222,49 @@ TEST_F(KeySettingsTest, RecordingAppendsPressesAndReleasesToTheChosenMacro) {
   model.macros().choose(-1);
   EXPECT_FALSE(model.toggleRecording(true));
   EXPECT_FALSE(model.recording());
+}
+
+TEST_F(KeySettingsTest, TheEditorTimesTheChosenMacroAndTimingsFollowTheirSteps) {
+  macros.macroNames = {u"a", u"b"};
+  macros.macroSteps = {steps({{kA, true}, {kA, false}}),
+                       steps({{kB, true}, {kB, false}, {kA, true}})};
+  macros.macroTimings = {{}, {MacroMode::kToggle, {0, 10, 20}}};
+  open(KindMacroEditor);
+  MacroEditor& editor = model.macros();
+  editor.choose(1);
+  EXPECT_EQ(editor.mode(), MacroMode::kToggle);
+  EXPECT_EQ(editor.stepDelay(2), 20);
+  EXPECT_FALSE(editor.delayEditable());
+  editor.selectStep(1);
+  EXPECT_EQ(editor.delayText(), u"10");
+  // Typed digits are the step's delay, kept as typed; too much is the
+  // limit, and the field says so; anything else puts the delay back.
+  for (const auto& [typed, delay, shown] :
+       {std::tuple{u"0250", 250, u"0250"}, std::tuple{u"99999", kMaxStepDelayMs, u"60000"},
+        std::tuple{u"7x", kMaxStepDelayMs, u"60000"}, std::tuple{u"", 0, u""}}) {
+    editor.typeDelay(typed);
+    EXPECT_EQ(editor.stepDelay(1), delay);
+    EXPECT_EQ(editor.delayText(), shown);
+  }
+  editor.typeAllDelays(u"abc");
+  editor.applyDelayToAll();  // no number: nothing changes
+  EXPECT_EQ(editor.stepDelay(0), 0);
+  editor.typeAllDelays(u" 35 ");
+  editor.applyDelayToAll();
+  EXPECT_EQ(editor.stepDelay(0) + editor.stepDelay(1) + editor.stepDelay(2), 105);
+  EXPECT_EQ(editor.delayText(), u"35");
+  editor.deleteStep();  // its delay goes with it
+  EXPECT_EQ(model.exchange().macros.macroTimings[1].delays, (std::vector<std::int32_t>{35, 35}));
+  editor.clearDelays();
+  editor.setMode(MacroMode::kSequenceOnce);
+  // Macro 0 deleted: macro 1's timing moves down with it.
+  editor.choose(0);
+  editor.remove(prompt);
+  const MacroTimings& timings = model.exchange().macros.macroTimings;
+  ASSERT_EQ(timings.size(), 1u);
+  EXPECT_EQ(timings[0].mode, MacroMode::kSequenceOnce);
+  EXPECT_EQ(passDuration(timings[0], 2), 0);
+  EXPECT_EQ(editor.mode(), MacroMode::kSequenceOnce);
 }
 
 TEST_F(KeySettingsTest, CancelChangesNothingAndForgetsTheCapturedKey) {

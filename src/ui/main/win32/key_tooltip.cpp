@@ -6,6 +6,7 @@ namespace {
 
 constexpr COLORREF kBackground = 0xE0FFFF;  // pale yellow
 constexpr int kInitialDelay = 50;           // milliseconds
+constexpr int kMaxWidth = 600;              // pixels
 
 }  // namespace
 
@@ -35,6 +36,9 @@ void KeyTooltip::create(HWND owner) {
   TOOLINFOW info = tool();
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   SendMessageW(tooltip_, TTM_SETTIPBKCOLOR, kBackground, 0);
+  // A width makes the tooltip break lines at '\n': a macro key's second
+  // line says how its macro plays.
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, kMaxWidth);
   SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_INITIAL, kInitialDelay);
 }
 

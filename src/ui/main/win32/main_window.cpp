@@ -70,12 +70,24 @@ void MainWindow::showActiveProfile(std::int32_t profile,
   const std::u16string tip = tarsil::trayTip(std::u16string(name.begin(), name.end()), profile);
   tray_.show(profileIcon(), std::wstring(tip.begin(), tip.end()));
   if (notice) notice_.show(*notice);
+  // Every switch stops what plays, whatever asked for it: a key, the
+  // program in front, another program's change of set.ini.
+  followMacros();
 }
 
 void MainWindow::onKeyAction(void* context, const tarsil::KeyAction& action, bool up) {
-  if (up || action.kind != tarsil::KeyActionKind::kSwitchProfile) return;
-  PostMessageW(static_cast<MainWindow*>(context)->m_hWnd, WM_PROFILE_KEY,
-               static_cast<WPARAM>(action.value), 0);
+  auto* window = static_cast<MainWindow*>(context);
+  switch (action.kind) {
+    case tarsil::KeyActionKind::kPlayMacro:
+      tarsil::playMacroAction(window->player_, action, up,
+                              window->session_.profiles().activeProfile);
+      break;
+    case tarsil::KeyActionKind::kSwitchProfile:
+      if (!up) PostMessageW(window->m_hWnd, WM_PROFILE_KEY, static_cast<WPARAM>(action.value), 0);
+      break;
+    case tarsil::KeyActionKind::kNone:
+      break;
+  }
 }
 
 void MainWindow::onForeground(void* context, const tarsil::ForegroundProgram& program) {
@@ -111,9 +123,25 @@ void MainWindow::applyPresence(bool present) {
     tarsil::InstallKeyHook();
     tarsil::keyHook.keyHookStopped = 0;
   } else {
-    tarsil::RemoveKeyHook();
+    stopTranslation();
     tarsil::keyHook.keyHookStopped = 1;
   }
+}
+
+void MainWindow::stopTranslation() {
+  // Taken while the hook still knows them: the keys the user holds, which
+  // the player's releases must spare once no hook holds them back.
+  const tarsil::KeySet userKeys = tarsil::keyHook.translator.userHeldKeys();
+  tarsil::RemoveKeyHook();
+  player_.stopAll(&userKeys);
+}
+
+void MainWindow::followMacros() {
+  if (!session_.running()) return;
+  const tarsil::ProfileSet& profiles = session_.profiles();
+  if (!macroWatch_.changed(profiles)) return;
+  player_.setLibrary(
+      std::make_shared<const tarsil::MacroLibrary>(tarsil::buildMacroLibrary(profiles)));
 }
 
 void MainWindow::endWithNotice(const std::wstring& text) {
@@ -150,6 +178,8 @@ BOOL MainWindow::OnInitDialog() {
   const tarsil::KeyActionTable* const actions[3] = {
       &profiles.stores[0].actions, &profiles.stores[1].actions, &profiles.stores[2].actions};
   tarsil::SetKeyHookActions(actions, onKeyAction, this);
+  player_.start();
+  followMacros();
 
   applyPresence(alwaysOn_ || tarsil::IsKeyboardPresent(m_hWnd));
   tray_.add(m_hWnd, icon_);
@@ -210,6 +240,9 @@ bool MainWindow::confirmSaveChanges() {
 
 std::optional<tarsil::KeySettingsExchange> MainWindow::runKeySettings(
     tarsil::KeySettingsExchange exchange, tarsil::TranslationTable& working) {
+  // What plays stops first: its strokes would go into the dialog's fields
+  // and, while keys are captured, be taken for the user's.
+  player_.stopAll();
   return settings_.run(std::move(exchange), working);
 }
 
@@ -330,7 +363,7 @@ void MainWindow::exit() {
   // what was committed, not a half-made edit.
   settings_.closeWithCancel();
   programs_.closeWithCancel();
-  tarsil::RemoveKeyHook();
+  stopTranslation();
   EndDialog(IDCANCEL);
 }
 
@@ -346,9 +379,11 @@ void MainWindow::paintIconic() {
 
 void MainWindow::OnDestroy() {
   // Held translated keys are released before the tables they came from go,
-  // and no key or program may ask for a switch any more.
-  tarsil::RemoveKeyHook();
+  // no key or program may ask for a switch any more, and the player ends
+  // with what it holds let go.
+  stopTranslation();
   tarsil::SetKeyHookActions(nullptr, nullptr, nullptr);
+  player_.shutdown();
   foreground_.stop();
   tarsil::unregisterKeyboardNotifications(deviceNotification_);
   deviceNotification_ = nullptr;
@@ -373,6 +408,30 @@ void MainWindow::showNotices(HWND owner, const tarsil::Notices& notices) {
 }
 
 bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  const bool handled = dispatch(message, wParam, lParam, result);
+  // Every change of the profiles comes from some message: an edit, Apply,
+  // a profile switch, an import. The pointer's moves and the painting,
+  // which come by the hundred, change none.
+  switch (message) {
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+    case WM_NCMOUSEHOVER:
+    case WM_NCMOUSELEAVE:
+    case WM_PAINT:
+    case WM_NCPAINT:
+    case WM_ERASEBKGND:
+    case WM_DESTROY:
+      break;
+    default:
+      followMacros();
+      break;
+  }
+  return handled;
+}
+
+bool MainWindow::dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
     // Explorer restarted: without its icon a hidden window would be out of reach.
     tray_.add(m_hWnd, profileIcon());

@@ -7,8 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "engine/win32/macro_player_thread.h"
 #include "framework/win32/dialog.h"
 #include "profile/auto_profile.h"
+#include "profile/macro_library.h"
 #include "session/keyboard_session.h"
 #include "ui/main/main_commands.h"
 #include "ui/main/win32/foreground_watch.h"
@@ -70,7 +72,7 @@ class MainWindow : public CDialog,
 
   // The keyboard hook's report of a key whose meaning is an action: a
   // profile key's press goes to the window as a message, handled once the
-  // hook has returned.
+  // hook has returned; a timed macro's press and release go to the player.
   static void onKeyAction(void* context, const tarsil::KeyAction& action, bool up);
   // A program came to the front: its rule, or the fallback, may switch.
   static void onForeground(void* context, const tarsil::ForegroundProgram& program);
@@ -80,6 +82,14 @@ class MainWindow : public CDialog,
   HICON profileIcon() const;
   // Switches translation on or off by the keyboard's presence.
   void applyPresence(bool present);
+  // Ends translation: the hook goes, and what the macro player holds comes
+  // up, except the keys the user still holds.
+  void stopTranslation();
+  // After every message: when the stores' macros, the keys that play them
+  // or the active profile changed, what plays stops and the player gets
+  // the macros as they are now.
+  void followMacros();
+  bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
   void OnCommand(UINT id);
   LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage);
@@ -108,6 +118,8 @@ class MainWindow : public CDialog,
   // edit reuses it.
   KeySettingsDialog settings_;
   tarsil::MainCommands commands_;
+  tarsil::MacroPlayerThread player_;
+  tarsil::MacroLibraryWatch macroWatch_;
   MainSkin skin_;
   std::wstring skinProblem_;  // why the skin could not be loaded
   KeyTooltip tooltip_;

@@ -1,5 +1,7 @@
 #include "ui/settings/win32/capture_hook.h"
 
+#include "engine/win32/key_injection.h"
+
 CaptureHookState captureHook;
 
 namespace {
@@ -25,6 +27,11 @@ LPARAM packKeyEvent(const KBDLLHOOKSTRUCT& event) {
   return static_cast<LPARAM>((static_cast<std::uint64_t>(event.flags & 0xFF) << 48) |
                              (static_cast<std::uint64_t>(event.scanCode & 0xFFFF) << 32) |
                              (event.vkCode & 0xFFFF));
+}
+
+WPARAM packKeyMessage(tarsil::KeyMessage message, DWORD time) {
+  return static_cast<WPARAM>((static_cast<std::uint64_t>(time) << 32) |
+                             static_cast<std::uint8_t>(message));
 }
 
 PackedKeyEvent unpackKeyEvent(LPARAM packed) {
@@ -53,13 +60,15 @@ LRESULT CALLBACK CaptureHookProc(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(captureHook.captureHookHandle, code, wParam, lParam);
   }
   const tarsil::KeyMessage message = keyMessage(wParam);
+  const bool fromPlayer =
+      (event->flags & LLKHF_INJECTED) != 0 && event->dwExtraInfo == tarsil::kPlayerStrokeMark;
   const tarsil::CaptureDecision decision =
-      tarsil::decideCapture(captureHook.shared, message, event->vkCode, event->flags);
+      tarsil::decideCapture(captureHook.shared, message, event->vkCode, event->flags, fromPlayer);
   if (!decision.swallow) return CallNextHookEx(captureHook.captureHookHandle, code, wParam, lParam);
   // The dialog names or records the key once this call has returned, so the
   // hook itself stays short whatever the dialog then draws.
   if ((decision.nameCapturedKey || decision.recordStep) && captureHook.dialog != nullptr) {
-    PostMessageW(captureHook.dialog, WM_MACRO_KEY, static_cast<WPARAM>(message),
+    PostMessageW(captureHook.dialog, WM_MACRO_KEY, packKeyMessage(message, event->time),
                  packKeyEvent(*event));
   }
   return 1;

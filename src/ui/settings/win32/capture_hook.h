@@ -5,7 +5,7 @@
 #include "ui/settings/key_capture.h"
 
 // A key the capture hook took, handed to the dialog after the hook call
-// (wParam: the KeyMessage; lParam: see packKeyEvent).
+// (wParam: see packKeyMessage; lParam: see packKeyEvent).
 inline constexpr UINT WM_MACRO_KEY = WM_USER + 102;
 
 // Everything the settings dialog's capture hook shares with the dialog,
@@ -32,3 +32,10 @@ struct PackedKeyEvent {
 };
 LPARAM packKeyEvent(const KBDLLHOOKSTRUCT& event);
 PackedKeyEvent unpackKeyEvent(LPARAM packed);
+// The event's kind in the low byte, its time stamp (milliseconds) in the
+// high 32 bits: the recorder keeps the time between steps.
+WPARAM packKeyMessage(tarsil::KeyMessage message, DWORD time);
+inline tarsil::KeyMessage keyMessageOf(WPARAM packed) {
+  return static_cast<tarsil::KeyMessage>(packed & 0xFF);
+}
+inline DWORD keyTimeOf(WPARAM packed) { return static_cast<DWORD>(packed >> 32); }

@@ -44,8 +44,13 @@ constexpr int kControlOfEntry[] = {
     IDC_FUNCTION_LIST,
     IDC_MACRO_LIST,
     IDC_STEP_LIST,
+    IDC_MACRO_MODE,
+    IDC_STEP_DELAY,
+    IDC_ALL_DELAYS,
+    IDC_SET_ALL_DELAYS,
+    IDC_CLEAR_DELAYS,
 };
-constexpr int kFirstControlEntry = 19;
+static_assert(std::size(kControlOfEntry) == tarsil::kDialogEntriesRead + 1);
 
 // The pictures' files, in the order of DialogPicture.
 constexpr const wchar_t* kPictureFiles[] = {
@@ -56,10 +61,14 @@ constexpr const wchar_t* kPictureFiles[] = {
 static_assert(std::size(kPictureFiles) == tarsil::kDialogPictureCount);
 
 // The macro controls: shown together in the macro kinds.
-constexpr int kMacroControls[] = {IDC_ADD_MACRO,     IDC_DELETE_MACRO, IDC_RECORD,
-                                  IDC_DELETE_STEP,   IDC_CLEAR_STEPS,  IDC_FIRST_STEP,
-                                  IDC_PREVIOUS_STEP, IDC_NEXT_STEP,    IDC_LAST_STEP,
-                                  IDC_MACRO_LIST,    IDC_STEP_LIST};
+constexpr int kMacroControls[] = {
+    IDC_ADD_MACRO,   IDC_DELETE_MACRO, IDC_RECORD,         IDC_DELETE_STEP,
+    IDC_CLEAR_STEPS, IDC_FIRST_STEP,   IDC_PREVIOUS_STEP,  IDC_NEXT_STEP,
+    IDC_LAST_STEP,   IDC_MACRO_LIST,   IDC_STEP_LIST,      IDC_MACRO_MODE,
+    IDC_STEP_DELAY,  IDC_ALL_DELAYS,   IDC_SET_ALL_DELAYS, IDC_CLEAR_DELAYS};
+// The timing controls of the chosen macro.
+constexpr int kTimingControls[] = {IDC_MACRO_MODE, IDC_ALL_DELAYS, IDC_SET_ALL_DELAYS,
+                                   IDC_CLEAR_DELAYS};
 constexpr int kStepButtons[] = {IDC_RECORD,        IDC_DELETE_STEP, IDC_CLEAR_STEPS, IDC_FIRST_STEP,
                                 IDC_PREVIOUS_STEP, IDC_NEXT_STEP,   IDC_LAST_STEP};
 
@@ -142,15 +151,25 @@ BOOL KeySettingsDialog::OnInitDialog() {
     SendDlgItemMessageW(m_hWnd, IDC_FUNCTION_LIST, CB_ADDSTRING, 0,
                         reinterpret_cast<LPARAM>(wide(name).c_str()));
   }
+  for (const std::u16string_view name : tarsil::kMacroModeNames) {
+    SendDlgItemMessageW(m_hWnd, IDC_MACRO_MODE, CB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(wide(name).c_str()));
+  }
+  // A delay is five digits at most.
+  for (const int field : {IDC_STEP_DELAY, IDC_ALL_DELAYS}) {
+    SendDlgItemMessageW(m_hWnd, field, EM_SETLIMITTEXT, 5, 0);
+  }
   const HWND steps = item(IDC_STEP_LIST);
   ListView_SetExtendedListViewStyle(steps,
                                     LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT);
-  const wchar_t* columns[] = {L"Key", L"Action"};
-  for (int i = 0; i < 2; ++i) {
+  // The third column is the delay before the step, in milliseconds.
+  const wchar_t* columns[] = {L"Key", L"Action", L"Delay (ms)"};
+  const int widths[] = {70, 70, 80};
+  for (int i = 0; i < 3; ++i) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = 70;
+    column.fmt = i == 2 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    column.cx = widths[i];
     column.pszText = const_cast<wchar_t*>(columns[i]);
     ListView_InsertColumn(steps, i, &column);
   }
@@ -169,6 +188,7 @@ BOOL KeySettingsDialog::OnInitDialog() {
 
   shownEntries_ = ~0u;
   shownSteps_.clear();  // a new list: the first render fills it
+  shownDelays_.clear();
   shownSelection_ = -1;
   shownKind_ = -1;
   render();
@@ -176,9 +196,15 @@ BOOL KeySettingsDialog::OnInitDialog() {
 }
 
 void KeySettingsDialog::placeControls() {
+  for (int entry = 1; entry <= tarsil::kDialogEntriesRead; ++entry) {
+    const tarsil::KeySlot& place = layout_[static_cast<std::size_t>(entry - 1)];
+    // A layout from before the timing controls places none of them: they
+    // stay hidden.
+    placed_[static_cast<std::size_t>(entry)] = place.width > 0 && place.height > 0;
+  }
   for (int entry = 1; entry <= tarsil::kLastSkinButton; ++entry) {
     const int id = kControlOfEntry[entry];
-    if (id == 0) continue;
+    if (!tarsil::isSkinButton(entry) || id == 0) continue;
     const tarsil::KeySlot& place = layout_[static_cast<std::size_t>(entry - 1)];
     BitmapButton& button = buttons_[static_cast<std::size_t>(entry)];
     button.SubclassDlgItem(id, *this);
@@ -189,10 +215,15 @@ void KeySettingsDialog::placeControls() {
                    {place.left, place.top, place.left + place.width, place.top + place.height});
     MoveWindow(button.m_hWnd, place.left, place.top, place.width, place.height, TRUE);
   }
-  for (int entry = kFirstControlEntry; entry <= tarsil::kDialogEntriesRead; ++entry) {
+  for (int entry = 1; entry <= tarsil::kDialogEntriesRead; ++entry) {
+    if (tarsil::isSkinButton(entry) || kControlOfEntry[entry] == 0) continue;
     const tarsil::KeySlot& place = layout_[static_cast<std::size_t>(entry - 1)];
-    const HWND control = item(kControlOfEntry[entry]);
-    MoveWindow(control, place.left, place.top, place.width, place.height, TRUE);
+    const int id = kControlOfEntry[entry];
+    const HWND control = item(id);
+    // A delay field sits inside its frame, its line in the middle.
+    const int inset = id == IDC_STEP_DELAY || id == IDC_ALL_DELAYS ? 5 : 0;
+    MoveWindow(control, place.left + inset, place.top + inset, place.width - 2 * inset,
+               place.height - 2 * inset, TRUE);
     ShowWindow(control, SW_HIDE);
   }
 }
@@ -262,6 +293,29 @@ void KeySettingsDialog::onCommand(int id, int notification, HWND) {
     case IDC_LAST_STEP:
       model_.macros().moveStepSelection(static_cast<tarsil::StepMove>(id - IDC_FIRST_STEP));
       break;
+    case IDC_MACRO_MODE:
+      if (notification != CBN_SELCHANGE) return;
+      model_.macros().setMode(static_cast<tarsil::MacroMode>(
+          SendDlgItemMessageW(m_hWnd, IDC_MACRO_MODE, CB_GETCURSEL, 0, 0)));
+      break;
+    case IDC_STEP_DELAY:
+    case IDC_ALL_DELAYS: {
+      // What render itself writes into the fields is no typing.
+      if (notification != EN_CHANGE || rendering_) return;
+      const std::wstring text = windowText(item(id));
+      if (id == IDC_STEP_DELAY) {
+        model_.macros().typeDelay(std::u16string(text.begin(), text.end()));
+      } else {
+        model_.macros().typeAllDelays(std::u16string(text.begin(), text.end()));
+      }
+      break;
+    }
+    case IDC_SET_ALL_DELAYS:
+      model_.macros().applyDelayToAll();
+      break;
+    case IDC_CLEAR_DELAYS:
+      model_.macros().clearDelays();
+      break;
     case IDC_MACRO_LIST:
       if (notification == CBN_EDITCHANGE) {
         const std::wstring text = windowText(item(IDC_MACRO_LIST));
@@ -298,7 +352,7 @@ void KeySettingsDialog::notifyKeypadNotLocked() {
 
 void KeySettingsDialog::onMacroKey(WPARAM message, LPARAM packed) {
   const PackedKeyEvent event = unpackKeyEvent(packed);
-  const auto kind = static_cast<tarsil::KeyMessage>(message);
+  const tarsil::KeyMessage kind = keyMessageOf(message);
   if (model_.kind() == KindSingleKey && tarsil::isPress(kind)) {
     wchar_t name[256] = {};
     GetKeyNameTextW(tarsil::keyNameCode(event.scanCode, event.flags), name, 256);
@@ -310,7 +364,7 @@ void KeySettingsDialog::onMacroKey(WPARAM message, LPARAM packed) {
   }
   // A recorded step changes the step list alone: the rest of the dialog is
   // left as it is, so that recording keeps up with fast typing.
-  model_.recordEvent(kind, event.vkCode, event.scanCode, event.flags);
+  model_.recordEvent({kind, event.vkCode, event.scanCode, event.flags, keyTimeOf(message)});
   rendering_ = true;
   renderSteps();
   rendering_ = false;
@@ -350,7 +404,8 @@ void KeySettingsDialog::render() {
   ShowWindow(item(IDC_MEDIA_LIST), model_.mediaListVisible() ? SW_SHOW : SW_HIDE);
   ShowWindow(item(IDC_FUNCTION_LIST), model_.functionListVisible() ? SW_SHOW : SW_HIDE);
   for (const int control : kMacroControls) {
-    ShowWindow(item(control), model_.macroControlsVisible() ? SW_SHOW : SW_HIDE);
+    const bool placed = placed_[static_cast<std::size_t>(entryOf(control))];
+    ShowWindow(item(control), model_.macroControlsVisible() && placed ? SW_SHOW : SW_HIDE);
   }
   const std::wstring keyName = wide(model_.keyNameBoxText());
   if (windowText(item(IDC_KEY_NAME)) != keyName)
@@ -361,6 +416,7 @@ void KeySettingsDialog::render() {
                       static_cast<WPARAM>(model_.functionItem()), 0);
   renderMacroList();
   renderSteps();
+  renderTiming();
   for (const int button : kStepButtons) {
     EnableWindow(item(button), model_.macros().stepButtonsEnabled());
   }
@@ -439,6 +495,7 @@ void KeySettingsDialog::renderSteps() {
       ListView_DeleteItem(list, static_cast<int>(row - 1));
     }
   }
+  shownDelays_.resize(std::min(kept, shownDelays_.size()));
   const std::size_t rows = steps.size() / kWidth;
   for (std::size_t k = kept; k < rows; ++k) {
     const std::int32_t* step = &steps[k * kWidth];
@@ -453,6 +510,15 @@ void KeySettingsDialog::renderSteps() {
                          const_cast<wchar_t*>(step[2] == 1 ? L"down" : L"up"));
   }
   shownSteps_.assign(steps.begin(), steps.end());
+  // The delay column: only the cells whose delay changed are written.
+  shownDelays_.resize(rows, -1);
+  for (std::size_t k = 0; k < rows; ++k) {
+    const std::int32_t delay = model_.macros().stepDelay(static_cast<int>(k));
+    if (shownDelays_[k] == delay) continue;
+    shownDelays_[k] = delay;
+    std::wstring text = std::to_wstring(delay);
+    ListView_SetItemText(list, static_cast<int>(k), 2, text.data());
+  }
   const int selected = model_.macros().selectedStep();
   if (selected != shownSelection_) {
     shownSelection_ = selected;
@@ -463,6 +529,30 @@ void KeySettingsDialog::renderSteps() {
       ListView_EnsureVisible(list, selected, FALSE);
     }
   }
+}
+
+void KeySettingsDialog::renderTiming() {
+  const tarsil::MacroEditor& macros = model_.macros();
+  const auto mode = static_cast<WPARAM>(macros.mode());
+  if (SendDlgItemMessageW(m_hWnd, IDC_MACRO_MODE, CB_GETCURSEL, 0, 0) !=
+      static_cast<LRESULT>(mode)) {
+    SendDlgItemMessageW(m_hWnd, IDC_MACRO_MODE, CB_SETCURSEL, mode, 0);
+  }
+  // A field is written only when the model says something else than it
+  // shows: rewriting what the user is typing would move the caret.
+  for (const auto& [field, text] : {std::pair{IDC_STEP_DELAY, wide(macros.delayText())},
+                                    std::pair{IDC_ALL_DELAYS, wide(macros.allDelaysText())}}) {
+    if (windowText(item(field)) != text) SetDlgItemTextW(m_hWnd, field, text.c_str());
+  }
+  for (const int control : kTimingControls) EnableWindow(item(control), model_.timingEnabled());
+  EnableWindow(item(IDC_STEP_DELAY), model_.stepDelayEnabled());
+}
+
+int KeySettingsDialog::entryOf(int control) {
+  for (int entry = 1; entry <= tarsil::kDialogEntriesRead; ++entry) {
+    if (kControlOfEntry[entry] == control) return entry;
+  }
+  return 0;
 }
 
 bool KeySettingsDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

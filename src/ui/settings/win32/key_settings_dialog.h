@@ -62,6 +62,9 @@ class KeySettingsDialog : public SkinnedDialog, private tarsil::MacroDeletePromp
   void render();
   void renderMacroList();
   void renderSteps();
+  void renderTiming();
+  // The "Composite.ini" entry that places a control, or 0.
+  static int entryOf(int control);
   HWND item(int id) const { return GetDlgItem(m_hWnd, id); }
   HBITMAP picture(tarsil::DialogPicture which) const {
     return pictures_[static_cast<std::size_t>(which)].handle();
@@ -79,6 +82,9 @@ class KeySettingsDialog : public SkinnedDialog, private tarsil::MacroDeletePromp
   int shownChosen_ = -1;
   std::wstring shownEditText_;
   std::vector<std::int32_t> shownSteps_;
+  std::vector<std::int32_t> shownDelays_;  // per row; -1: not written yet
+  // Which entries the layout places (a rectangle that is not empty).
+  std::array<bool, tarsil::kDialogEntriesRead + 1> placed_{};
   int shownSelection_ = -1;
   std::int32_t shownKind_ = -1;
   bool rendering_ = false;
