@@ -104,33 +104,20 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
       event.wasDown && userHolds_[holdIndex] == 0 && translatedHolds_[holdIndex] == 0;
   if (const KeyAction* action =
           downBefore ? nullptr : tables.action(tables.activeProfile, source)) {
-    HeldKey* held = allocate(physicalKey);
-    if (held == nullptr) {
-      passDown(physicalKey, holdIndex);
-      return pass;
-    }
-    held->source = source;
-    held->profile = tables.activeProfile;
-    held->numLock = -1;
-    held->sent.clear();
-    held->action = *action;
-    held->action.trigger = source;
-    reportAction(platform, held->action, false);
+    KeyAction started = *action;
+    started.trigger = source;
+    if (take(physicalKey, holdIndex, source, tables.activeProfile, started) == nullptr) return pass;
+    reportAction(platform, started, false);
     return swallow;
   }
   const KeyList* list = downBefore ? nullptr : findList(tables, tables.activeProfile, source);
   const bool identity = list != nullptr && list->size() == 1 && list->front() == source;
-  HeldKey* held = list == nullptr || identity ? nullptr : allocate(physicalKey);
-  if (held == nullptr) {
+  if (list == nullptr || identity) {
     passDown(physicalKey, holdIndex);
     return pass;
   }
-
-  held->source = source;
-  held->profile = tables.activeProfile;
-  held->numLock = -1;
-  held->sent.clear();
-  held->action = {};
+  HeldKey* held = take(physicalKey, holdIndex, source, tables.activeProfile, {});
+  if (held == nullptr) return pass;
   StrokeBatch batch(platform.sendStrokes, platform.context);
   press(*held, *list, platform, batch);
   batch.flush();
@@ -244,6 +231,22 @@ bool KeyTranslator::releasePassedKey(std::size_t physicalKey) noexcept {
 void KeyTranslator::passDown(std::size_t physicalKey, std::size_t holdIndex) noexcept {
   passedHold_[physicalKey] = static_cast<std::uint16_t>(holdIndex + 1);
   ++userHolds_[holdIndex];
+}
+
+KeyTranslator::HeldKey* KeyTranslator::take(std::size_t physicalKey, std::size_t holdIndex,
+                                            KeyCode source, std::int32_t profile,
+                                            const KeyAction& action) noexcept {
+  HeldKey* held = allocate(physicalKey);
+  if (held == nullptr) {
+    passDown(physicalKey, holdIndex);  // no room: the key goes through as it is
+    return nullptr;
+  }
+  held->source = source;
+  held->profile = profile;
+  held->numLock = -1;
+  held->sent.clear();
+  held->action = action;
+  return held;
 }
 
 KeyTranslator::HeldKey* KeyTranslator::find(std::size_t physicalKey) noexcept {

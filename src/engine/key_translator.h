@@ -124,6 +124,10 @@ class KeyTranslator {
 
   HeldKey* find(std::size_t physicalKey) noexcept;
   HeldKey* allocate(std::size_t physicalKey) noexcept;
+  // A fresh held key for a press that is ours, or null (the press then
+  // passes, counted as the user's) when every slot is taken.
+  HeldKey* take(std::size_t physicalKey, std::size_t holdIndex, KeyCode source,
+                std::int32_t profile, const KeyAction& action) noexcept;
   void forget(std::size_t physicalKey) noexcept;
 
   std::array<std::uint8_t, kPhysicalKeys> slotOf_{};  // slot index + 1, 0 when not held
