@@ -154,6 +154,7 @@ bool Daemon::setUp() {
       });
   if (!followed) return false;
   followSettings();
+  openControl();
 
   if (options_.anyKeyboard) say("translating every keyboard (--any-keyboard)");
   for (const std::string& name : inputs_.scan()) deviceArrived(name);
@@ -166,7 +167,8 @@ bool Daemon::setUp() {
 bool Daemon::takeLock() {
   const std::optional<std::filesystem::path> folder = userRuntimeFolder(options_.places);
   if (!folder) {
-    say("XDG_RUNTIME_DIR is not set: another tarsild of this user would not be noticed");
+    say("XDG_RUNTIME_DIR is not set: another tarsild of this user would not be noticed, and no "
+        "window can pause translation while it captures keys");
     return true;
   }
   const std::filesystem::path file = *folder / "tarsild.lock";
@@ -187,6 +189,34 @@ bool Daemon::takeLock() {
       "); this one ends. Stop the other first (systemctl --user stop tarsild, or end the "
       "tarsild started in a terminal).");
   return false;
+}
+
+void Daemon::openControl() {
+  // Only the lock's holder owns the folder's socket; without the lock, it
+  // might be another daemon's.
+  if (!lock_ || lock_->state() != InstanceLock::State::kTaken) return;
+  const std::optional<std::filesystem::path> folder = userRuntimeFolder(options_.places);
+  if (!folder) return;
+  control_.emplace(
+      loop_, [this](bool paused) { pauseChanged(paused); },
+      [](const std::string& text) { say(text); });
+  std::string error;
+  if (!control_->open(*folder / control::kSocketName, error)) {
+    say(error + "; no window can pause translation while it captures keys");
+    control_.reset();
+  }
+}
+
+void Daemon::pauseChanged(bool paused) {
+  if (paused) {
+    // As on a profile switch: what plays stops and lets go of what it holds
+    // (but for what the user holds).
+    player_.stopAll(playerOutput());
+    runPlayer();
+  }
+  forwarder_->setPaused(paused);
+  say(paused ? "translation paused by a control connection: keys pass as they are"
+             : "translation resumed");
 }
 
 bool Daemon::followSignals() {
@@ -541,6 +571,7 @@ void Daemon::shutDown() {
   // What the virtual keyboard holds comes up before it goes, and the
   // keyboards are handed back to the system; what the player holds first,
   // while the translator still knows the user's keys.
+  control_.reset();
   player_.stopAll(playerOutput());
   forwarder_->releaseEverything(tables());
   for (auto& [name, device] : devices_) {
