@@ -288,36 +288,40 @@ void Daemon::settingsNotices() {
 void Daemon::scheduleRead() {
   // The time a read is due only moves later with more notices: a timer
   // already set fires first, and readDue sets it again if it is early.
-  const std::optional<Clock::time_point> due = schedule_.due();
+  std::optional<Clock::time_point> due = schedule_.due();
+  if (const std::optional<Clock::time_point> adoption = schedule_.adoptionDue()) due = adoption;
   if (due && !readTimer_.armed()) readTimer_.fireAt(*due);
 }
 
 void Daemon::readDue() {
   readTimer_.acknowledge();
   // Notices already waiting count before the decision: a file that is
-  // being written right now is not read.
+  // being written right now is not read, and a result kept is not used.
   settingsNotices();
-  if (schedule_.begin(Clock::now())) {
-    reader_.start(files_, settingsOptions(false));
-  } else {
-    scheduleRead();
-  }
-}
-
-void Daemon::readDone() {
-  // A change that came while the file was read makes the read stale; the
-  // notices of such a change are waiting now if it came before the read
-  // ended.
-  settingsNotices();
-  SettingsReader::Result result = reader_.take();
-  if (schedule_.finished()) {
+  const Clock::time_point now = Clock::now();
+  if (kept_ && schedule_.adopt(now)) {
+    SettingsReader::Result result = std::move(*kept_);
+    kept_.reset();
     for (const Notice& notice : result.notices) say(notice.text);
     if (result.session.running()) {
       adopt(std::move(result.session), false);
     } else {
       say("keeping the settings in use");
     }
+  } else if (kept_ && !schedule_.adoptionDue()) {
+    kept_.reset();  // the file changed since it was read
   }
+  if (schedule_.begin(now)) reader_.start(files_, settingsOptions(false));
+  scheduleRead();
+}
+
+void Daemon::readDone() {
+  // A change that came while the file was read makes the read stale; the
+  // notices of such a change are waiting now if it came before the read
+  // ended, and those that come after it until its adoption drop it too.
+  settingsNotices();
+  SettingsReader::Result result = reader_.take();
+  if (schedule_.finished(Clock::now())) kept_ = std::move(result);
   scheduleRead();
 }
 

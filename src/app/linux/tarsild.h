@@ -83,6 +83,8 @@ class Daemon {
   void followSettings();
   void settingsNotices();
   void scheduleRead();
+  // The read timer: a result kept long enough replaces the settings in
+  // use, and a read that is due begins.
   void readDue();
   void readDone();
   void adopt(KeyboardSession next, bool atStart);
@@ -126,7 +128,10 @@ class Daemon {
   std::optional<ControlSocket> control_;  // gone before the loop it is a source of
   ReloadSchedule schedule_;
   SettingsReader reader_;
-  Timer readTimer_;  // when the schedule's next read is due
+  Timer readTimer_;  // when the schedule's next read, or its adoption, is due
+  // A read that ended without a notice, until the file has stayed quiet a
+  // little longer.
+  std::optional<SettingsReader::Result> kept_;
   Timer grabRetry_;  // while another program holds a keyboard
   MacroPlayer player_;
   Timer playerTimer_;  // when the player's next step is due
