@@ -61,7 +61,7 @@ fi
 
 # The package, from what the build holds now.
 deb=$build/packages/tarsil_${version}_amd64.deb
-(cd "$build" && cpack --config CPackConfig.cmake >"$cache/cpack.log") || {
+(cd "$build" && cpack --config CPackConfig.cmake >"$cache/cpack.log" 2>&1) || {
   cat "$cache/cpack.log"
   exit 1
 }
