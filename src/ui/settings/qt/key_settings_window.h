@@ -57,6 +57,7 @@ class KeySettingsWindow : public QDialog, private tarsil::MacroDeletePrompt {
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void reject() override;
 

@@ -32,7 +32,10 @@ const std::filesystem::path kAssets = TARSIL_ASSETS_DIR;
 // Where the skin draws the buttons the scenarios click (their entries'
 // rectangles in Composite.ini, at their middles).
 const QPoint kOk(434, 464);
+const QPoint kSingleKeyTab(92, 84);
 const QPoint kMacroTab(236, 84);
+const QPoint kMediaTab(380, 84);
+const QPoint kFunctionTab(524, 84);
 const QPoint kDeleteMacro(424, 153);
 const QPoint kRecord(526, 153);
 const QPoint kSetAll(419, 323);
@@ -114,12 +117,20 @@ class KeySettingsWindowTest : public QObject {
       QVERIFY(window->isOpen());
       tap(*window, KEY_KP4, kNumLock, 50, 60);
       shoot(*window, "single-key.png");
+      // Picking from a list takes no keys; choosing the single key again
+      // takes them again and keeps the key captured.
+      click(*window, kMediaTab);
+      shoot(*window, "media.png");
+      click(*window, kFunctionTab);
+      shoot(*window, "function.png");
+      click(*window, kSingleKeyTab);
+      QCOMPARE(keysWanted, (std::vector<bool>{true, false, true}));
       click(*window, kOk);
     });
     QVERIFY(result.has_value());
     QCOMPARE(result->assignmentName, std::u16string(u"Num 4"));
     QCOMPARE(working.at(kF1), tarsil::KeyList{100});
-    QCOMPARE(keysWanted, (std::vector<bool>{true, false}));
+    QCOMPARE(keysWanted, (std::vector<bool>{true, false, true, false}));
     QVERIFY(!window->isOpen());
 
     KeySettingsWindow missing(nullptr, kAssets / "no-skin", kAssets / "Composite.ini", media);
