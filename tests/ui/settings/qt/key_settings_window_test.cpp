@@ -73,6 +73,16 @@ void shoot(QWidget& window, const char* name) {
   if (!folder.isEmpty()) window.grab().save(QString::fromLocal8Bit(folder) + u'/' + name);
 }
 
+// The dialog with NumLock on, whatever the machine's lamps show: the
+// notice about it would wait for a user.
+class Window : public KeySettingsWindow {
+ public:
+  using KeySettingsWindow::KeySettingsWindow;
+
+ protected:
+  bool numLockOn() const override { return true; }
+};
+
 }  // namespace
 
 class KeySettingsWindowTest : public QObject {
@@ -100,7 +110,7 @@ class KeySettingsWindowTest : public QObject {
     working.clear();
     tarsil::addIdentityEntries(working, true);
     keysWanted.clear();
-    window = new KeySettingsWindow(nullptr, kAssets / "skin", kAssets / "Composite.ini", media);
+    window = new Window(nullptr, kAssets / "skin", kAssets / "Composite.ini", media);
     QVERIFY2(window->loadProblem().isEmpty(), qPrintable(window->loadProblem()));
     window->setKeysWantedHandler([this](bool wanted) { keysWanted.push_back(wanted); });
   }
