@@ -36,6 +36,7 @@ const QPoint kSingleKeyTab(92, 84);
 const QPoint kMacroTab(236, 84);
 const QPoint kMediaTab(380, 84);
 const QPoint kFunctionTab(524, 84);
+const QPoint kAddMacro(352, 153);
 const QPoint kDeleteMacro(424, 153);
 const QPoint kRecord(526, 153);
 const QPoint kSetAll(419, 323);
@@ -44,6 +45,14 @@ void click(QWidget& window, QPoint at) {
   auto* button = qobject_cast<QAbstractButton*>(window.childAt(at));
   QVERIFY2(button != nullptr, "no skin button there");
   QTest::mouseClick(button, Qt::LeftButton, {}, button->mapFrom(&window, at));
+}
+
+// Whether the skin button at `at` shows its area of the skin picture `file`.
+bool shows(QWidget& window, QPoint at, const char* file) {
+  QWidget* button = window.childAt(at);
+  const QImage face = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage picture(QString::fromStdString((kAssets / "skin" / file).string()));
+  return face == picture.copy(button->geometry()).convertToFormat(QImage::Format_RGB32);
 }
 
 // A key of the physical keyboard, as X reports it to the focused widget.
@@ -151,8 +160,14 @@ class KeySettingsWindowTest : public QObject {
   void aRecordedMacroKeepsItsKeysFlagsAndTimingAsSetInTheEditor() {
     const auto result = run({kF1, u"F1", tarsil::KindSingleKey, 0, {}}, [this] {
       click(*window, kMacroTab);
+      QVERIFY(shows(*window, kAddMacro, "macro_normal.bmp"));
+      QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+      QApplication::sendEvent(window->childAt(kAddMacro), &enter);
+      QVERIFY(shows(*window, kAddMacro, "macro_over.bmp"));
       click(*window, kRecord);
       QCOMPARE(keysWanted, (std::vector<bool>{true, false, true}));
+      // No other macro can be chosen or added while this one records.
+      QVERIFY(shows(*window, kAddMacro, "macro_disable.bmp"));
       // Alt+Tab, with Tab held long enough for X to repeat it.
       key(*window, QEvent::KeyPress, KEY_LEFTALT, kNumLock, 1000);
       key(*window, QEvent::KeyPress, KEY_TAB, kNumLock, 1100);
