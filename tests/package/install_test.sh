@@ -83,12 +83,10 @@ installPackage() {
     "/tmp/$(basename "$deb")" >"$cache/apt.log" 2>&1
 }
 # The lists kept with the root may be older than the mirror's packages.
-if ! installPackage; then
-  chroot "$root" apt-get update -qq && installPackage || {
-    tail -n 20 "$cache/apt.log"
-    echo "FAIL: apt could not install the package"
-    exit 1
-  }
+if ! installPackage && ! { chroot "$root" apt-get update -qq && installPackage; }; then
+  tail -n 20 "$cache/apt.log"
+  echo "FAIL: apt could not install the package"
+  exit 1
 fi
 echo "installed with $(grep -c '^Setting up' "$cache/apt.log") packages set up"
 
