@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QMessageBox>
+#include <QSessionManager>
 
 #include <filesystem>
 #include <optional>
@@ -73,6 +74,8 @@ int main(int argc, char** argv) {
   if (!window.start(files)) return 1;
   if (!socketPath.isEmpty()) first.listen(socketPath, [&window] { window.open(); });
   quitOnSignals();
+  QObject::connect(&app, &QGuiApplication::commitDataRequest,
+                   [&window](QSessionManager&) { window.saveAtSessionEnd(); });
   if (!parser.isSet(tray)) window.show();
   const int code = QApplication::exec();
   window.finish();

@@ -42,6 +42,9 @@ class MainWindow : public QWidget,
   void open();
   // Commits and saves; the last thing the program does with the settings.
   void finish();
+  // The desktop session ends: the settings are saved now, as the exit saves
+  // them, since the program may be ended at any time after this.
+  void saveAtSessionEnd() { session_.saveAtSessionEnd(); }
 
   // The pointer came to rest at a window point: the view draws the hover
   // look and the tooltip takes the key's text.
