@@ -102,15 +102,17 @@ KeyDecision KeyTranslator::decide(const KeyEvent& event, const ProfileTables& ta
   // an auto-repeat of a key that went down before translation saw it.
   const bool downBefore =
       event.wasDown && userHolds_[holdIndex] == 0 && translatedHolds_[holdIndex] == 0;
+  // Paused, the press is the user's, as one that came before translation.
+  const bool untranslated = downBefore || paused_;
   if (const KeyAction* action =
-          downBefore ? nullptr : tables.action(tables.activeProfile, source)) {
+          untranslated ? nullptr : tables.action(tables.activeProfile, source)) {
     KeyAction started = *action;
     started.trigger = source;
     if (take(physicalKey, holdIndex, source, tables.activeProfile, started) == nullptr) return pass;
     reportAction(platform, started, false);
     return swallow;
   }
-  const KeyList* list = downBefore ? nullptr : findList(tables, tables.activeProfile, source);
+  const KeyList* list = untranslated ? nullptr : findList(tables, tables.activeProfile, source);
   const bool identity = list != nullptr && list->size() == 1 && list->front() == source;
   if (list == nullptr || identity) {
     passDown(physicalKey, holdIndex);

@@ -56,6 +56,13 @@ struct KeyDecision {
 // its auto-repeats. The release reports the action the press started, so a
 // profile switch or an edit while it is held changes nothing about it.
 //
+// Paused (setPaused), every new press passes as it is and counts as the
+// user's, as if its key had no entry and no action: a program that reads
+// the physical keys (capturing a key, recording a macro) sees them. Keys
+// already held keep the meaning their press gave them until they come up,
+// so a pause lets go of nothing the user holds, and a key pressed while
+// paused comes up untranslated after the pause ended.
+//
 // One event plays at most kMaxEntryCodes codes of its entry, and translated
 // keys hold at most kMaxEntryCodes keys down at once: no event, and no
 // releaseAll, sends more than kMaxEntryCodes strokes.
@@ -80,6 +87,10 @@ class KeyTranslator {
   // user still holds, reports the release of every held action key, and
   // forgets every held key.
   void releaseAll(const ProfileTables& tables, const KeyPlatform& platform) noexcept;
+
+  // New presses pass untranslated while paused; see the class comment.
+  void setPaused(bool paused) noexcept { paused_ = paused; }
+  bool paused() const noexcept { return paused_; }
 
   // How many translated keys are held down now.
   std::size_t heldCount() const noexcept;
@@ -141,6 +152,7 @@ class KeyTranslator {
   std::array<std::uint16_t, KeySet::kSize> translatedHolds_{};
   KeySet playerHolds_;                   // keys the macro player has pressed and not released
   std::size_t translatedHoldCount_ = 0;  // the sum of translatedHolds_
+  bool paused_ = false;
 };
 
 static_assert(KeyTranslator::kMaxHeldKeys <= 32, "usedSlots_ holds one bit per slot");

@@ -7,6 +7,7 @@ namespace tarsil {
 void ReloadSchedule::changed(Clock::time_point now, Change change) {
   if (!first_) first_ = now;
   last_ = now;
+  kept_.reset();
   if (change == Change::kWriting) writing_ = true;
   if (change == Change::kComplete) writing_ = false;
 }
@@ -24,9 +25,17 @@ bool ReloadSchedule::begin(Clock::time_point now) {
   return true;
 }
 
-bool ReloadSchedule::finished() {
+bool ReloadSchedule::finished(Clock::time_point now) {
   reading_ = false;
-  return !first_;
+  if (first_) return false;
+  kept_ = now + kQuiet;
+  return true;
+}
+
+bool ReloadSchedule::adopt(Clock::time_point now) {
+  if (!kept_ || now < *kept_) return false;
+  kept_.reset();
+  return true;
 }
 
 }  // namespace tarsil

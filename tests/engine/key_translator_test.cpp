@@ -229,6 +229,20 @@ TEST(HeldKeys, AKeyAlreadyDownWhenTranslationBeginsPassesUntilItComesUp) {
             "Ctrl down, C down; Esc down; Esc up; Ctrl up, C up");
 }
 
+// A pause (a window capturing keys) hands the physical keys on as they are,
+// and lets go of nothing the user holds.
+TEST(HeldKeys, PausedNewPressesPassWhileHeldKeysKeepTheirMeaning) {
+  Scenario s;
+  s.map("1: A = B").map("1: F1 = Ctrl C").run("act 1: F2 = macro 1");
+  // Copy held across the pause still lets go of its own keys; the user's
+  // Ctrl pressed meanwhile outlives it.
+  EXPECT_EQ(s.run("F1 down; pause on; A down; A up; LCtrl down; F1 up; F2 down; F2 up"),
+            "Ctrl down, C down; pass; pass; pass; C up; pass; pass");
+  // Pressed while paused, released after: it comes up as it went down.
+  EXPECT_EQ(s.run("A down; pause off; A up; LCtrl up; A down; A up; F2 down"),
+            "pass; pass; pass; B down; B up; macro 1 down");
+}
+
 // Chords share keys with each other and with the user's own fingers.
 
 TEST(Chords, AReleaseLetsGoOnlyOfKeysNoOneElseHolds) {

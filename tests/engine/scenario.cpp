@@ -184,6 +184,10 @@ std::string Scenario::step(std::string_view text) {
     stopped = w[0] == "stop";
     return {};
   }
+  if (w[0] == "pause") {
+    translator.setPaused(w.at(1) == "on");
+    return {};
+  }
   if (w[0] == "map") {
     map(trim(text.substr(3)));
     return {};

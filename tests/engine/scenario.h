@@ -11,6 +11,7 @@
 //   profile <n>                          sets the active profile number
 //   numlock on|off|held|<raw state>      what the NumLock read returns
 //   stop | resume                        the hook's stopped flag
+//   pause on|off                         KeyTranslator::setPaused
 //   release all                          KeyTranslator::releaseAll
 //   map <p>: <key> = <key>...            edits a table (empty list allowed)
 //   unmap <p>: <key>                     removes an entry

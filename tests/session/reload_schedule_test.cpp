@@ -23,8 +23,31 @@ TEST(ReloadSchedule, ASaveIsReadOnceTheNoticesAreQuiet) {
   EXPECT_FALSE(schedule.begin(at(59)));
   EXPECT_TRUE(schedule.begin(at(60)));
   EXPECT_EQ(schedule.due(), std::nullopt);
-  EXPECT_TRUE(schedule.finished());
+  EXPECT_TRUE(schedule.finished(at(65)));
   EXPECT_EQ(schedule.due(), std::nullopt);
+  // Used once the file has stayed quiet a little longer.
+  EXPECT_EQ(schedule.adoptionDue(), at(115));
+  EXPECT_FALSE(schedule.adopt(at(114)));
+  EXPECT_TRUE(schedule.adopt(at(115)));
+  EXPECT_FALSE(schedule.adopt(at(200)));
+  EXPECT_EQ(schedule.adoptionDue(), std::nullopt);
+}
+
+// The notice of a write comes once the write is done, and so does that of
+// the cut opening a file for writing makes: a read can find the file empty
+// and end before the notice is there. What it read is not used.
+TEST(ReloadSchedule, AReadIsUsedOnlyIfNoNoticeFollowsItForAWhile) {
+  ReloadSchedule schedule;
+  schedule.changed(at(0), Change::kComplete);
+  ASSERT_TRUE(schedule.begin(at(50)));
+  EXPECT_TRUE(schedule.finished(at(52)));  // found the file cut short
+  schedule.changed(at(53), Change::kWriting);
+  EXPECT_EQ(schedule.adoptionDue(), std::nullopt);
+  EXPECT_FALSE(schedule.adopt(at(500)));
+  schedule.changed(at(54), Change::kComplete);
+  ASSERT_TRUE(schedule.begin(at(104)));
+  EXPECT_TRUE(schedule.finished(at(106)));
+  EXPECT_TRUE(schedule.adopt(at(156)));
 }
 
 // set.ini written over every 2 ms, or SIGHUP without pause: a read now and
@@ -39,7 +62,7 @@ TEST(ReloadSchedule, AStormIsReadAtMostTwiceASecondAndOnlyAQuietReadCounts) {
     schedule.changed(at(ms), ms % 4 == 0 ? Change::kAsked : Change::kComplete);
     // A read takes 5 ms, and the storm changes the file under it.
     if (schedule.reading() && schedule.due() == std::nullopt && ms % 10 == 8) {
-      swaps += schedule.finished() ? 1 : 0;
+      swaps += schedule.finished(at(ms)) ? 1 : 0;
     }
   }
   EXPECT_EQ(reads, 3);  // at 500, 1000 and 1500: the longest wait after the first notice
@@ -48,7 +71,8 @@ TEST(ReloadSchedule, AStormIsReadAtMostTwiceASecondAndOnlyAQuietReadCounts) {
   // The storm is over at 1998; the first notice after the last read came at 1500.
   EXPECT_EQ(schedule.due(), at(2000));
   EXPECT_TRUE(schedule.begin(at(2000)));
-  EXPECT_TRUE(schedule.finished());
+  EXPECT_TRUE(schedule.finished(at(2005)));
+  EXPECT_TRUE(schedule.adopt(at(2055)));
 }
 
 // A file written in place is half a file until it is closed.
@@ -64,7 +88,7 @@ TEST(ReloadSchedule, NoReadBeginsWhileAFileIsBeingWritten) {
   EXPECT_TRUE(schedule.begin(at(2000)));
   // Written to while it was read: dropped, and read again once closed.
   schedule.changed(at(2001), Change::kWriting);
-  EXPECT_FALSE(schedule.finished());
+  EXPECT_FALSE(schedule.finished(at(2002)));
   EXPECT_EQ(schedule.due(), std::nullopt);
   schedule.changed(at(2003), Change::kComplete);
   EXPECT_EQ(schedule.due(), at(2053));

@@ -6,7 +6,9 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,11 +16,13 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/linux/translation_pause.h"
 #include "confinement.h"
 #include "load_probe.h"
 #include "probe_support.h"
@@ -174,6 +178,70 @@ int runCtl(const char* profile) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// A control connection that pauses and is then dropped without a word, as
+// when the window crashes: -1 when tarsild did not say "paused".
+int pauseByHand() {
+  const auto path = tarsil::TranslationPause::socketPath();
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (!path) return -1;
+  std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", path->c_str());
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  char answer[16] = {};
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+      write(fd, "pause\n", 6) != 6 || read(fd, answer, sizeof(answer) - 1) != 7 ||
+      std::string(answer) != "paused\n") {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// The window's pause: paused, a key of the keyboard arrives untranslated,
+// a key held across the pause keeps its meaning, what plays stops; resumed
+// or dropped, keys are translated again, and nothing is left down.
+// Profile 1 is active: A -> B, F1 -> Copy, F6 plays "paced".
+void pauseFromAWindow(const FakeKeyboard& keyboard, Reader& virtualKeyboard,
+                      const std::string& virtualNode) {
+  using namespace std::chrono_literals;
+  virtualKeyboard.drain();
+  keyboard.key(KEY_F1, 1);
+  const auto held = virtualKeyboard.keys(2);
+  std::string whyNot;
+  const auto path = tarsil::TranslationPause::socketPath();
+  std::optional<tarsil::TranslationPause> pause;
+  if (path) pause = tarsil::TranslationPause::request(*path, 5s, &whyNot);
+  check(pause.has_value() && logCount("translation paused by a control connection") == 1,
+        "the window's pause reaches tarsild through its control socket", whyNot);
+  keyboard.tap(KEY_A);
+  keyboard.key(KEY_F1, 0);
+  keyboard.tap(KEY_F6);
+  auto got = virtualKeyboard.keys(8, 1000);
+  check(same(held, {{KEY_LEFTCTRL, 1}, {KEY_C, 1}}) &&
+            same(got,
+                 {{KEY_A, 1}, {KEY_A, 0}, {KEY_LEFTCTRL, 0}, {KEY_C, 0}, {KEY_F6, 1}, {KEY_F6, 0}}),
+        "paused, A and F6 arrive as they are, and Copy held across the pause lets go of its keys",
+        text(held) + " / " + text(got));
+  if (pause) pause->resume();
+  check(tapArrivesAs(keyboard, virtualKeyboard, KEY_B, 0) && logCount("translation resumed") == 1,
+        "resumed, A arrives as B again");
+
+  // A pause while F6 plays stops it; a connection dropped resumes.
+  keyboard.tap(KEY_F6);
+  const auto first = virtualKeyboard.keys(1, 3000);
+  const int dropped = pauseByHand();
+  keyboard.tap(KEY_A);
+  got = virtualKeyboard.keys(8, 600);  // "paced" would have ended by then
+  if (!got.empty() && got.front().code == KEY_H) got.erase(got.begin());  // H up, if it came
+  check(dropped >= 0 && same(first, {{KEY_H, 1}}) && same(got, {{KEY_A, 1}, {KEY_A, 0}}) &&
+            keysDown(virtualNode).empty(),
+        "a pause stops what plays and leaves nothing down; A arrives as A",
+        text(first) + " / " + text(got));
+  if (dropped >= 0) close(dropped);
+  check(tapArrivesAs(keyboard, virtualKeyboard, KEY_B) && keysDown(virtualNode).empty(),
+        "the pausing connection dropped, A arrives as B again, nothing left down");
+}
+
 }  // namespace
 
 int main() {
@@ -275,6 +343,7 @@ int main() {
           text(got) + "; gap minus delay (ms): " + measured + "; median error " +
               std::to_string(median).substr(0, 5));
   }
+  pauseFromAWindow(keyboard, *virtualKeyboard, virtualNode);
   virtualKeyboard->drain();
   other.tap(KEY_A);
   got = otherOwn.keys(2);

@@ -154,6 +154,7 @@ bool Daemon::setUp() {
       });
   if (!followed) return false;
   followSettings();
+  openControl();
 
   if (options_.anyKeyboard) say("translating every keyboard (--any-keyboard)");
   for (const std::string& name : inputs_.scan()) deviceArrived(name);
@@ -166,7 +167,8 @@ bool Daemon::setUp() {
 bool Daemon::takeLock() {
   const std::optional<std::filesystem::path> folder = userRuntimeFolder(options_.places);
   if (!folder) {
-    say("XDG_RUNTIME_DIR is not set: another tarsild of this user would not be noticed");
+    say("XDG_RUNTIME_DIR is not set: another tarsild of this user would not be noticed, and no "
+        "window can pause translation while it captures keys");
     return true;
   }
   const std::filesystem::path file = *folder / "tarsild.lock";
@@ -187,6 +189,34 @@ bool Daemon::takeLock() {
       "); this one ends. Stop the other first (systemctl --user stop tarsild, or end the "
       "tarsild started in a terminal).");
   return false;
+}
+
+void Daemon::openControl() {
+  // Only the lock's holder owns the folder's socket; without the lock, it
+  // might be another daemon's.
+  if (!lock_ || lock_->state() != InstanceLock::State::kTaken) return;
+  const std::optional<std::filesystem::path> folder = userRuntimeFolder(options_.places);
+  if (!folder) return;
+  control_.emplace(
+      loop_, [this](bool paused) { pauseChanged(paused); },
+      [](const std::string& text) { say(text); });
+  std::string error;
+  if (!control_->open(*folder / control::kSocketName, error)) {
+    say(error + "; no window can pause translation while it captures keys");
+    control_.reset();
+  }
+}
+
+void Daemon::pauseChanged(bool paused) {
+  if (paused) {
+    // As on a profile switch: what plays stops and lets go of what it holds
+    // (but for what the user holds).
+    player_.stopAll(playerOutput());
+    runPlayer();
+  }
+  forwarder_->setPaused(paused);
+  say(paused ? "translation paused by a control connection: keys pass as they are"
+             : "translation resumed");
 }
 
 bool Daemon::followSignals() {
@@ -258,36 +288,40 @@ void Daemon::settingsNotices() {
 void Daemon::scheduleRead() {
   // The time a read is due only moves later with more notices: a timer
   // already set fires first, and readDue sets it again if it is early.
-  const std::optional<Clock::time_point> due = schedule_.due();
+  std::optional<Clock::time_point> due = schedule_.due();
+  if (const std::optional<Clock::time_point> adoption = schedule_.adoptionDue()) due = adoption;
   if (due && !readTimer_.armed()) readTimer_.fireAt(*due);
 }
 
 void Daemon::readDue() {
   readTimer_.acknowledge();
   // Notices already waiting count before the decision: a file that is
-  // being written right now is not read.
+  // being written right now is not read, and a result kept is not used.
   settingsNotices();
-  if (schedule_.begin(Clock::now())) {
-    reader_.start(files_, settingsOptions(false));
-  } else {
-    scheduleRead();
-  }
-}
-
-void Daemon::readDone() {
-  // A change that came while the file was read makes the read stale; the
-  // notices of such a change are waiting now if it came before the read
-  // ended.
-  settingsNotices();
-  SettingsReader::Result result = reader_.take();
-  if (schedule_.finished()) {
+  const Clock::time_point now = Clock::now();
+  if (kept_ && schedule_.adopt(now)) {
+    SettingsReader::Result result = std::move(*kept_);
+    kept_.reset();
     for (const Notice& notice : result.notices) say(notice.text);
     if (result.session.running()) {
       adopt(std::move(result.session), false);
     } else {
       say("keeping the settings in use");
     }
+  } else if (kept_ && !schedule_.adoptionDue()) {
+    kept_.reset();  // the file changed since it was read
   }
+  if (schedule_.begin(now)) reader_.start(files_, settingsOptions(false));
+  scheduleRead();
+}
+
+void Daemon::readDone() {
+  // A change that came while the file was read makes the read stale; the
+  // notices of such a change are waiting now if it came before the read
+  // ended, and those that come after it until its adoption drop it too.
+  settingsNotices();
+  SettingsReader::Result result = reader_.take();
+  if (schedule_.finished(Clock::now())) kept_ = std::move(result);
   scheduleRead();
 }
 
@@ -537,6 +571,7 @@ void Daemon::shutDown() {
   // What the virtual keyboard holds comes up before it goes, and the
   // keyboards are handed back to the system; what the player holds first,
   // while the translator still knows the user's keys.
+  control_.reset();
   player_.stopAll(playerOutput());
   forwarder_->releaseEverything(tables());
   for (auto& [name, device] : devices_) {

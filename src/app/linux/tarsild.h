@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/linux/control_socket.h"
 #include "app/linux/event_loop.h"
 #include "app/linux/instance_lock.h"
 #include "app/linux/settings_reader.h"
@@ -39,6 +40,11 @@ struct DaemonOptions {
 // the settings are swapped between two key events; only reading them runs
 // elsewhere (SettingsReader), when the reload schedule says so. One daemon
 // runs per user (InstanceLock).
+//
+// A window pauses translation through the control socket while it captures
+// keys (ControlSocket): the keyboards stay taken and their keys reach the
+// virtual keyboard as they are, what plays stops as on a profile switch,
+// and keys held keep their meaning until they come up.
 //
 // Timed macros play in the same loop: a key's action hands its press and
 // release to the macro player, whose next step is a timer of the loop. The
@@ -77,6 +83,8 @@ class Daemon {
   void followSettings();
   void settingsNotices();
   void scheduleRead();
+  // The read timer: a result kept long enough replaces the settings in
+  // use, and a read that is due begins.
   void readDue();
   void readDone();
   void adopt(KeyboardSession next, bool atStart);
@@ -94,6 +102,9 @@ class Daemon {
   // left as it is (the daemon only reads it), so the choice lasts until
   // the file changes or the daemon starts again.
   void finishProfileKeySwitch();
+  void openControl();
+  // A control connection paused translation, or the last one resumed it.
+  void pauseChanged(bool paused);
   void shutDown();
   ProfileTables tables() const;
   // The press or release of a key that plays a timed macro.
@@ -114,9 +125,13 @@ class Daemon {
   std::optional<KeyForwarder> forwarder_;
   std::map<std::string, Device> devices_;  // by node name: "event5"
   EventLoop loop_;
+  std::optional<ControlSocket> control_;  // gone before the loop it is a source of
   ReloadSchedule schedule_;
   SettingsReader reader_;
-  Timer readTimer_;  // when the schedule's next read is due
+  Timer readTimer_;  // when the schedule's next read, or its adoption, is due
+  // A read that ended without a notice, until the file has stayed quiet a
+  // little longer.
+  std::optional<SettingsReader::Result> kept_;
   Timer grabRetry_;  // while another program holds a keyboard
   MacroPlayer player_;
   Timer playerTimer_;  // when the player's next step is due

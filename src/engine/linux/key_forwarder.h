@@ -70,6 +70,11 @@ class KeyForwarder {
   // virtual keyboard comes up, so nothing stays pressed behind it.
   void releaseEverything(const ProfileTables& tables) noexcept;
 
+  // Paused, the keyboards' new presses go to the virtual keyboard as they
+  // came (KeyTranslator::setPaused): the grab stays, so what is held goes
+  // up where it went down.
+  void setPaused(bool paused) noexcept { translator_.setPaused(paused); }
+
   // NumLock as GetKeyState reports it: the virtual keyboard's lamp as the
   // toggle bit, and the high bit while the NumLock key is held.
   std::int16_t numLockState() const noexcept;

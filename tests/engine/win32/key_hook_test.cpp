@@ -154,6 +154,11 @@ TEST_F(KeyHook, SendsTheListAsOneBatchOfInjectedStrokesWithTheirScanCodes) {
   InstallKeyHook();
   seen.clear();
   const bool numLockOn = (GetKeyState(VK_NUMLOCK) & 0xFFFF) == 1;
+  // The strokes are sent from this thread, which owns both hooks, while it
+  // is not waiting for messages. Wine skips the low-level hooks of a thread
+  // that has not looked at its queue for five seconds (a test process that
+  // started slowly on a loaded machine), so it looks just before sending.
+  pumpMessagesUntil(0);
   EXPECT_EQ(callHook('A', 0), 1);
   pumpMessagesUntil(3);
   // Released through RemoveKeyHook, as the keyboard going away would.

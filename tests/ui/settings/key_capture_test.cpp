@@ -1,5 +1,9 @@
 #include "ui/settings/key_capture.h"
 
+#include <vector>
+
+#include "ui/settings/key_names.h"
+
 #include "profile/macro_timing.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +90,60 @@ TEST(StepRecorder, RecordsEachKeysFirstPressAndItsReleaseWithTheTimeBetweenSteps
   recorder.start();
   EXPECT_TRUE(record(KeyMessage::kKeyDown, 67, 46, 0, 9000));
   EXPECT_EQ(step.delayMs, 0);
+}
+
+}  // namespace
+}  // namespace tarsil
+
+namespace tarsil {
+namespace {
+
+// Keys a keyboard reports, recorded as the Windows hook would have seen
+// them: the same steps, key-name codes included, whatever system recorded.
+TEST(HookEventMaker, AltHeldKeysRecordWithTheHooksFlagsAndTheirWindowsNames) {
+  HookEventMaker maker;
+  StepRecorder recorder;
+  recorder.start();
+  std::vector<RecordedStep> steps;
+  const auto report = [&](PhysicalKey key, bool down, std::uint32_t time) {
+    RecordedStep step;
+    if (recorder.record(maker.make(key, down, time), step)) steps.push_back(step);
+  };
+  const PhysicalKey rightAlt{165, 0x38, true};
+  const PhysicalKey tab{9, 0x0F, false};
+  const PhysicalKey rightShift{161, 0x36, false};
+  report(rightAlt, true, 0);
+  report(tab, true, 10);
+  report(tab, false, 20);
+  report(rightAlt, false, 30);
+  report(rightShift, true, 40);
+  report(rightShift, false, 50);
+  ASSERT_EQ(steps.size(), 6u);
+  // While Alt is down every event carries the Alt bit, Alt's own press too;
+  // its release does not.
+  EXPECT_EQ(steps[0].keyNameCode, 0x21380000);
+  EXPECT_EQ(steps[1].keyNameCode, 0x200F0000);
+  EXPECT_EQ(steps[2].keyNameCode, static_cast<std::int32_t>(0xA00F0000u));
+  EXPECT_EQ(steps[3].keyNameCode, static_cast<std::int32_t>(0x81380000u));
+  // Right Shift comes with the extended bit; its press is named as the plain key.
+  EXPECT_EQ(steps[4].keyNameCode, 0x00360000);
+  EXPECT_EQ(steps[5].keyNameCode, static_cast<std::int32_t>(0x81360000u));
+  EXPECT_EQ(keyNameText(steps[0].keyNameCode), u"Right Alt");
+  EXPECT_EQ(keyNameText(steps[2].keyNameCode), u"Tab");
+  EXPECT_EQ(keyNameText(steps[5].keyNameCode), u"Right Shift");
+  // The keypad's keys and the navigation block share scan codes; the
+  // extended bit tells them apart, as does Pause from NumLock.
+  EXPECT_EQ(keyNameText(keyNameCode(0x47, 0x00)), u"Num 7");
+  EXPECT_EQ(keyNameText(keyNameCode(0x47, 0x01)), u"Home");
+  EXPECT_EQ(keyNameText(keyNameCode(0x1C, 0x81)), u"Num Enter");
+  EXPECT_EQ(keyNameText(keyNameCode(0x45, 0x00)), u"Pause");
+  EXPECT_EQ(keyNameText(keyNameCode(0x45, 0x01)), u"Num Lock");
+  // A media key has no name of its own.
+  EXPECT_EQ(keyNameText(keyNameCode(0x22, 0x01)), u"");
+  // After the window lost the keys, no Alt counts as held.
+  maker.make(rightAlt, true, 60);
+  maker.reset();
+  EXPECT_EQ(maker.make(tab, true, 70).flags, 0u);
 }
 
 }  // namespace
