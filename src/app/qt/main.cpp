@@ -11,6 +11,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/linux/translation_pause.h"
 #include "app/qt/first_instance.h"
 #include "app/qt/quit_on_signal.h"
 #include "session/linux/environment_places.h"
@@ -72,6 +73,18 @@ int main(int argc, char** argv) {
 
   MainWindow window(tarsil::shippedDataFolder(places.executable));
   if (!window.start(files)) return 1;
+  // While the key settings dialog captures or records, tarsild leaves the
+  // keys as they are, so that the dialog sees the keys that were pressed.
+  std::optional<tarsil::TranslationPause> pause;
+  window.setKeysWantedHandler([&pause](bool wanted) {
+    if (!wanted) {
+      pause.reset();
+    } else if (!pause) {
+      std::string whyNot;
+      pause = tarsil::TranslationPause::request(&whyNot);
+      if (!pause && !whyNot.empty()) qInfo("Translation goes on: %s", whyNot.c_str());
+    }
+  });
   if (!socketPath.isEmpty()) first.listen(socketPath, [&window] { window.open(); });
   quitOnSignals();
   QObject::connect(&app, &QGuiApplication::commitDataRequest,

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "ui/main/qt/profile_files.h"
+#include "ui/settings/qt/key_settings_window.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ MainWindow::MainWindow(std::filesystem::path dataFolder)
   connect(&restTimer_, &QTimer::timeout, this, [this] { restAt(restPoint_); });
 }
 
+// KeySettingsWindow is complete here, for the unique_ptr's deleter.
 MainWindow::~MainWindow() = default;
 
 bool MainWindow::start(const std::optional<tarsil::SessionFiles>& files) {
@@ -70,6 +72,13 @@ bool MainWindow::start(const std::optional<tarsil::SessionFiles>& files) {
   showNotices(session_.start(files));
   // Without a layout there is no keyboard to show.
   if (!session_.running()) return false;
+  settings_ = std::make_unique<KeySettingsWindow>(
+      this, dataFolder_ / "skin", dataFolder_ / "Composite.ini", session_.layout().media);
+  if (!settings_->loadProblem().isEmpty()) {
+    QMessageBox::critical(nullptr, kProgramName, settings_->loadProblem());
+    return false;
+  }
+  if (keysWanted_) settings_->setKeysWantedHandler(keysWanted_);
   setFixedSize(skin_.size());
   setMask(skin_.outline());
   frame_.resize();
@@ -112,8 +121,16 @@ void MainWindow::finish() {
   showNotices(notices);
 }
 
+void MainWindow::setKeysWantedHandler(std::function<void(bool wanted)> handler) {
+  keysWanted_ = std::move(handler);
+  if (settings_) settings_->setKeysWantedHandler(keysWanted_);
+}
+
 void MainWindow::exit() {
   tooltip_.hide();
+  // An open key settings dialog ends as its Cancel would: the exit saves
+  // what was committed, not a half-made edit.
+  if (settings_) settings_->closeWithCancel();
   // Every loop ends, those of open dialogs with it: what they held is
   // dropped as their Cancel would drop it, and the finish saves what was
   // committed.
@@ -277,9 +294,11 @@ bool MainWindow::keepUnappliedEdits(std::int32_t profile) {
              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-std::optional<tarsil::KeySettingsExchange> MainWindow::runKeySettings(tarsil::KeySettingsExchange,
-                                                                      tarsil::TranslationTable&) {
-  return std::nullopt;
+std::optional<tarsil::KeySettingsExchange> MainWindow::runKeySettings(
+    tarsil::KeySettingsExchange exchange, tarsil::TranslationTable& working) {
+  const Waiting waiting(waiting_);
+  tooltip_.hide();
+  return settings_->run(std::move(exchange), working);
 }
 
 std::int32_t MainWindow::windowWidth() const { return skin_.size().width(); }

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include "session/keyboard_session.h"
@@ -17,6 +19,7 @@
 #include "ui/main/qt/profile_notice_window.h"
 #include "ui/main/qt/settings_file_watch.h"
 
+class KeySettingsWindow;
 class QMenu;
 
 // The program's window on Linux: the keyboard drawn from the skin, the same
@@ -34,10 +37,14 @@ class MainWindow : public QWidget,
   explicit MainWindow(std::filesystem::path dataFolder);
   ~MainWindow() override;
 
-  // Loads the skin and starts the session over `files` (nothing: the
-  // program could not learn where they are). False, after telling the user
-  // why, when there is nothing to show.
+  // Loads the skin and the key settings dialog and starts the session over
+  // `files` (nothing: the program could not learn where they are). False,
+  // after telling the user why, when there is nothing to show.
   bool start(const std::optional<tarsil::SessionFiles>& files);
+  // Told true while the key settings dialog takes the physical keys (a key
+  // to capture, a macro to record), false when it stops: the keyboard's own
+  // translation is to pause meanwhile.
+  void setKeysWantedHandler(std::function<void(bool wanted)> handler);
   // Shows the window and brings it to the front, as the tray's Open does.
   void open();
   // Commits and saves; the last thing the program does with the settings.
@@ -99,6 +106,10 @@ class MainWindow : public QWidget,
   SkinFrame frame_;
   KeyTooltip tooltip_;
   ProfileNoticeWindow notice_;
+  // Made once the session has read the layout's multimedia keys; every key
+  // edit reuses it.
+  std::unique_ptr<KeySettingsWindow> settings_;
+  std::function<void(bool)> keysWanted_;
   SettingsFileWatch settingsWatch_;
   QTimer restTimer_;
   QPoint restPoint_;
