@@ -40,10 +40,12 @@ settings="$XDG_CONFIG_HOME/tarsil/set.ini"
 title="Tarsil Software"
 tarsil_pid=""
 xvfb_pid=""
+control_pid=""
 
 cleanup() {
   [ -n "$tarsil_pid" ] && kill "$tarsil_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "$control_pid" ] && kill "$control_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -101,6 +103,35 @@ slot_looks_like() {
 # A visible tooltip that says $1.
 tooltip_is() { shown "$1"; }
 
+# A stand-in for tarsild's control socket: it answers as tarsild does and
+# writes each line it is sent (and "closed" for each connection that ends)
+# into control.log.
+start_control_socket() {
+  mkdir -p "$XDG_RUNTIME_DIR/tarsil"
+  python3 -c '
+import socket, sys, threading
+path, log = sys.argv[1:3]
+server = socket.socket(socket.AF_UNIX)
+server.bind(path)
+server.listen(4)
+def note(line):
+    with open(log, "a") as out:
+        out.write(line + "\n")
+def serve(connection):
+    for line in connection.makefile("rb"):
+        request = line.decode().strip()
+        note(request)
+        connection.sendall({"pause": b"paused\n", "resume": b"resumed\n"}.get(request, b"error: unknown\n"))
+    note("closed")
+while True:
+    threading.Thread(target=serve, args=(server.accept()[0],), daemon=True).start()
+' "$XDG_RUNTIME_DIR/tarsil/control" "$work/control.log" &
+  control_pid=$!
+  : >"$work/control.log"
+}
+control_said() { tr '\n' ' ' <"$work/control.log" | sed 's/ $//'; }
+control_said_is() { [ "$(control_said)" = "$1" ]; }
+
 start_tarsil() {
   "$tarsil" "$@" >>"$work/tarsil.log" 2>&1 &
   tarsil_pid=$!
@@ -127,6 +158,7 @@ in_file_dialog() {
 
 scenario_start() {
   local problems=0
+  start_control_socket
   start_tarsil
   poll 20 shown "$title" || problems=$((problems + 1))
   sleep 0.3
@@ -185,6 +217,106 @@ scenario_files() {
     fail "files"
 }
 
+# dialog_at ENTRY: the centre of the key settings dialog's layout entry, in
+# screen pixels.
+dialog_at() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool search --onlyvisible --name '^Key Settings$' getwindowgeometry --shell | head -6)"
+  iconv -f UTF-16 -t UTF-8 "$(dirname "$tarsil")/Composite.ini" | tr -d '\r' |
+    awk -F'[=,]' -v entry="$1" -v x="$X" -v y="$Y" '$1 == entry {
+      printf "%d %d", x + $2 + $4 / 2, y + $3 + $5 / 2; exit}'
+}
+click_dialog() { xdotool mousemove $(dialog_at "$1") sleep 0.1 click 1; }
+# The notice that asks for NumLock, which the key settings dialog shows when
+# recording starts or stops with NumLock off (as an X server starts), is
+# closed; the keys go to the dialog again.
+close_numlock_notice() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  if poll 2 shown tarsil; then
+    note "NumLock is off: the notice came and is closed"
+    sleep 0.2
+    # Its OK button, at the bottom right of the box.
+    eval "$(xdotool search --limit 1 --onlyvisible --name '^tarsil$' getwindowgeometry --shell)"
+    xdotool mousemove $((X + WIDTH - 51)) $((Y + HEIGHT - 24)) sleep 0.1 click 1
+    poll 5 missing tarsil || { shot numlock-notice-open; check "NumLock notice" "closed" "open"; }
+  fi
+}
+
+# A click on a key, a key typed into the dialog, OK: set.ini says at once
+# what the key now types (B, 66, for F, 70).
+scenario_key_edit() {
+  local problems=0
+  click_on F
+  if ! poll 10 shown "Key Settings"; then
+    fail "key edit: no key settings dialog"
+    return
+  fi
+  sleep 0.3
+  shot 10-key-settings
+  # The dialog takes the keys at once: tarsild is asked to pause.
+  poll 5 control_said_is pause || check "tarsild while capturing" "pause" "$(control_said)"
+  xdotool key b
+  sleep 0.3
+  shot 11-key-captured
+  click_dialog 1  # OK
+  poll 5 missing "Key Settings" || check "dialog after OK" "closed" "open"
+  poll 5 control_said_is "pause resume closed" ||
+    check "tarsild after the dialog" "pause resume closed" "$(control_said)"
+  poll 5 setting_is Profile3 Key70 66 || check "F in set.ini" "66" "$(setting Profile3 Key70)"
+  point_at F
+  poll 5 tooltip_is "F Key, Set As: B" || check "tooltip over F" "F Key, Set As: B" "none"
+  [ "$problems" = 0 ] && pass "key edit: a captured key is saved as F's meaning, tarsild paused meanwhile" || fail "key edit"
+}
+
+# A macro recorded for G: X, a pause, Y; saved with its steps and delays.
+scenario_macro() {
+  local problems=0 steps delays
+  click_on G
+  poll 10 shown "Key Settings" || { fail "macro: no dialog"; return; }
+  click_dialog 7  # the macro kind: its empty list gets a first macro
+  sleep 0.3
+  click_dialog 12  # record
+  close_numlock_notice
+  # A pause between the keys: the recorder keeps it as the delay before Y.
+  xdotool key x sleep 0.25 key y
+  sleep 0.3
+  shot 12-macro-recorded
+  click_dialog 12  # stop
+  close_numlock_notice
+  click_dialog 1
+  poll 5 missing "Key Settings" || check "dialog after OK" "closed" "open"
+  poll 5 setting_is Profile3 IndexPic71 1 || check "G's kind" "1 (macro)" "$(setting Profile3 IndexPic71)"
+  steps=$(setting Profile3 MacroKey0)
+  delays=$(setting Profile3 MacroDelay0)
+  note "recorded steps '$steps', delays '$delays'"
+  # X (88) down and up, then Y (89), each a step of three numbers.
+  check "recorded keys" "88 88 89 89" "$(tr ',' '\n' <<<"$steps" | awk 'NR % 3 == 2' | tr '\n' ' ' | sed 's/ $//')"
+  [ -n "$delays" ] || check "recorded delays" "some" "none"
+  [ "$problems" = 0 ] && pass "macro: a recorded macro is saved for G" || fail "macro"
+}
+
+# Another program switches profiles while the dialog is open: the window
+# takes the change in once the dialog has closed, not under it.
+scenario_change_under_dialog() {
+  local problems=0
+  click_on H
+  poll 10 shown "Key Settings" || { fail "change under the dialog: no dialog"; return; }
+  "$tarsilctl" profile --layout "$layout" 2 "$settings" >/dev/null
+  sleep 0.5
+  missing "Tarsil Software notice" || check "notice while the dialog is open" "none" "shown"
+  click_dialog 2  # Cancel
+  poll 5 missing "Key Settings" || check "dialog after Cancel" "closed" "open"
+  poll 5 shown "Tarsil Software notice" || check "notice after the dialog" "shown" "none"
+  point_at F
+  sleep 0.3
+  check "Profile2 indicator" "down" "$(slot_looks_like Profile2 main_down && echo down || echo other)"
+  shot 13-followed-after-dialog
+  "$tarsilctl" profile --layout "$layout" 3 "$settings" >/dev/null
+  poll 5 eval 'slot_looks_like Profile3 main_down' || check "Profile3 indicator" "down" "other"
+  [ "$problems" = 0 ] && pass "change under the dialog: followed once it closed" ||
+    fail "change under the dialog"
+}
+
 scenario_default() {
   local problems=0
   click_on Default
@@ -241,11 +373,16 @@ if ! read -r -t 30 number <&3; then
   exit 77
 fi
 export DISPLAY=":$number"
+# An X server starts with NumLock off; a desktop mostly with it on.
+xdotool key Num_Lock
 
 scenario_start
 if running; then
   scenario_hover
   scenario_profiles
+  scenario_key_edit
+  scenario_macro
+  scenario_change_under_dialog
   scenario_files
   scenario_default
   scenario_about
