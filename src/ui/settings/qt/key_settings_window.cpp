@@ -17,6 +17,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 #include "engine/linux/evdev_keys.h"
@@ -143,7 +144,13 @@ KeySettingsWindow::KeySettingsWindow(QWidget* owner, const std::filesystem::path
     };
     if (open_ && inMacroList(old) && !inMacroList(now)) {
       model_.macros().refill();
-      render();
+      // A focus moved by render itself is shown once render is done.
+      if (rendering_) {
+        QMetaObject::invokeMethod(
+            this, [this] { render(); }, Qt::QueuedConnection);
+      } else {
+        render();
+      }
     }
   });
 }
@@ -175,6 +182,8 @@ void KeySettingsWindow::createControls() {
     functionList_->addItem(qText(name));
   }
   modeList_ = new QComboBox(this);
+  // The skin draws the lists' frames.
+  for (QComboBox* list : {mediaList_, functionList_, macroList_, modeList_}) list->setFrame(false);
   for (const std::u16string_view name : tarsil::kMacroModeNames) modeList_->addItem(qText(name));
 
   stepList_ = new QTreeWidget(this);
@@ -284,12 +293,17 @@ void KeySettingsWindow::placeControls() {
   keyName_->setGeometry(place(kKeyNameEntry));
   stepList_->setGeometry(place(kStepListEntry));
   // A drop-down list's rectangle holds its list as well: the field is its
-  // top, one line high.
-  for (const auto& [list, entry] :
-       {std::pair{mediaList_, kMediaListEntry}, std::pair{functionList_, kFunctionListEntry},
-        std::pair{macroList_, kMacroListEntry}, std::pair{modeList_, kModeEntry}}) {
+  // top, one line high. The multimedia and function lists fill the frame
+  // the skin draws for them, where the key name box stands in the
+  // single-key picture; that frame is 4 pixels lower than the box's.
+  const int keyNameHeight = place(kKeyNameEntry).height() - 4;
+  for (const auto& [list, entry, height] :
+       {std::tuple{mediaList_, kMediaListEntry, keyNameHeight},
+        std::tuple{functionList_, kFunctionListEntry, keyNameHeight},
+        std::tuple{macroList_, kMacroListEntry, macroList_->sizeHint().height()},
+        std::tuple{modeList_, kModeEntry, modeList_->sizeHint().height()}}) {
     QRect rect = place(entry);
-    rect.setHeight(std::min(rect.height(), list->sizeHint().height()));
+    rect.setHeight(std::min(rect.height(), height));
     list->setGeometry(rect);
   }
   // A delay field sits inside its frame, its line in the middle.
@@ -318,6 +332,16 @@ std::optional<tarsil::KeySettingsExchange> KeySettingsWindow::run(
   followKeysWanted();
   if (result != QDialog::Accepted) return std::nullopt;
   return model_.exchange();
+}
+
+void KeySettingsWindow::keyPressEvent(QKeyEvent* event) {
+  // Enter confirms the dialog, as a dialog's default button does; Esc
+  // cancels it (QDialog's own handling, which ends in reject).
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    onButton(tarsil::kOkButton);
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void KeySettingsWindow::closeWithCancel() {

@@ -57,6 +57,10 @@ class KeySettingsWindow : public QDialog, private tarsil::MacroDeletePrompt {
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  // Whether NumLock is on when recording starts or stops: the kernel's
+  // lamps, else the state the last key came with.
+  virtual bool numLockOn() const;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void reject() override;
 
@@ -69,7 +73,6 @@ class KeySettingsWindow : public QDialog, private tarsil::MacroDeletePrompt {
   void onRecord();
   // A key event of the physical keyboard while the model wants keys.
   void onPhysicalKey(const QKeyEvent& event);
-  bool numLockOn() const;
   void notifyKeypadNotLocked();
   void finish(int result);
   // Makes every control show what the model holds.

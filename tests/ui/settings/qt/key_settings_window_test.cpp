@@ -32,7 +32,11 @@ const std::filesystem::path kAssets = TARSIL_ASSETS_DIR;
 // Where the skin draws the buttons the scenarios click (their entries'
 // rectangles in Composite.ini, at their middles).
 const QPoint kOk(434, 464);
+const QPoint kSingleKeyTab(92, 84);
 const QPoint kMacroTab(236, 84);
+const QPoint kMediaTab(380, 84);
+const QPoint kFunctionTab(524, 84);
+const QPoint kAddMacro(352, 153);
 const QPoint kDeleteMacro(424, 153);
 const QPoint kRecord(526, 153);
 const QPoint kSetAll(419, 323);
@@ -41,6 +45,14 @@ void click(QWidget& window, QPoint at) {
   auto* button = qobject_cast<QAbstractButton*>(window.childAt(at));
   QVERIFY2(button != nullptr, "no skin button there");
   QTest::mouseClick(button, Qt::LeftButton, {}, button->mapFrom(&window, at));
+}
+
+// Whether the skin button at `at` shows its area of the skin picture `file`.
+bool shows(QWidget& window, QPoint at, const char* file) {
+  QWidget* button = window.childAt(at);
+  const QImage face = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage picture(QString::fromStdString((kAssets / "skin" / file).string()));
+  return face == picture.copy(button->geometry()).convertToFormat(QImage::Format_RGB32);
 }
 
 // A key of the physical keyboard, as X reports it to the focused widget.
@@ -70,6 +82,16 @@ void shoot(QWidget& window, const char* name) {
   if (!folder.isEmpty()) window.grab().save(QString::fromLocal8Bit(folder) + u'/' + name);
 }
 
+// The dialog with NumLock on, whatever the machine's lamps show: the
+// notice about it would wait for a user.
+class Window : public KeySettingsWindow {
+ public:
+  using KeySettingsWindow::KeySettingsWindow;
+
+ protected:
+  bool numLockOn() const override { return true; }
+};
+
 }  // namespace
 
 class KeySettingsWindowTest : public QObject {
@@ -97,7 +119,7 @@ class KeySettingsWindowTest : public QObject {
     working.clear();
     tarsil::addIdentityEntries(working, true);
     keysWanted.clear();
-    window = new KeySettingsWindow(nullptr, kAssets / "skin", kAssets / "Composite.ini", media);
+    window = new Window(nullptr, kAssets / "skin", kAssets / "Composite.ini", media);
     QVERIFY2(window->loadProblem().isEmpty(), qPrintable(window->loadProblem()));
     window->setKeysWantedHandler([this](bool wanted) { keysWanted.push_back(wanted); });
   }
@@ -114,12 +136,20 @@ class KeySettingsWindowTest : public QObject {
       QVERIFY(window->isOpen());
       tap(*window, KEY_KP4, kNumLock, 50, 60);
       shoot(*window, "single-key.png");
+      // Picking from a list takes no keys; choosing the single key again
+      // takes them again and keeps the key captured.
+      click(*window, kMediaTab);
+      shoot(*window, "media.png");
+      click(*window, kFunctionTab);
+      shoot(*window, "function.png");
+      click(*window, kSingleKeyTab);
+      QCOMPARE(keysWanted, (std::vector<bool>{true, false, true}));
       click(*window, kOk);
     });
     QVERIFY(result.has_value());
     QCOMPARE(result->assignmentName, std::u16string(u"Num 4"));
     QCOMPARE(working.at(kF1), tarsil::KeyList{100});
-    QCOMPARE(keysWanted, (std::vector<bool>{true, false}));
+    QCOMPARE(keysWanted, (std::vector<bool>{true, false, true, false}));
     QVERIFY(!window->isOpen());
 
     KeySettingsWindow missing(nullptr, kAssets / "no-skin", kAssets / "Composite.ini", media);
@@ -130,8 +160,14 @@ class KeySettingsWindowTest : public QObject {
   void aRecordedMacroKeepsItsKeysFlagsAndTimingAsSetInTheEditor() {
     const auto result = run({kF1, u"F1", tarsil::KindSingleKey, 0, {}}, [this] {
       click(*window, kMacroTab);
+      QVERIFY(shows(*window, kAddMacro, "macro_normal.bmp"));
+      QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+      QApplication::sendEvent(window->childAt(kAddMacro), &enter);
+      QVERIFY(shows(*window, kAddMacro, "macro_over.bmp"));
       click(*window, kRecord);
       QCOMPARE(keysWanted, (std::vector<bool>{true, false, true}));
+      // No other macro can be chosen or added while this one records.
+      QVERIFY(shows(*window, kAddMacro, "macro_disable.bmp"));
       // Alt+Tab, with Tab held long enough for X to repeat it.
       key(*window, QEvent::KeyPress, KEY_LEFTALT, kNumLock, 1000);
       key(*window, QEvent::KeyPress, KEY_TAB, kNumLock, 1100);
