@@ -160,7 +160,10 @@ scenario_start() {
   local problems=0
   start_control_socket
   start_tarsil
-  poll 20 shown "$title" || problems=$((problems + 1))
+  if ! poll 20 shown "$title"; then
+    problems=$((problems + 1))
+    display_answers || note "the X server $DISPLAY went away (Xvfb $(kill -0 "$xvfb_pid" 2>/dev/null && echo runs || echo ended))"
+  fi
   sleep 0.3
   shot 1-started
   [ "$problems" = 0 ] && pass "start: the window shows" || fail "start"
@@ -373,6 +376,11 @@ if ! read -r -t 30 number <&3; then
   exit 77
 fi
 export DISPLAY=":$number"
+display_answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
+if ! poll 10 display_answers; then
+  echo "FAIL: Xvfb on $DISPLAY does not answer"
+  exit 1
+fi
 # An X server starts with NumLock off; a desktop mostly with it on.
 xdotool key Num_Lock
 
