@@ -4,11 +4,12 @@
 # window shows read back from window names and screen pixels, and what it
 # saves read from set.ini.
 #
-#   run_window.sh TARSIL TARSILCTL [SHOTS_DIR]
+#   run_window.sh TARSIL TARSILCTL [SHOTS_DIR [TRAY_HOST]]
 #
 # TARSIL is the program in its build folder (the skin and layouts beside
 # it). Screenshots of each step go to SHOTS_DIR (default: qt-shots in the
-# current folder), to be looked at. The last line is "N passed, M failed";
+# current folder), to be looked at. TRAY_HOST, a notification area for a bare
+# X server, lets the run reach the tray icon; without it that part is left out. The last line is "N passed, M failed";
 # the exit status is non-zero when anything failed, 77 when a tool is missing.
 
 set -uo pipefail
@@ -20,6 +21,7 @@ fi
 tarsil=$(realpath "$1")
 tarsilctl=$(realpath "$2")
 shots=${3:-$PWD/qt-shots}
+tray_host=${4:-}
 layout="$(dirname "$tarsil")/Main.ini"
 
 for tool in Xvfb xdotool import convert timeout; do
@@ -41,11 +43,16 @@ title="Tarsil Software"
 tarsil_pid=""
 xvfb_pid=""
 control_pid=""
+tray_pid=""
+# Where the notification area sits: its first icon's centre is 12 pixels in.
+tray_x=1180
+tray_y=770
 
 cleanup() {
   [ -n "$tarsil_pid" ] && kill "$tarsil_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   [ -n "$control_pid" ] && kill "$control_pid" 2>/dev/null
+  [ -n "$tray_pid" ] && kill "$tray_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -159,6 +166,10 @@ in_file_dialog() {
 scenario_start() {
   local problems=0
   start_control_socket
+  if [ -n "$tray_host" ]; then
+    "$tray_host" "$tray_x" "$tray_y" >"$work/tray.log" 2>&1 &
+    tray_pid=$!
+  fi
   start_tarsil
   if ! poll 20 shown "$title"; then
     problems=$((problems + 1))
@@ -347,6 +358,32 @@ scenario_about() {
   [ "$problems" = 0 ] && pass "about: the Menu shows the About box" || fail "about"
 }
 
+# The tray icon: its Open shows the window after Close, its menu's About
+# shows the About box.
+scenario_tray() {
+  local problems=0
+  if [ -z "$tray_host" ]; then
+    note "no notification area: the tray is left out"
+    return
+  fi
+  poll 5 grep -q docked "$work/tray.log" || { fail "tray: the icon never docked"; return; }
+  click_on Close
+  poll 5 missing "$title" || check "after Close" "hidden" "shown"
+  xdotool mousemove $((tray_x + 12)) $((tray_y + 12)) sleep 0.2 click --repeat 2 --delay 80 1
+  poll 5 shown "$title" || check "window after the tray's Open" "shown" "hidden"
+  xdotool mousemove $((tray_x + 12)) $((tray_y + 12)) sleep 0.2 click 3
+  sleep 0.5
+  shot 14-tray-menu
+  xdotool key Down Down Return  # Open(&O), About(&A)
+  if poll 5 shown About; then
+    xdotool key Return
+    poll 5 missing About || check "About box" "closed" "open"
+  else
+    check "About box from the tray" "shown" "none"
+  fi
+  [ "$problems" = 0 ] && pass "tray: Open brings the window back, its menu opens About" || fail "tray"
+}
+
 scenario_second_start() {
   local problems=0 first=$tarsil_pid
   click_on Close
@@ -394,6 +431,7 @@ if running; then
   scenario_files
   scenario_default
   scenario_about
+  scenario_tray
   scenario_second_start
   scenario_exit
 fi
