@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64 wine wine64 xvfb xdotool imagemagick xclip x11-utils nsis
   python3 python3-pil fonts-noto-cjk fonts-dejavu-core
   qemu-system-x86 linux-image-amd64 busybox-static cpio
+  dpkg-dev debootstrap
   qt6-base-dev libx11-dev
 )
 
