@@ -6,6 +6,11 @@
 # Without a display (no $DISPLAY), the program runs on a private X server for
 # a few seconds, with the pointer resting on a key, and a screenshot is left
 # in build/windows/screenshot.png.
+#
+# `tools/run.sh --linux [OPTIONS]` starts tarsil, the window program on
+# Linux, from the build tree instead (options go to it: --tray, --settings
+# FILE); it edits $XDG_CONFIG_HOME/tarsil/set.ini, the file tarsild reads.
+# Without a display it leaves a screenshot in build/linux/screenshot.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +18,16 @@ tools/setup.sh
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target tarsilctl
 build/linux/src/cli/tarsilctl show --layout assets/Main.ini examples/set.ini
+
+if [ "${1:-}" = "--linux" ]; then
+  shift
+  if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec tools/linux_screenshot.sh build/linux/screenshot.png
+  fi
+  cmake --build --preset linux --target tarsil
+  echo "Starting build/linux/src/app/qt/tarsil (settings: ${XDG_CONFIG_HOME:-$HOME/.config}/tarsil/set.ini)"
+  exec build/linux/src/app/qt/tarsil "$@"
+fi
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Tarsil

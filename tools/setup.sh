@@ -10,7 +10,7 @@ packages=(
   python3 python3-pil fonts-noto-cjk fonts-dejavu-core
   qemu-system-x86 linux-image-amd64 busybox-static cpio
   dpkg-dev debootstrap
-  qt6-base-dev
+  qt6-base-dev libx11-dev
 )
 
 missing=()

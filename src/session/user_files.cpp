@@ -38,6 +38,16 @@ std::vector<std::filesystem::path> shippedLayouts(const std::filesystem::path& e
   return {folder.parent_path() / "share" / kFolderName / layoutName, folder / layoutName};
 }
 
+std::filesystem::path shippedDataFolder(const std::filesystem::path& executable) {
+  const std::filesystem::path folder = executable.parent_path();
+  const std::filesystem::path installed = folder.parent_path() / "share" / kFolderName;
+  for (const std::filesystem::path& candidate : {installed, folder}) {
+    std::error_code error;
+    if (std::filesystem::is_directory(candidate / "skin", error)) return candidate;
+  }
+  return installed;
+}
+
 std::optional<SessionFiles> userSessionFiles(const UserPlaces& places, std::string& error) {
   SessionFiles files;
   if (places.settings) {

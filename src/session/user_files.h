@@ -37,6 +37,13 @@ std::optional<std::filesystem::path> userRuntimeFolder(const UserPlaces& places)
 // (a build tree).
 std::vector<std::filesystem::path> shippedLayouts(const std::filesystem::path& executable);
 
+// The folder of what the window program ships beside its layout: the skin
+// folder, "Composite.ini" and the icons. The installed share folder when it
+// holds a skin, else the program's own folder when that does (a build tree),
+// else the share folder, so that what is missing is named where an
+// installation keeps it.
+std::filesystem::path shippedDataFolder(const std::filesystem::path& executable);
+
 // The settings: as named, else set.ini in the configuration folder. The
 // layout: as named, else the "Main.ini" beside the settings if there is one,
 // else the shipped one. Nothing, with the reason for people, when there is

@@ -77,5 +77,20 @@ TEST(UserFiles, TheLayoutBesideTheSettingsComesBeforeTheInstalledOne) {
   EXPECT_EQ(files->layout, "/nowhere/Main.ini");
 }
 
+TEST(UserFiles, TheSkinComesFromTheInstalledShareFolderElseBesideTheProgram) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder / "usr/bin");
+  const std::filesystem::path executable = folder / "usr/bin/tarsil";
+  // Nothing anywhere: the installed place is the one a notice names.
+  EXPECT_EQ(shippedDataFolder(executable), folder / "usr/share/tarsil");
+  // A build tree keeps the skin beside the program; a share folder that
+  // holds only a layout (tarsild's) does not hide it.
+  std::filesystem::create_directories(folder / "usr/bin/skin");
+  TempFolder::write(folder / "usr/share/tarsil/Main.ini", "");
+  EXPECT_EQ(shippedDataFolder(executable), folder / "usr/bin");
+  std::filesystem::create_directories(folder / "usr/share/tarsil/skin");
+  EXPECT_EQ(shippedDataFolder(executable), folder / "usr/share/tarsil");
+}
+
 }  // namespace
 }  // namespace tarsil

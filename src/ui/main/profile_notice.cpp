@@ -21,6 +21,11 @@ std::optional<ProfileNotice> profileNotice(SwitchSource source, std::int32_t pro
   return notice;
 }
 
+std::optional<ProfileNotice> outsideChangeNotice(std::int32_t before, std::int32_t after) {
+  if (before == after) return std::nullopt;
+  return profileNotice(SwitchSource::kCommandLine, after, {});
+}
+
 std::u16string trayTip(std::u16string_view programName, std::int32_t profile) {
   return std::u16string(programName) + u" - " + profileName(profile);
 }

@@ -35,6 +35,12 @@ inline constexpr std::uint32_t kNoticeMilliseconds = 1200;
 std::optional<ProfileNotice> profileNotice(SwitchSource source, std::int32_t profile,
                                            std::u16string_view program);
 
+// The notice after another program changed the settings file: one when the
+// active profile is another than before (`tarsilctl profile 2`, a profile
+// file copied in), so that a switch nobody made in the window is seen;
+// nothing when only keys changed.
+std::optional<ProfileNotice> outsideChangeNotice(std::int32_t before, std::int32_t after);
+
 // The tray icon's tip: "Tarsil Software - Profile 2".
 std::u16string trayTip(std::u16string_view programName, std::int32_t profile);
 

@@ -326,6 +326,9 @@ TEST(ProfileNotice, TheTrayTipAndTheNoticeNameTheProfile) {
             (ProfileNotice{u"Profile 3", u"game.exe"}));
   EXPECT_EQ(profileNotice(SwitchSource::kProfileKey, 1, u"ignored"),
             (ProfileNotice{u"Profile 1", u""}));
+  // Another program's change of set.ini: said only when it switched.
+  EXPECT_EQ(outsideChangeNotice(2, 2), std::nullopt);
+  EXPECT_EQ(outsideChangeNotice(1, 3), (ProfileNotice{u"Profile 3", u""}));
 }
 
 TEST(ProfileNotice, GoesToTheCornerOfTheWorkAreaNearestTheTray) {
