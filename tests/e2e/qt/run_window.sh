@@ -41,6 +41,7 @@ unset QT_QPA_PLATFORMTHEME
 settings="$XDG_CONFIG_HOME/tarsil/set.ini"
 title="Tarsil Software"
 tarsil_pid=""
+main_id=""
 xvfb_pid=""
 control_pid=""
 tray_pid=""
@@ -176,6 +177,7 @@ scenario_start() {
     display_answers || note "the X server $DISPLAY went away (Xvfb $(kill -0 "$xvfb_pid" 2>/dev/null && echo runs || echo ended))"
   fi
   sleep 0.3
+  main_id=$(xdotool search --limit 1 --onlyvisible --name "^$title\$" 2>/dev/null)
   shot 1-started
   [ "$problems" = 0 ] && pass "start: the window shows" || fail "start"
 }
@@ -244,15 +246,21 @@ click_dialog() { xdotool mousemove $(dialog_at "$1") sleep 0.1 click 1; }
 # The notice that asks for NumLock, which the key settings dialog shows when
 # recording starts or stops with NumLock off (as an X server starts), is
 # closed; the keys go to the dialog again.
+# It has the program's name for its caption, as the window has: it is the
+# other visible window of that name.
+numlock_notice() {
+  xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -vx "$main_id" | head -n 1
+}
+numlock_notice_shown() { [ -n "$(numlock_notice)" ]; }
 close_numlock_notice() {
   local X Y WIDTH HEIGHT SCREEN WINDOW
-  if poll 2 shown tarsil; then
+  if poll 2 numlock_notice_shown; then
     note "NumLock is off: the notice came and is closed"
     sleep 0.2
     # Its OK button, at the bottom right of the box.
-    eval "$(xdotool search --limit 1 --onlyvisible --name '^tarsil$' getwindowgeometry --shell)"
+    eval "$(xdotool getwindowgeometry --shell "$(numlock_notice)")"
     xdotool mousemove $((X + WIDTH - 51)) $((Y + HEIGHT - 24)) sleep 0.1 click 1
-    poll 5 missing tarsil || { shot numlock-notice-open; check "NumLock notice" "closed" "open"; }
+    poll 5 eval '! numlock_notice_shown' || { shot numlock-notice-open; check "NumLock notice" "closed" "open"; }
   fi
 }
 

@@ -9,8 +9,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -55,7 +57,9 @@ int main(int argc, char** argv) {
   XSendEvent(display, root, False, StructureNotifyMask, &announce);
   XFlush(display);
 
-  int docked = 0;
+  // An icon may ask more than once (when it started before the strip was
+  // announced, it asks again on the announcement): it keeps its place.
+  std::vector<Window> docked;
   for (;;) {
     XEvent event;
     XNextEvent(display, &event);
@@ -64,11 +68,12 @@ int main(int argc, char** argv) {
       continue;
     }
     const auto icon = static_cast<Window>(event.xclient.data.l[2]);
-    XReparentWindow(display, icon, strip, docked * kIconSize, 0);
+    auto place = std::find(docked.begin(), docked.end(), icon);
+    if (place == docked.end()) place = docked.insert(docked.end(), icon);
+    XReparentWindow(display, icon, strip, static_cast<int>(place - docked.begin()) * kIconSize, 0);
     XResizeWindow(display, icon, kIconSize, kIconSize);
     XMapRaised(display, icon);
     XFlush(display);
-    ++docked;
     std::printf("docked\n");
     std::fflush(stdout);
   }

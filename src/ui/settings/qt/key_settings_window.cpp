@@ -442,7 +442,9 @@ bool KeySettingsWindow::numLockOn() const {
 }
 
 void KeySettingsWindow::notifyKeypadNotLocked() {
-  QMessageBox::information(this, QGuiApplication::applicationDisplayName(),
+  // Captioned with the program's name, as every notice of the Windows
+  // program is.
+  QMessageBox::information(this, QStringLiteral("Tarsil Software"),
                            QStringLiteral("Keypad not locked "));
 }
 
