@@ -23,7 +23,10 @@ void quitOnSignals() {
   if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   auto* notifier =
       new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-  QObject::connect(notifier, &QSocketNotifier::activated, [] { QCoreApplication::quit(); });
+  QObject::connect(notifier, &QSocketNotifier::activated, [] {
+    // exit, not quit: the window's close hides it, which would cancel a quit.
+    QCoreApplication::exit(0);
+  });
   struct sigaction action {};
   action.sa_handler = onSignal;
   sigemptyset(&action.sa_mask);

@@ -5,7 +5,8 @@
 //
 //   tray_host X Y
 //
-// It prints "docked" for each icon and runs until it is ended.
+// It prints "docked N" for each icon, N its place from the left (0 the
+// first), and runs until it is ended.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -70,11 +71,12 @@ int main(int argc, char** argv) {
     const auto icon = static_cast<Window>(event.xclient.data.l[2]);
     auto place = std::find(docked.begin(), docked.end(), icon);
     if (place == docked.end()) place = docked.insert(docked.end(), icon);
-    XReparentWindow(display, icon, strip, static_cast<int>(place - docked.begin()) * kIconSize, 0);
+    const int at = static_cast<int>(place - docked.begin());
+    XReparentWindow(display, icon, strip, at * kIconSize, 0);
     XResizeWindow(display, icon, kIconSize, kIconSize);
     XMapRaised(display, icon);
     XFlush(display);
-    std::printf("docked\n");
+    std::printf("docked %d\n", at);
     std::fflush(stdout);
   }
 }

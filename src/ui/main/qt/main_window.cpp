@@ -133,8 +133,9 @@ void MainWindow::exit() {
   if (settings_) settings_->closeWithCancel();
   // Every loop ends, those of open dialogs with it: what they held is
   // dropped as their Cancel would drop it, and the finish saves what was
-  // committed.
-  QCoreApplication::quit();
+  // committed. Not quit(): Qt 6 first asks every window to close, and this
+  // one's close only hides it, which would cancel the exit.
+  QCoreApplication::exit(0);
 }
 
 QIcon MainWindow::profileIcon() const {
