@@ -7,6 +7,16 @@
 
 namespace tarsil {
 
+StepRows stepRows(std::span<const std::int32_t> steps, std::span<const std::int32_t> shown) {
+  StepRows result;
+  result.steps = steps.first(steps.size() - steps.size() % kMacroStepWidth);
+  result.rows = result.steps.size() / kMacroStepWidth;
+  const auto differs =
+      std::mismatch(result.steps.begin(), result.steps.end(), shown.begin(), shown.end()).first;
+  result.kept = static_cast<std::size_t>(differs - result.steps.begin()) / kMacroStepWidth;
+  return result;
+}
+
 namespace {
 
 // A delay typed by the user: decimal digits, blanks around them allowed,

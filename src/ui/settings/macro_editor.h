@@ -20,6 +20,17 @@ class MacroDeletePrompt {
 
 enum class StepMove : std::uint8_t { kFirst, kPrevious, kNext, kLast };
 
+// How a step list that shows `shown` comes to show `steps`: whole steps only
+// (the numbers of a step cut short are never played), and the rows from the
+// top whose steps stay are kept, so that a recorded step adds one row
+// however long the macro already is.
+struct StepRows {
+  std::span<const std::int32_t> steps;  // the whole steps to show
+  std::size_t rows = 0;                 // one a step
+  std::size_t kept = 0;                 // rows that stay as they are shown
+};
+StepRows stepRows(std::span<const std::int32_t> steps, std::span<const std::int32_t> shown);
+
 // The macro controls of the key settings dialog: the macro list (entries,
 // the chosen one, the text of its edit field) and the step list of the
 // macro shown. Every edit works on the dialog's copies of the macros.

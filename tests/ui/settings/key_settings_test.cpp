@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 #include "profile/profile_data.h"
+#include "ui/settings/macro_editor.h"
 
 namespace tarsil {
 namespace {
@@ -274,6 +276,26 @@ TEST_F(KeySettingsTest, CancelChangesNothingAndForgetsTheCapturedKey) {
   EXPECT_EQ(working.at(kF1), KeyList{kF1});
   EXPECT_EQ(shared.capturedKey, kF1);
   EXPECT_FALSE(model.captureWanted());
+}
+
+// Both faces' step lists follow the steps by this: recording into a long
+// macro adds one row, an edit keeps the rows above it, and a step cut
+// short shows no row.
+TEST(StepRows, KeepTheRowsWhoseStepsStay) {
+  const std::vector<std::int32_t> shown = {65, 0, 1, 65, 0, 0};
+  const std::vector<std::int32_t> recorded = {65, 0, 1, 65, 0, 0, 66, 0, 1};
+  StepRows update = stepRows(recorded, shown);
+  EXPECT_EQ(update.rows, 3u);
+  EXPECT_EQ(update.kept, 2u);
+  const std::vector<std::int32_t> edited = {65, 0, 1, 67, 0, 0};
+  update = stepRows(edited, recorded);
+  EXPECT_EQ(update.rows, 2u);
+  EXPECT_EQ(update.kept, 1u);
+  const std::vector<std::int32_t> cutShort = {65, 0, 1, 65, 0};
+  update = stepRows(cutShort, {});
+  EXPECT_EQ(update.rows, 1u);
+  EXPECT_EQ(update.steps.size(), 3u);
+  EXPECT_EQ(update.kept, 0u);
 }
 
 }  // namespace

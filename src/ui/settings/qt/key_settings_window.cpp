@@ -625,17 +625,7 @@ void KeySettingsWindow::renderMacroList() {
 
 void KeySettingsWindow::renderSteps() {
   constexpr std::size_t kWidth = tarsil::kMacroStepWidth;
-  const std::span<const std::int32_t> all = model_.macros().steps();
-  // Whole steps only: the numbers of a step cut short are never played.
-  const std::span<const std::int32_t> steps = all.first(all.size() - all.size() % kWidth);
-  // The rows that still show their steps stay: a recorded step adds one
-  // row, however long the macro already is.
-  const std::size_t kept =
-      static_cast<std::size_t>(
-          std::mismatch(steps.begin(), steps.end(), shownSteps_.begin(), shownSteps_.end()).first -
-          steps.begin()) /
-      kWidth;
-  const std::size_t rows = steps.size() / kWidth;
+  const auto [steps, rows, kept] = tarsil::stepRows(model_.macros().steps(), shownSteps_);
   while (static_cast<std::size_t>(stepList_->topLevelItemCount()) > kept) {
     delete stepList_->takeTopLevelItem(stepList_->topLevelItemCount() - 1);
   }

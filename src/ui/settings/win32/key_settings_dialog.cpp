@@ -477,16 +477,7 @@ void KeySettingsDialog::renderMacroList() {
 void KeySettingsDialog::renderSteps() {
   const HWND list = item(IDC_STEP_LIST);
   constexpr std::size_t kWidth = tarsil::kMacroStepWidth;
-  const std::span<const std::int32_t> all = model_.macros().steps();
-  // Whole steps only: the numbers of a step cut short are never played.
-  const std::span<const std::int32_t> steps = all.first(all.size() - all.size() % kWidth);
-  // The rows that still show their steps stay: a recorded step adds one
-  // row, however long the macro already is.
-  const std::size_t kept =
-      static_cast<std::size_t>(
-          std::mismatch(steps.begin(), steps.end(), shownSteps_.begin(), shownSteps_.end()).first -
-          steps.begin()) /
-      kWidth;
+  const auto [steps, rows, kept] = tarsil::stepRows(model_.macros().steps(), shownSteps_);
   const std::size_t shownRows = shownSteps_.size() / kWidth;
   if (kept == 0 && shownRows > 0) {
     ListView_DeleteAllItems(list);
@@ -496,7 +487,6 @@ void KeySettingsDialog::renderSteps() {
     }
   }
   shownDelays_.resize(std::min(kept, shownDelays_.size()));
-  const std::size_t rows = steps.size() / kWidth;
   for (std::size_t k = kept; k < rows; ++k) {
     const std::int32_t* step = &steps[k * kWidth];
     wchar_t name[256] = {};
