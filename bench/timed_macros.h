@@ -43,4 +43,10 @@ inline void printGapErrors(std::vector<double> errors) {
               errors.size() + 1, errors.front(), at(0.5), at(0.99), errors.back());
 }
 
+// "toggle repeating for N s: .. strokes, CPU .. ms = .. % of one core".
+inline void printToggleCost(double wallMs, std::size_t strokes, double cpuMs) {
+  std::printf("toggle repeating for %.1f s: %zu strokes, CPU %.1f ms = %.3f %% of one core\n",
+              wallMs / 1000.0, strokes, cpuMs, 100.0 * cpuMs / wallMs);
+}
+
 }  // namespace tarsil::bench

@@ -103,8 +103,7 @@ int run(int steps, int seconds) {
   player.stopAll(output);
   const double wall = static_cast<double>(monotonic() - start) / 1000.0;
   const double cpu = cpuMs() - cpuBefore;
-  std::printf("toggle repeating for %.1f s: %zu strokes, CPU %.1f ms = %.3f %% of one core\n",
-              wall / 1000.0, stamps.size(), cpu, 100.0 * cpu / wall);
+  bench::printToggleCost(wall, stamps.size(), cpu);
   close(timer);
   close(epoll);
   return 0;

@@ -28,6 +28,7 @@
 
 #include "engine/win32/key_hook.h"
 #include "engine/win32/macro_player_thread.h"
+#include "precise_clock.h"
 #include "profile/key_types.h"
 
 namespace tarsil {
@@ -39,17 +40,6 @@ std::size_t strokesSeen = 0;
 double lastCallMs = 0;
 HHOOK observer = nullptr;
 HHOOK trigger = nullptr;
-
-double now() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / frequency;
-}
 
 LRESULT CALLBACK observe(int code, WPARAM, LPARAM) {
   if (code == HC_ACTION) ++strokesSeen;
@@ -64,9 +54,9 @@ LRESULT CALLBACK triggerProc(int code, WPARAM wParam, LPARAM lParam) {
   KBDLLHOOKSTRUCT physical = *record;
   physical.flags &= ~static_cast<DWORD>(LLKHF_INJECTED | LLKHF_LOWER_IL_INJECTED);
   physical.dwExtraInfo = 0;
-  const double start = now();
+  const double start = preciseNowMs();
   KeyHookProc(code, wParam, reinterpret_cast<LPARAM>(&physical));
-  lastCallMs = now() - start;
+  lastCallMs = preciseNowMs() - start;
   return 1;
 }
 

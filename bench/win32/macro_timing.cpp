@@ -23,6 +23,7 @@
 
 #include "engine/win32/key_injection.h"
 #include "engine/win32/macro_player_thread.h"
+#include "precise_clock.h"
 #include "timed_macros.h"
 
 namespace tarsil {
@@ -30,28 +31,18 @@ namespace {
 
 std::vector<double> stamps;  // ms, per marked stroke
 
-double nowMs() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / frequency;
-}
-
 LRESULT CALLBACK stamp(int code, WPARAM, LPARAM lParam) {
   const auto* record = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-  if (code == HC_ACTION && record->dwExtraInfo == kPlayerStrokeMark) stamps.push_back(nowMs());
+  if (code == HC_ACTION && record->dwExtraInfo == kPlayerStrokeMark)
+    stamps.push_back(preciseNowMs());
   return 1;
 }
 
 // Serves the hook until `count` strokes were stamped or `limitMs` passed.
 void serve(std::size_t count, double limitMs) {
-  const double end = nowMs() + limitMs;
+  const double end = preciseNowMs() + limitMs;
   MSG message;
-  while (stamps.size() < count && nowMs() < end) {
+  while (stamps.size() < count && preciseNowMs() < end) {
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     // Looks every millisecond: waiting until input came, this program saw
     // no stroke at all for 100 s under Wine 8 here (the program's own
@@ -93,14 +84,13 @@ int run(int steps, int seconds) {
 
   stamps.clear();
   const double cpuBefore = cpuMs();
-  const double wallBefore = nowMs();
+  const double wallBefore = preciseNowMs();
   player.press({1, 1, VK_F14, true});
   serve(SIZE_MAX, seconds * 1000.0);
   player.press({1, 1, VK_F14, true});  // the toggle's second press
   const double cpu = cpuMs() - cpuBefore;
-  const double wall = nowMs() - wallBefore;
-  std::printf("toggle repeating for %.1f s: %zu strokes, CPU %.1f ms = %.2f %% of one core\n",
-              wall / 1000.0, stamps.size(), cpu, 100.0 * cpu / wall);
+  const double wall = preciseNowMs() - wallBefore;
+  bench::printToggleCost(wall, stamps.size(), cpu);
   player.shutdown();
   UnhookWindowsHookEx(hook);
   return 0;
